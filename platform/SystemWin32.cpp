@@ -1,36 +1,32 @@
 #include <windows.h>
 
 #include "platform/System.h"
+#include "platform/Win32Text.h"
 
 namespace corvane::system {
-namespace {
-
-std::wstring wide(std::u16string_view text) { return std::wstring(text.begin(), text.end()); }
-
-}  // namespace
 
 std::optional<std::u16string> environmentVariable(std::u16string_view name) {
-    std::wstring key = wide(name);
+    std::wstring key = toWide(name);
     DWORD size = GetEnvironmentVariableW(key.c_str(), nullptr, 0);
     if (size == 0) return std::nullopt;
     std::wstring value(size, L'\0');
     DWORD length = GetEnvironmentVariableW(key.c_str(), value.data(), size);
     if (length == 0 || length >= size) return std::nullopt;
     value.resize(length);
-    return std::u16string(value.begin(), value.end());
+    return fromWide(value);
 }
 
 void setEnvironmentVariable(std::u16string_view name, std::u16string_view value) {
-    std::wstring text = wide(value);
-    SetEnvironmentVariableW(wide(name).c_str(), value.empty() ? nullptr : text.c_str());
+    std::wstring text = toWide(value);
+    SetEnvironmentVariableW(toWide(name).c_str(), value.empty() ? nullptr : text.c_str());
 }
 
 uint32_t currentThreadId() { return GetCurrentThreadId(); }
 
-void writeDebugOutput(std::u16string_view line) { OutputDebugStringW(wide(line).c_str()); }
+void writeDebugOutput(std::u16string_view line) { OutputDebugStringW(toWide(line).c_str()); }
 
 bool appendToFile(std::u16string_view path, std::string_view bytes) {
-    HANDLE file = CreateFileW(wide(path).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+    HANDLE file = CreateFileW(toWide(path).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                               OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     // FILE_APPEND_DATA alone makes every write go to the current end of the file.
