@@ -3,7 +3,9 @@
 namespace corvane {
 namespace {
 
-int64_t floorDiv(int64_t a, int64_t b) { return a / b - ((a % b != 0) && ((a < 0) != (b < 0))); }
+int64_t floorDiv(int64_t a, int64_t b) {
+    return a / b - ((a % b != 0) && ((a < 0) != (b < 0)));
+}
 
 // Dates are counted in 400-year eras of years that begin on 1 March, so the leap day is the last day
 // of a counted year and month lengths follow a fixed pattern.
@@ -23,9 +25,9 @@ Date dateOfDayNumber(int64_t days) {
     int64_t z = days + kEpochShift;
     int64_t era = floorDiv(z, kDaysPer400Years);
     int64_t dayOfEra = z - era * kDaysPer400Years;
-    int64_t yearOfEra =
-        (dayOfEra - dayOfEra / (kDaysPer4Years - 1) + dayOfEra / kDaysPer100Years - dayOfEra / (kDaysPer400Years - 1)) /
-        365;
+    int64_t yearOfEra = (dayOfEra - dayOfEra / (kDaysPer4Years - 1) + dayOfEra / kDaysPer100Years -
+                         dayOfEra / (kDaysPer400Years - 1)) /
+                        365;
     int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
     int64_t monthFromMarch = (5 * dayOfYear + 2) / 153;
     Date date;

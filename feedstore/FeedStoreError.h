@@ -11,14 +11,14 @@ namespace corvane {
 // operation beneath it) with its description. The top operations (load and store items, load and
 // store settings, update) catch it and trace their own message; it never reaches the user.
 class FeedStoreError : public std::exception {
-public:
+  public:
     FeedStoreError(Status status, std::u16string description);
 
     Status status() const { return status_; }
     const std::u16string& description() const { return description_; }
     const char* what() const noexcept override { return what_.c_str(); }
 
-private:
+  private:
     Status status_;
     std::u16string description_;
     std::string what_;

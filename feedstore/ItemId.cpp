@@ -17,14 +17,16 @@ void appendPadded(std::u16string& out, unsigned value, int width) {
         digits[count++] = static_cast<char16_t>(u'0' + value % 10);
         value /= 10;
     } while (value != 0);
-    for (int i = count; i < width; ++i) out += u'0';
-    while (count > 0) out += digits[--count];
+    for (int i = count; i < width; ++i)
+        out += u'0';
+    while (count > 0)
+        out += digits[--count];
 }
 
 }  // namespace
 
-std::u16string makeItemId(std::u16string_view guid, const SystemTime* publishedTime, std::u16string_view title,
-                          std::u16string_view link) {
+std::u16string makeItemId(std::u16string_view guid, const SystemTime* publishedTime,
+                          std::u16string_view title, std::u16string_view link) {
     std::u16string key;
     key.reserve(guid.size() + 12 + title.size() + link.size());
     key += guid;

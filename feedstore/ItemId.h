@@ -11,7 +11,7 @@ namespace corvane {
 // guid + date stamp + title + link, 22 characters; empty when that key is empty. The stamp is the
 // publication time as "%04d%02d%02d%02d%02d" (year to minute), left out when there is no date
 // (publishedTime null). Stored ids rest on this exact text.
-std::u16string makeItemId(std::u16string_view guid, const SystemTime* publishedTime, std::u16string_view title,
-                          std::u16string_view link);
+std::u16string makeItemId(std::u16string_view guid, const SystemTime* publishedTime,
+                          std::u16string_view title, std::u16string_view link);
 
 }  // namespace corvane

@@ -22,7 +22,9 @@ constexpr uint32_t kSine[64] = {
     0xf4292244, 0x432aff97, 0xab9423a7, 0xfc93a039, 0x655b59c3, 0x8f0ccc92, 0xffeff47d, 0x85845dd1,
     0x6fa87e4f, 0xfe2ce6e0, 0xa3014314, 0x4e0811a1, 0xf7537e82, 0xbd3af235, 0x2ad7d2bb, 0xeb86d391};
 
-uint32_t rotateLeft(uint32_t x, int n) { return (x << n) | (x >> (32 - n)); }
+uint32_t rotateLeft(uint32_t x, int n) {
+    return (x << n) | (x >> (32 - n));
+}
 
 uint32_t readLittleEndian(const uint8_t* p) {
     return uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 | uint32_t{p[3]} << 24;
@@ -34,7 +36,8 @@ Md5::Md5() : state_{0x67452301, 0xefcdab89, 0x98badcfe, 0x10325476} {}
 
 void Md5::transform(const uint8_t* block) {
     uint32_t words[16];
-    for (int i = 0; i < 16; ++i) words[i] = readLittleEndian(block + 4 * i);
+    for (int i = 0; i < 16; ++i)
+        words[i] = readLittleEndian(block + 4 * i);
     uint32_t a = state_[0], b = state_[1], c = state_[2], d = state_[3];
     for (int i = 0; i < 64; ++i) {
         uint32_t f;
@@ -75,7 +78,8 @@ void Md5::update(std::span<const uint8_t> bytes) {
         if (used + take < 64) return;
         transform(buffer_.data());
     }
-    for (; offset + 64 <= bytes.size(); offset += 64) transform(bytes.data() + offset);
+    for (; offset + 64 <= bytes.size(); offset += 64)
+        transform(bytes.data() + offset);
     if (offset < bytes.size()) std::memcpy(buffer_.data(), bytes.data() + offset, bytes.size() - offset);
 }
 
@@ -86,11 +90,13 @@ Md5Digest Md5::finish() {
     size_t padLength = used < 56 ? 56 - used : 120 - used;
     update(std::span<const uint8_t>(padding, padLength));
     uint8_t lengthBytes[8];
-    for (int i = 0; i < 8; ++i) lengthBytes[i] = static_cast<uint8_t>(bitLength >> (8 * i));
+    for (int i = 0; i < 8; ++i)
+        lengthBytes[i] = static_cast<uint8_t>(bitLength >> (8 * i));
     update(lengthBytes);
     Md5Digest digest;
     for (int i = 0; i < 4; ++i)
-        for (int k = 0; k < 4; ++k) digest[4 * i + k] = static_cast<uint8_t>(state_[i] >> (8 * k));
+        for (int k = 0; k < 4; ++k)
+            digest[4 * i + k] = static_cast<uint8_t>(state_[i] >> (8 * k));
     return digest;
 }
 

@@ -10,13 +10,13 @@ using Md5Digest = std::array<uint8_t, 16>;
 
 // MD5 message digest (RFC 1321), fed in pieces.
 class Md5 {
-public:
+  public:
     Md5();
     void update(std::span<const uint8_t> bytes);
     // Pads, appends the bit length and returns the digest; the object is spent afterwards.
     Md5Digest finish();
 
-private:
+  private:
     void transform(const uint8_t* block);
 
     std::array<uint32_t, 4> state_;

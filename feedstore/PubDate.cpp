@@ -50,15 +50,21 @@ std::string lowerAsciiText(std::u16string_view text) {
 }
 
 // The whitespace that separates tokens.
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
+bool isBlank(char c) {
+    return c == ' ' || c == '\t';
+}
 // The whitespace the scanner skips before a number or a word, as scanf does in the C locale.
-bool isScanSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isScanSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 // A scanf-like reader over the working text. One reader for both builds: C libraries disagree on
 // overflow and on which whitespace they skip, and stored ids depend on what is parsed here.
 class Scanner {
-public:
+  public:
     Scanner(std::string_view text, size_t position) : text_(text), position_(position) {}
 
     // "%d", or "%Nd" with a width: the sign counts toward the width, skipped whitespace does not.
@@ -67,7 +73,8 @@ public:
         skipSpace();
         size_t used = 0;
         bool negative = false;
-        if (used < width && position_ < text_.size() && (text_[position_] == '+' || text_[position_] == '-')) {
+        if (used < width && position_ < text_.size() &&
+            (text_[position_] == '+' || text_[position_] == '-')) {
             negative = text_[position_] == '-';
             ++position_, ++used;
         }
@@ -103,9 +110,10 @@ public:
         return true;
     }
 
-private:
+  private:
     void skipSpace() {
-        while (position_ < text_.size() && isScanSpace(text_[position_])) ++position_;
+        while (position_ < text_.size() && isScanSpace(text_[position_]))
+            ++position_;
     }
 
     std::string_view text_;
@@ -114,12 +122,14 @@ private:
 
 // Token and whitespace skipping; each fails when it runs into the end of the text.
 bool skipToken(std::string_view text, size_t& position) {
-    while (position < text.size() && !isBlank(text[position])) ++position;
+    while (position < text.size() && !isBlank(text[position]))
+        ++position;
     return position < text.size();
 }
 
 bool skipBlanks(std::string_view text, size_t& position) {
-    while (position < text.size() && isBlank(text[position])) ++position;
+    while (position < text.size() && isBlank(text[position]))
+        ++position;
     return position < text.size();
 }
 
@@ -164,7 +174,8 @@ bool parsePubDate(std::u16string_view original, SystemTime* out) {
     int year = 0;
     std::string monthWord;
     Scanner dateScanner(text, position);
-    if (!dateScanner.readInt(day) || !dateScanner.readWord(monthWord, kMaxWordChars) || !dateScanner.readInt(year))
+    if (!dateScanner.readInt(day) || !dateScanner.readWord(monthWord, kMaxWordChars) ||
+        !dateScanner.readInt(year))
         return false;
     for (int token = 0; token < 3; ++token)
         if (!skipTokenAndBlanks(text, position)) return false;

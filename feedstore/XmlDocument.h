@@ -19,7 +19,7 @@ using NodePtr = std::shared_ptr<Node>;
 using DocumentPtr = std::shared_ptr<Document>;
 
 class Node {
-public:
+  public:
     virtual ~Node() = default;
 
     // The first node the path selects below this one, or null. Paths are those of the stores and
@@ -44,7 +44,7 @@ struct ParseError {
 };
 
 class Document : public Node {
-public:
+  public:
     virtual void setValidateOnParse(bool validate) = 0;
     virtual void setResolveExternals(bool resolve) = 0;
 

@@ -8,9 +8,13 @@ static_assert(sizeof(wchar_t) == sizeof(char16_t), "Win32 text is UTF-16");
 
 namespace corvane {
 
-inline std::wstring toWide(std::u16string_view text) { return std::wstring(text.begin(), text.end()); }
+inline std::wstring toWide(std::u16string_view text) {
+    return std::wstring(text.begin(), text.end());
+}
 
-inline std::u16string fromWide(std::wstring_view text) { return std::u16string(text.begin(), text.end()); }
+inline std::u16string fromWide(std::wstring_view text) {
+    return std::u16string(text.begin(), text.end());
+}
 
 inline std::u16string fromWide(const wchar_t* text) {
     return text ? fromWide(std::wstring_view(text)) : std::u16string();

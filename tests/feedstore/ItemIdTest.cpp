@@ -5,13 +5,18 @@
 namespace corvane {
 namespace {
 
-TEST(MakeItemId, GuidAloneWithoutDate) { EXPECT_EQ(makeItemId(u"abc", nullptr, u"", u""), u"zhRzz4DGs/2o49/ABq3DFQ"); }
+TEST(MakeItemId, GuidAloneWithoutDate) {
+    EXPECT_EQ(makeItemId(u"abc", nullptr, u"", u""), u"zhRzz4DGs/2o49/ABq3DFQ");
+}
 
-TEST(MakeItemId, EmptyKeyGivesEmptyId) { EXPECT_EQ(makeItemId(u"", nullptr, u"", u""), u""); }
+TEST(MakeItemId, EmptyKeyGivesEmptyId) {
+    EXPECT_EQ(makeItemId(u"", nullptr, u"", u""), u"");
+}
 
 TEST(MakeItemId, KeyJoinsGuidStampTitleAndLink) {
     const SystemTime published{2003, 6, 2, 10, 4, 0, 0, 0};
-    EXPECT_EQ(makeItemId(u"guid-1", &published, u"Title", u"http://example.com/a"), u"M4LA3hcRRI3WSDzglKg62A");
+    EXPECT_EQ(makeItemId(u"guid-1", &published, u"Title", u"http://example.com/a"),
+              u"M4LA3hcRRI3WSDzglKg62A");
     EXPECT_EQ(makeItemId(u"guid-1", &published, u"", u""), u"CNSPnRNrl9GXy4B9Xh9l5g");
     // Fields are joined without separators, so moving text between them keeps the id.
     EXPECT_EQ(makeItemId(u"guid-1200306100400", nullptr, u"", u""), u"CNSPnRNrl9GXy4B9Xh9l5g");

@@ -11,7 +11,8 @@ namespace {
 std::string hex(const Md5Digest& digest) {
     static constexpr char kDigits[] = "0123456789abcdef";
     std::string out;
-    for (uint8_t b : digest) out += {kDigits[b >> 4], kDigits[b & 15]};
+    for (uint8_t b : digest)
+        out += {kDigits[b >> 4], kDigits[b & 15]};
     return out;
 }
 
@@ -27,14 +28,16 @@ TEST(Md5, Rfc1321TestSuite) {
     EXPECT_EQ(hex(md5(bytesOf("abcdefghijklmnopqrstuvwxyz"))), "c3fcd3d76192e4007dfb496cca67e13b");
     EXPECT_EQ(hex(md5(bytesOf("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789"))),
               "d174ab98d277d9f5a5611c2c9f419d9f");
-    EXPECT_EQ(hex(md5(bytesOf("1234567890123456789012345678901234567890123456789012345678901234567890123456789"
-                              "0"))),
-              "57edf4a22be3c955ac49da2e2107b67a");
+    EXPECT_EQ(
+        hex(md5(bytesOf("1234567890123456789012345678901234567890123456789012345678901234567890123456789"
+                        "0"))),
+        "57edf4a22be3c955ac49da2e2107b67a");
 }
 
 std::vector<uint8_t> pattern(size_t length) {
     std::vector<uint8_t> bytes(length);
-    for (size_t i = 0; i < length; ++i) bytes[i] = static_cast<uint8_t>(i * 7 + 3);
+    for (size_t i = 0; i < length; ++i)
+        bytes[i] = static_cast<uint8_t>(i * 7 + 3);
     return bytes;
 }
 
@@ -45,7 +48,8 @@ TEST(Md5, LengthsAroundThePaddingBoundary) {
         {65, "70bd662e7aefbda85a0f7244167b7897"},  {119, "e84905d4214f4d1ca56c2cdcc152b143"},
         {120, "e3eb5a6c8669ea01a8c185b8abc8a5dc"}, {1000, "10046f077f2082ac19676b8079f1cb1a"},
     };
-    for (const auto& [length, expected] : rows) EXPECT_EQ(hex(md5(pattern(length))), expected) << length;
+    for (const auto& [length, expected] : rows)
+        EXPECT_EQ(hex(md5(pattern(length))), expected) << length;
 }
 
 TEST(Md5, PiecewiseFeedingEqualsOneCall) {
@@ -53,7 +57,8 @@ TEST(Md5, PiecewiseFeedingEqualsOneCall) {
     for (size_t piece : {1u, 3u, 63u, 64u, 65u, 200u}) {
         Md5 hash;
         for (size_t offset = 0; offset < bytes.size(); offset += piece)
-            hash.update(std::span<const uint8_t>(bytes).subspan(offset, std::min(piece, bytes.size() - offset)));
+            hash.update(
+                std::span<const uint8_t>(bytes).subspan(offset, std::min(piece, bytes.size() - offset)));
         EXPECT_EQ(hex(hash.finish()), "10046f077f2082ac19676b8079f1cb1a") << piece;
     }
 }

@@ -16,9 +16,9 @@ struct Expected {
     if (!parsePubDate(text, &out)) return ::testing::AssertionFailure() << "not parsed";
     SystemTime want{e.year, e.month, e.dayOfWeek, e.day, e.hour, e.minute, e.second, 0};
     if (out == want) return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << "got " << out.wYear << "-" << out.wMonth << "-" << out.wDay << " "
-                                         << out.wHour << ":" << out.wMinute << ":" << out.wSecond << " dow "
-                                         << out.wDayOfWeek;
+    return ::testing::AssertionFailure()
+           << "got " << out.wYear << "-" << out.wMonth << "-" << out.wDay << " " << out.wHour << ":"
+           << out.wMinute << ":" << out.wSecond << " dow " << out.wDayOfWeek;
 }
 
 bool rejects(std::u16string_view text) {
@@ -60,10 +60,11 @@ TEST(ParsePubDate, ZoneTable) {
         uint16_t day, hour, dayOfWeek;
     };
     const Row rows[] = {
-        {u"UT", 10, 12, 2},  {u"GMT", 10, 12, 2}, {u"EST", 10, 7, 2},  {u"EDT", 10, 8, 2}, {u"CST", 10, 6, 2},
-        {u"CDT", 10, 7, 2},  {u"MST", 10, 5, 2},  {u"MDT", 10, 6, 2},  {u"PST", 10, 4, 2}, {u"PDT", 10, 5, 2},
-        {u"A", 10, 11, 2},   {u"Z", 10, 12, 2},   {u"M", 10, 0, 2},    {u"N", 10, 13, 2},  {u"Y", 11, 0, 3},
-        {u"UTC", 10, 12, 2}, {u"CEST", 10, 12, 2}, {u"BST", 10, 12, 2}, {u"B", 10, 12, 2}, {u"+EST", 10, 7, 2},
+        {u"UT", 10, 12, 2},   {u"GMT", 10, 12, 2}, {u"EST", 10, 7, 2}, {u"EDT", 10, 8, 2},
+        {u"CST", 10, 6, 2},   {u"CDT", 10, 7, 2},  {u"MST", 10, 5, 2}, {u"MDT", 10, 6, 2},
+        {u"PST", 10, 4, 2},   {u"PDT", 10, 5, 2},  {u"A", 10, 11, 2},  {u"Z", 10, 12, 2},
+        {u"M", 10, 0, 2},     {u"N", 10, 13, 2},   {u"Y", 11, 0, 3},   {u"UTC", 10, 12, 2},
+        {u"CEST", 10, 12, 2}, {u"BST", 10, 12, 2}, {u"B", 10, 12, 2},  {u"+EST", 10, 7, 2},
     };
     for (const Row& row : rows) {
         std::u16string text = std::u16string(u"Tue, 10 Jun 2003 12:00:00 ") + row.zone;
@@ -182,7 +183,9 @@ TEST(ParsePubDate, TextEndsAtNul) {
     EXPECT_TRUE(rejects(text));
 }
 
-TEST(ParsePubDate, MissingOutputIsRejected) { EXPECT_FALSE(parsePubDate(u"Tue, 10 Jun 2003 04:00:00 GMT", nullptr)); }
+TEST(ParsePubDate, MissingOutputIsRejected) {
+    EXPECT_FALSE(parsePubDate(u"Tue, 10 Jun 2003 04:00:00 GMT", nullptr));
+}
 
 }  // namespace
 }  // namespace corvane

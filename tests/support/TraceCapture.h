@@ -13,7 +13,7 @@ namespace corvane::testing {
 
 // Points the trace at a fresh file for the life of the object and reads back its lines.
 class TraceCapture {
-public:
+  public:
     explicit TraceCapture(const std::string& name)
         : path_(std::filesystem::temp_directory_path() / ("corvane-trace-" + name + ".log")) {
         std::filesystem::remove(path_);
@@ -29,7 +29,8 @@ public:
         std::ifstream file(path_, std::ios::binary);
         std::vector<std::string> result;
         std::string line;
-        while (std::getline(file, line)) result.push_back(line);
+        while (std::getline(file, line))
+            result.push_back(line);
         return result;
     }
 
@@ -43,7 +44,7 @@ public:
         return result;
     }
 
-private:
+  private:
     std::filesystem::path path_;
 };
 

@@ -1,0 +1,82 @@
+// rssitems.xml: every received message the user has not deleted, in order of arrival.
+#include "feedstore/FeedErrors.h"
+#include "feedstore/RSSObject.h"
+#include "feedstore/XmlAccess.h"
+#include "platform/Trace.h"
+
+namespace corvane {
+
+void readItemsFromXml(xml::Document& document, RSSItemList& items) {
+    xml::NodePtr rss = xml::selectElement(document, u"rss");
+    if (!rss) return;
+    for (const xml::NodePtr& node : xml::selectNodes(*rss, u"channel/item"))
+        items.push_back(readItem(*node));
+}
+
+StoredItems loadStoredItems(std::u16string_view path) {
+    StoredItems loaded;
+    loaded.state = probeStoreFile(path);
+    try {
+        xml::DocumentPtr document = xml::loadXmlFile(path, true, false);
+        readItemsFromXml(*document, loaded.items);
+        if (loaded.state == StoreFileState::NotLoaded)
+            loaded.state =
+                xml::selectElement(*document, u"rss") ? StoreFileState::Read : StoreFileState::Unreadable;
+    } catch (const std::exception& error) {
+        // The items read so far stay; the file is not what we expected, so it is kept before a save.
+        traceError(u"Error while initializing items from file", statusOf(error));
+        if (loaded.state == StoreFileState::NotLoaded) loaded.state = StoreFileState::Unreadable;
+    }
+    return loaded;
+}
+
+void RSSObject::initializeItems() {
+    if (itemsLoaded) return;
+    takeStoredItems(loadStoredItems(itemsPath));
+}
+
+void RSSObject::takeStoredItems(StoredItems loaded) {
+    if (itemsLoaded) return;
+    items.reserve(items.size() + loaded.items.size());
+    for (auto& item : loaded.items) {
+        // Stored messages count as seen even when the ids never reached corvane.xml (a crash between
+        // the two saves), so an update cannot bring them in a second time.
+        identity.insert(item->id);
+        items.push_back(std::move(item));
+    }
+    itemsState = loaded.state;
+    itemsLoaded = true;
+}
+
+void RSSObject::serializeItemsFromXml(xml::Document& document) {
+    readItemsFromXml(document, items);
+}
+
+void RSSObject::storeItems() {
+    // Until the store was read, a save would overwrite messages it never saw.
+    if (!itemsLoaded) return;
+    try {
+        xml::DocumentPtr document = xml::loadXmlText(kItemsSkeleton);
+        xml::NodePtr rss = xml::selectElement(*document, u"rss");
+        if (!rss) throw FeedStoreError(kStatusFail, u"the item store skeleton has no root");
+        serializeItemsToXml(*document, *rss);
+        if (!prepareToReplace(itemsPath, itemsState)) return;
+        xml::saveXmlFile(*document, itemsPath);
+        itemsState = StoreFileState::Read;
+    } catch (const std::exception& error) {
+        traceError(u"Error while storing items in file", statusOf(error));
+    }
+}
+
+void RSSObject::serializeItemsToXml(xml::Document& document, xml::Node& rss) const {
+    xml::setAttributeText(rss, u"version", u"2.0");
+    xml::NodePtr channel = document.createElement(u"channel");
+    for (const auto& item : items) {
+        xml::NodePtr element = document.createElement(u"item");
+        channel->appendChild(element);
+        writeItem(document, *element, *item);
+    }
+    rss.appendChild(channel);
+}
+
+}  // namespace corvane

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "feedstore/CalendarTime.h"
+#include "feedstore/XmlDocument.h"
+
+namespace corvane {
+
+struct RSSEnclosure {
+    std::u16string url;
+    int32_t length = 0;
+    std::u16string type;
+};
+
+// One message of the feed, as stored in rssitems.xml and as read from a downloaded feed.
+struct RSSItem {
+    std::u16string title;
+    std::u16string link;
+    std::u16string description;
+    // Kept exactly as read: written back unchanged and parsed again at every load.
+    std::u16string pubDate;
+    SystemTime publishedTime;    // meaningful only when hasDate
+    FileTime publishedFileTime;  // the date column's sort key; meaningful only when hasDate
+    bool hasDate = false;
+    // 0 no label, 1 to 5 a label; any other number read from a file stays as read.
+    int32_t label = 0;
+    std::u16string author;
+    std::u16string guid;
+    // Filled by nothing; the item page shows it in its content field.
+    std::u16string content;
+    std::u16string id;
+    std::unique_ptr<RSSEnclosure> enclosure;
+
+    // Computes `id` from guid, date stamp, title and link.
+    void makeItemId();
+};
+
+// Reads an "item" element of a store file or a feed. A non-empty "corvane_id" is kept as the id
+// byte for byte; otherwise the id is computed.
+std::unique_ptr<RSSItem> readItem(xml::Node& itemNode);
+// Writes the item's children into its "item" element, in the store file's order.
+void writeItem(xml::Document& document, xml::Node& itemElement, const RSSItem& item);
+
+// Leading whitespace, one optional sign, then digits up to the first other character; no digits
+// give 0. Values beyond 32 bits saturate.
+int32_t parseDecimal(std::u16string_view text);
+
+}  // namespace corvane

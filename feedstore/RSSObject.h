@@ -1,0 +1,82 @@
+#pragma once
+
+#include <memory>
+#include <set>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "feedstore/RSSItem.h"
+#include "feedstore/StoreFile.h"
+#include "feedstore/XmlDocument.h"
+
+namespace corvane {
+
+struct RSSParam {
+    std::u16string name;
+    std::u16string value;
+};
+
+using RSSItemList = std::vector<std::unique_ptr<RSSItem>>;
+
+// What reading rssitems.xml produced, made off the owner's thread and taken over on it.
+struct StoredItems {
+    RSSItemList items;
+    StoreFileState state = StoreFileState::NotLoaded;
+};
+
+// Reads the item store at `path`. Never raises: failures are traced, and `state` says how it ended.
+StoredItems loadStoredItems(std::u16string_view path);
+// Appends the items of an item-store document ("rss" / "channel" / "item") to the list.
+void readItemsFromXml(xml::Document& document, RSSItemList& items);
+
+// The feed object of one news folder: its settings (corvane.xml), the ids of every message ever
+// taken in, and its item list (rssitems.xml). Used from one thread at a time; workers hand their
+// results over to the owner's thread rather than changing the object themselves.
+class RSSObject {
+  public:
+    std::u16string settingsPath;
+    std::u16string itemsPath;
+    std::u16string url;  // empty: not configured
+    std::u16string title;
+    std::u16string link;
+    std::u16string description;
+    bool itemsLoaded = false;
+    bool notRss = false;
+    bool downloadFailed = false;
+    RSSItemList items;
+    // std::u16string orders by code units compared as unsigned numbers, a prefix first.
+    std::set<std::u16string> identity;
+    std::vector<RSSParam> params;
+
+    // How the two files' last loads ended; a save consults them before replacing a file.
+    StoreFileState settingsState = StoreFileState::NotLoaded;
+    StoreFileState itemsState = StoreFileState::NotLoaded;
+
+    // Settings.
+    static std::unique_ptr<RSSObject> serializeSettingsFromXml(xml::Document& document);
+    void storeSettings();
+    void serializeSettingsToXml(xml::Document& document, xml::Node& root) const;
+    std::u16string getParam(std::u16string_view name, std::u16string_view defaultValue) const;
+    void setParam(std::u16string_view name, std::u16string_view value);
+    bool isConfigured() const { return !url.empty(); }
+
+    // Items. initializeItems runs at most once per object.
+    void initializeItems();
+    void takeStoredItems(StoredItems loaded);
+    void storeItems();
+    void serializeItemsFromXml(xml::Document& document);
+    void serializeItemsToXml(xml::Document& document, xml::Node& rss) const;
+
+    bool isNewId(const RSSItem* item) const { return item && identity.count(item->id) == 0; }
+};
+
+// Reads corvane.xml into a new feed object with both paths set. Never raises: an unreadable or missing
+// file gives an unconfigured object (and settingsState says which).
+std::unique_ptr<RSSObject> loadRSSObject(std::u16string_view settingsPath, std::u16string_view itemsPath);
+
+// The skeletons new store files are made from.
+inline constexpr char16_t kSettingsSkeleton[] = u"<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<corvane/>";
+inline constexpr char16_t kItemsSkeleton[] = u"<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<rss/>";
+
+}  // namespace corvane

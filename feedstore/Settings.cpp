@@ -1,0 +1,106 @@
+// corvane.xml: the feed's URL, channel fields, options and the ids of every message ever taken in.
+#include "feedstore/FeedErrors.h"
+#include "feedstore/RSSObject.h"
+#include "feedstore/XmlAccess.h"
+#include "platform/Trace.h"
+
+namespace corvane {
+
+std::unique_ptr<RSSObject> loadRSSObject(std::u16string_view settingsPath, std::u16string_view itemsPath) {
+    try {
+        std::unique_ptr<RSSObject> feed;
+        StoreFileState state = probeStoreFile(settingsPath);
+        try {
+            xml::DocumentPtr document = xml::loadXmlFile(settingsPath, true, false);
+            feed = RSSObject::serializeSettingsFromXml(*document);
+            if (state == StoreFileState::NotLoaded)
+                state = xml::selectElement(*document, u"corvane") ? StoreFileState::Read
+                                                                  : StoreFileState::Unreadable;
+        } catch (const std::exception& error) {
+            if (dynamic_cast<const std::bad_alloc*>(&error)) throw;
+            traceError(u"Error while initializing settings from file", statusOf(error));
+            feed = std::make_unique<RSSObject>();
+            if (state == StoreFileState::NotLoaded) state = StoreFileState::Unreadable;
+        }
+        feed->settingsPath = settingsPath;
+        feed->itemsPath = itemsPath;
+        feed->settingsState = state;
+        return feed;
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
+
+std::unique_ptr<RSSObject> RSSObject::serializeSettingsFromXml(xml::Document& document) {
+    auto feed = std::make_unique<RSSObject>();
+    xml::NodePtr root = xml::selectElement(document, u"corvane");
+    if (!root) {
+        traceError(u"Can't RSSObject::serializeSettingsFromXml", kStatusFail);
+        return feed;
+    }
+    trace(u"corvaneversion version = %s", xml::getAttributeText(*root, u"version", u""));
+    feed->title = xml::nodeText(xml::selectNode(*root, u"./title").get());
+    feed->link = xml::nodeText(xml::selectNode(*root, u"./link").get());
+    feed->description = xml::nodeText(xml::selectNode(*root, u"./description").get());
+    feed->url = xml::nodeText(xml::selectNode(*root, u"./url").get());
+    for (const xml::NodePtr& param : xml::selectNodes(*root, u"param"))
+        feed->params.push_back(
+            {xml::getAttributeText(*param, u"name", u""), xml::getAttributeText(*param, u"value", u"")});
+    if (xml::NodePtr identity = xml::selectNode(*root, u"./identity")) {
+        trace(u"found identity node");
+        std::vector<xml::NodePtr> ids = xml::selectNodes(*identity, u"id");
+        trace(u"found id nodes");
+        for (const xml::NodePtr& id : ids)
+            feed->identity.insert(xml::nodeText(id.get()));
+    }
+    return feed;
+}
+
+void RSSObject::storeSettings() {
+    try {
+        xml::DocumentPtr document = xml::loadXmlText(kSettingsSkeleton);
+        if (xml::NodePtr root = xml::selectElement(*document, u"corvane"))
+            serializeSettingsToXml(*document, *root);
+        if (!prepareToReplace(settingsPath, settingsState)) return;
+        xml::saveXmlFile(*document, settingsPath);
+        settingsState = StoreFileState::Read;
+    } catch (const std::exception& error) {
+        traceError(u"Error while storing settings in file", statusOf(error));
+    }
+}
+
+void RSSObject::serializeSettingsToXml(xml::Document& document, xml::Node& root) const {
+    xml::setAttributeText(root, u"version", u"1.0");
+    xml::appendTextElement(document, root, u"title", title);
+    xml::appendTextElement(document, root, u"link", link);
+    xml::appendTextElement(document, root, u"description", description);
+    xml::appendTextElement(document, root, u"url", url);
+    for (const RSSParam& param : params) {
+        xml::NodePtr element = document.createElement(u"param");
+        xml::setAttributeText(*element, u"name", param.name);
+        xml::setAttributeText(*element, u"value", param.value);
+        root.appendChild(element);
+    }
+    xml::NodePtr identityElement = document.createElement(u"identity");
+    for (const std::u16string& id : identity) {
+        xml::NodePtr idElement = document.createElement(u"id");
+        idElement->appendChild(document.createTextNode(id));
+        identityElement->appendChild(idElement);
+    }
+    root.appendChild(identityElement);
+}
+
+std::u16string RSSObject::getParam(std::u16string_view name, std::u16string_view defaultValue) const {
+    for (const RSSParam& param : params)
+        if (param.name == name) return param.value;
+    return std::u16string(defaultValue);
+}
+
+void RSSObject::setParam(std::u16string_view name, std::u16string_view value) {
+    bool found = false;
+    for (RSSParam& param : params)
+        if (param.name == name) param.value = value, found = true;
+    if (!found) params.push_back({std::u16string(name), std::u16string(value)});
+}
+
+}  // namespace corvane
