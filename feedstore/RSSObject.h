@@ -18,6 +18,7 @@ struct RSSParam {
 };
 
 using RSSItemList = std::vector<std::unique_ptr<RSSItem>>;
+struct FeedFetch;
 
 // What reading rssitems.xml produced, made off the owner's thread and taken over on it.
 struct StoredItems {
@@ -68,6 +69,10 @@ class RSSObject {
     void serializeItemsFromXml(xml::Document& document);
     void serializeItemsToXml(xml::Document& document, xml::Node& rss) const;
 
+    // Update: takes over what an update read. The flags describe that update; unless it was
+    // cancelled, the channel fields it found replace the feed's, and its items whose id was never
+    // seen are appended in feed order, their ids remembered. Known items are never changed.
+    void takeFetch(FeedFetch fetch);
     bool isNewId(const RSSItem* item) const { return item && identity.count(item->id) == 0; }
 };
 

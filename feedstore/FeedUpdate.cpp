@@ -1,0 +1,87 @@
+#include "feedstore/FeedUpdate.h"
+
+#include <unordered_set>
+
+#include "feedstore/DoctypeCheck.h"
+#include "feedstore/FeedErrors.h"
+#include "feedstore/XmlAccess.h"
+#include "platform/Trace.h"
+
+namespace corvane {
+namespace {
+
+std::optional<std::u16string> channelField(xml::Node& rss, std::u16string_view path) {
+    xml::NodePtr node = xml::selectNode(rss, path);
+    if (!node) return std::nullopt;
+    return xml::nodeText(node.get());
+}
+
+// The empty id (an item with no guid, date, title or link) is an id like any other.
+struct IdHash {
+    size_t operator()(const std::u16string& id) const { return std::hash<std::u16string>()(id); }
+};
+
+}  // namespace
+
+void readFeedDocument(std::span<const uint8_t> bytes, std::u16string_view url, FeedFetch& fetch,
+                      const std::function<bool()>& stopRequested) {
+    auto stopped = [&] {
+        if (stopRequested && stopRequested()) fetch.cancelled = true;
+        return fetch.cancelled;
+    };
+    // Entities that expand into other entities would be expanded by the component without bound.
+    if (!isDoctypeSafe(bytes)) {
+        traceError(u"The document from %s declares entities that could expand without bound; it is not read",
+                   kStatusFail, url);
+        fetch.notRss = true;
+        return;
+    }
+    xml::DocumentPtr document;
+    try {
+        document = xml::createDocument();
+        xml::loadXmlStream(*document, bytes, url);
+    } catch (const std::exception& error) {
+        traceError(u"COM ERROR EXCPETION: %s", statusOf(error), error.what());
+        fetch.notRss = true;
+        return;
+    }
+    if (stopped()) return;
+    try {
+        xml::NodePtr rss = xml::selectElement(*document, u"rss");
+        if (!rss) {
+            traceError(u"Can't parse XML", kStatusFail);
+            fetch.notRss = true;
+            return;
+        }
+        trace(u"RSS version = %s", xml::getAttributeText(*rss, u"version", u""));
+        fetch.title = channelField(*rss, u"channel/title");
+        fetch.link = channelField(*rss, u"channel/link");
+        fetch.description = channelField(*rss, u"channel/description");
+        std::unordered_set<std::u16string, IdHash> seen;
+        for (const xml::NodePtr& node : xml::selectNodes(*rss, u"channel/item")) {
+            if (stopped()) return;
+            std::unique_ptr<RSSItem> item = readItem(*node);
+            if (seen.insert(item->id).second) fetch.items.push_back(std::move(item));
+        }
+    } catch (const std::exception& error) {
+        // What was read before the error stays, as the document gave it.
+        traceError(u"COM ERROR EXCPETION: %s", statusOf(error), error.what());
+        fetch.notRss = true;
+    }
+}
+
+void RSSObject::takeFetch(FeedFetch fetch) {
+    notRss = fetch.notRss;
+    downloadFailed = fetch.downloadFailed;
+    if (fetch.cancelled) return;
+    if (fetch.title) title = std::move(*fetch.title);
+    if (fetch.link) link = std::move(*fetch.link);
+    if (fetch.description) description = std::move(*fetch.description);
+    for (auto& item : fetch.items) {
+        if (!isNewId(item.get())) continue;
+        identity.insert(item->id);
+        items.push_back(std::move(item));
+    }
+}
+
+}  // namespace corvane

@@ -1,0 +1,89 @@
+#include "view/MessageList.h"
+
+#include <algorithm>
+
+#include "feedstore/Options.h"
+#include "platform/WideFormat.h"
+
+namespace corvane::messagelist {
+
+std::u16string formatItemDate(const SystemTime& t, bool dayMonthYear, bool withTime) {
+    if (dayMonthYear)
+        return withTime ? formatWide(u"%02d.%02d.%04d %02d:%02d:%02d", t.wDay, t.wMonth, t.wYear, t.wHour,
+                                     t.wMinute, t.wSecond)
+                        : formatWide(u"%02d.%02d.%04d", t.wDay, t.wMonth, t.wYear);
+    return withTime ? formatWide(u"%04d-%02d-%02d %02d:%02d:%02d", t.wYear, t.wMonth, t.wDay, t.wHour,
+                                 t.wMinute, t.wSecond)
+                    : formatWide(u"%04d-%02d-%02d", t.wYear, t.wMonth, t.wDay);
+}
+
+std::u16string cellText(const RSSObject& feed, const RSSDatabase& collection, int row, int kind) {
+    if (!feed.isConfigured()) return row == 0 && kind == kColumnTitle ? kNotConfiguredText : u"";
+    const RSSItem* item = collection.itemAt(row);
+    if (!item) return u"";
+    switch (kind) {
+        case kColumnTitle:
+            return item->title;
+        case kColumnDescription:
+            return item->description;
+        case kColumnLink:
+            return item->link;
+        case kColumnDate:
+            if (!item->hasDate) return u"";
+            return formatItemDate(item->publishedTime, options::datesAreDayMonthYear(feed),
+                                  options::datesShowTime(feed));
+        default:
+            return u"";
+    }
+}
+
+size_t rowCount(const RSSObject& feed, const RSSDatabase& collection) {
+    return feed.isConfigured() ? collection.count() : 1;
+}
+
+SortOrder sortAfterHeaderClick(int clickedKind) {
+    if (clickedKind != RSSDatabase::sortColumn) return {clickedKind, true};
+    return {clickedKind, !RSSDatabase::sortAscending};
+}
+
+LabelStyle labelStyle(int32_t label) {
+    switch (label) {
+        case 1:
+            return {true, 104, 23, 13, false};
+        case 2:
+            return {true, 20, 97, 37, false};
+        case 3:
+            return {true, 104, 90, 13, false};
+        case 4:
+            return {true, 35, 20, 97, false};
+        case 5:
+            return {false, 0, 0, 0, true};
+        default:
+            return {};
+    }
+}
+
+std::optional<int32_t> labelForKey(int virtualKey) {
+    if (virtualKey >= '0' && virtualKey <= '5') return virtualKey - '0';
+    return std::nullopt;
+}
+
+void setLabel(const RSSDatabase& collection, const std::vector<int>& rows, int32_t label) {
+    for (int row : rows)
+        if (RSSItem* item = collection.itemAt(row)) item->label = label;
+}
+
+std::vector<RSSItem*> itemsOfRows(const RSSDatabase& collection, std::vector<int> rows) {
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    std::vector<RSSItem*> items;
+    for (int row : rows)
+        if (RSSItem* item = collection.itemAt(row)) items.push_back(item);
+    return items;
+}
+
+bool deleteAsksFirst(const RSSObject& feed) {
+    return !options::isOn(feed, options::kDontShowDeleteConfirm);
+}
+
+}  // namespace corvane::messagelist

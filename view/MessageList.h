@@ -1,0 +1,58 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "feedstore/RSSDatabase.h"
+#include "feedstore/RSSObject.h"
+
+// What the message list shows and does, decided without a window: the list control wrapper and the
+// view translate notifications into these calls.
+namespace corvane::messagelist {
+
+inline constexpr char16_t kNotConfiguredText[] =
+    u"Corvane is not configured. Double-click to proceed with configuration.";
+inline constexpr char16_t kDeleteQuestion[] =
+    u"Are you sure you wish to permanently delete the selected message(s)?";
+
+// The date cell's text in one of its four forms; at most 19 characters for dates within the calendar.
+std::u16string formatItemDate(const SystemTime& time, bool dayMonthYear, bool withTime);
+
+// The text of one cell: row `row` (display order), column kind 0 to 3. An unconfigured feed has one
+// row whose Title cell is the "not configured" text; a row beyond the collection has no text.
+std::u16string cellText(const RSSObject& feed, const RSSDatabase& collection, int row, int kind);
+
+// The number of rows the list shows.
+size_t rowCount(const RSSObject& feed, const RSSDatabase& collection);
+
+// A header click: a new column sorts ascending, the same column flips its direction.
+struct SortOrder {
+    int kind;
+    bool ascending;
+};
+SortOrder sortAfterHeaderClick(int clickedKind);
+
+// How a row with a label is drawn: labels 1 to 4 colour the text, 5 makes it bold.
+struct LabelStyle {
+    bool coloured = false;
+    uint8_t red = 0, green = 0, blue = 0;
+    bool bold = false;
+};
+LabelStyle labelStyle(int32_t label);
+constexpr int kLabelCount = 6;  // 0 (none) to 5
+
+// The label a key of the main keyboard sets (virtual keys '0' to '5'), or none.
+std::optional<int32_t> labelForKey(int virtualKey);
+
+// Sets the label of the items of the given rows; rows without an item are skipped.
+void setLabel(const RSSDatabase& collection, const std::vector<int>& rows, int32_t label);
+
+// The items of the given rows, in row order, for deletion; rows without an item are skipped.
+std::vector<RSSItem*> itemsOfRows(const RSSDatabase& collection, std::vector<int> rows);
+
+// Whether deleting asks first ("dontShowDeleteConfirm" other than "on").
+bool deleteAsksFirst(const RSSObject& feed);
+
+}  // namespace corvane::messagelist
