@@ -27,7 +27,8 @@ BENCHMARK(MakeItemId);
 void Md5Baseline(benchmark::State& state) {
     std::u16string key = kGuid + u"200306100400" + kTitle + kLink;
     std::vector<uint8_t> bytes;
-    for (char16_t unit : key) bytes.insert(bytes.end(), {uint8_t(unit & 0xFF), uint8_t(unit >> 8)});
+    for (char16_t unit : key)
+        bytes.insert(bytes.end(), {uint8_t(unit & 0xFF), uint8_t(unit >> 8)});
     for (auto _ : state) {
         corvane::Md5Digest digest = corvane::md5(bytes);
         benchmark::DoNotOptimize(digest);

@@ -12,7 +12,9 @@ std::vector<std::pair<std::string, std::string>>& comparisons() {
 
 }  // namespace
 
-void compareWith(const std::string& name, const std::string& baseline) { comparisons().emplace_back(name, baseline); }
+void compareWith(const std::string& name, const std::string& baseline) {
+    comparisons().emplace_back(name, baseline);
+}
 
 void RatioReporter::ReportRuns(const std::vector<Run>& runs) {
     for (const Run& run : runs)
@@ -30,7 +32,8 @@ void RatioReporter::Finalize() {
         if (measured == nanosecondsPerCall_.end() || reference == nanosecondsPerCall_.end() ||
             reference->second <= 0)
             continue;
-        std::printf("  %-40s %6.2fx %s\n", name.c_str(), measured->second / reference->second, baseline.c_str());
+        std::printf("  %-40s %6.2fx %s\n", name.c_str(), measured->second / reference->second,
+                    baseline.c_str());
     }
 }
 

@@ -15,11 +15,11 @@ void compareWith(const std::string& name, const std::string& baseline);
 // The console report, followed by one line per comparison: the time per call as a multiple of its
 // baseline's, which stays meaningful on a loaded or slower machine where raw times do not.
 class RatioReporter : public benchmark::ConsoleReporter {
-public:
+  public:
     void ReportRuns(const std::vector<Run>& runs) override;
     void Finalize() override;
 
-private:
+  private:
     std::map<std::string, double> nanosecondsPerCall_;
 };
 

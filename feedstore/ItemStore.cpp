@@ -52,19 +52,21 @@ void RSSObject::serializeItemsFromXml(xml::Document& document) {
     readItemsFromXml(document, items);
 }
 
-void RSSObject::storeItems() {
+bool RSSObject::storeItems() {
     // Until the store was read, a save would overwrite messages it never saw.
-    if (!itemsLoaded) return;
+    if (!itemsLoaded) return false;
     try {
         xml::DocumentPtr document = xml::loadXmlText(kItemsSkeleton);
         xml::NodePtr rss = xml::selectElement(*document, u"rss");
         if (!rss) throw FeedStoreError(kStatusFail, u"the item store skeleton has no root");
         serializeItemsToXml(*document, *rss);
-        if (!prepareToReplace(itemsPath, itemsState)) return;
+        if (!prepareToReplace(itemsPath, itemsState)) return false;
         xml::saveXmlFile(*document, itemsPath);
         itemsState = StoreFileState::Read;
+        return true;
     } catch (const std::exception& error) {
         traceError(u"Error while storing items in file", statusOf(error));
+        return false;
     }
 }
 

@@ -19,6 +19,7 @@ struct RSSParam {
 
 using RSSItemList = std::vector<std::unique_ptr<RSSItem>>;
 struct FeedFetch;
+struct RSSObjectThreadParams;
 
 // What reading rssitems.xml produced, made off the owner's thread and taken over on it.
 struct StoredItems {
@@ -56,7 +57,8 @@ class RSSObject {
 
     // Settings.
     static std::unique_ptr<RSSObject> serializeSettingsFromXml(xml::Document& document);
-    void storeSettings();
+    // True when corvane.xml was written; failures are traced.
+    bool storeSettings();
     void serializeSettingsToXml(xml::Document& document, xml::Node& root) const;
     std::u16string getParam(std::u16string_view name, std::u16string_view defaultValue) const;
     void setParam(std::u16string_view name, std::u16string_view value);
@@ -65,7 +67,8 @@ class RSSObject {
     // Items. initializeItems runs at most once per object.
     void initializeItems();
     void takeStoredItems(StoredItems loaded);
-    void storeItems();
+    // True when rssitems.xml was written: not before the store was read, and not on failure.
+    bool storeItems();
     void serializeItemsFromXml(xml::Document& document);
     void serializeItemsToXml(xml::Document& document, xml::Node& rss) const;
 
@@ -73,6 +76,9 @@ class RSSObject {
     // cancelled, the channel fields it found replace the feed's, and its items whose id was never
     // seen are appended in feed order, their ids remembered. Known items are never changed.
     void takeFetch(FeedFetch fetch);
+    // Downloads, reads and takes over the feed at `feedUrl` on the calling thread, with the record's
+    // handler (if any) as the download's sink. False when the download failed or was cancelled.
+    bool update(std::u16string_view feedUrl, RSSObjectThreadParams* params);
     bool isNewId(const RSSItem* item) const { return item && identity.count(item->id) == 0; }
 };
 

@@ -56,16 +56,18 @@ std::unique_ptr<RSSObject> RSSObject::serializeSettingsFromXml(xml::Document& do
     return feed;
 }
 
-void RSSObject::storeSettings() {
+bool RSSObject::storeSettings() {
     try {
         xml::DocumentPtr document = xml::loadXmlText(kSettingsSkeleton);
         if (xml::NodePtr root = xml::selectElement(*document, u"corvane"))
             serializeSettingsToXml(*document, *root);
-        if (!prepareToReplace(settingsPath, settingsState)) return;
+        if (!prepareToReplace(settingsPath, settingsState)) return false;
         xml::saveXmlFile(*document, settingsPath);
         settingsState = StoreFileState::Read;
+        return true;
     } catch (const std::exception& error) {
         traceError(u"Error while storing settings in file", statusOf(error));
+        return false;
     }
 }
 

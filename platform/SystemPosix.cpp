@@ -22,7 +22,9 @@ void setEnvironmentVariable(std::u16string_view name, std::u16string_view value)
         ::setenv(toUtf8(name).c_str(), toUtf8(value).c_str(), 1);
 }
 
-uint32_t currentThreadId() { return static_cast<uint32_t>(::syscall(SYS_gettid)); }
+uint32_t currentThreadId() {
+    return static_cast<uint32_t>(::syscall(SYS_gettid));
+}
 
 void writeDebugOutput(std::u16string_view) {}
 

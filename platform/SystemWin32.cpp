@@ -21,13 +21,17 @@ void setEnvironmentVariable(std::u16string_view name, std::u16string_view value)
     SetEnvironmentVariableW(toWide(name).c_str(), value.empty() ? nullptr : text.c_str());
 }
 
-uint32_t currentThreadId() { return GetCurrentThreadId(); }
+uint32_t currentThreadId() {
+    return GetCurrentThreadId();
+}
 
-void writeDebugOutput(std::u16string_view line) { OutputDebugStringW(toWide(line).c_str()); }
+void writeDebugOutput(std::u16string_view line) {
+    OutputDebugStringW(toWide(line).c_str());
+}
 
 bool appendToFile(std::u16string_view path, std::string_view bytes) {
-    HANDLE file = CreateFileW(toWide(path).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = CreateFileW(toWide(path).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     // FILE_APPEND_DATA alone makes every write go to the current end of the file.
     DWORD written = 0;

@@ -46,6 +46,8 @@ void traceErrorArgs(std::u16string_view format, uint32_t code, std::span<const F
     writeLine(formatWide(u"error 0x%08X: ", code), formatWideArgs(format, args, kTraceMaxLength));
 }
 
-void setTraceToStderr(bool enabled) { toStderr.store(enabled, std::memory_order_relaxed); }
+void setTraceToStderr(bool enabled) {
+    toStderr.store(enabled, std::memory_order_relaxed);
+}
 
 }  // namespace corvane

@@ -5,8 +5,12 @@ namespace {
 
 constexpr char32_t kReplacement = 0xFFFD;
 
-bool isHighSurrogate(char16_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
-bool isLowSurrogate(char16_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
+bool isHighSurrogate(char16_t unit) {
+    return unit >= 0xD800 && unit <= 0xDBFF;
+}
+bool isLowSurrogate(char16_t unit) {
+    return unit >= 0xDC00 && unit <= 0xDFFF;
+}
 
 void appendUtf8(std::string& out, char32_t cp) {
     if (cp < 0x80) {
@@ -93,7 +97,8 @@ std::u16string fromUtf8(std::string_view text) {
     std::u16string out;
     out.reserve(text.size());
     size_t i = 0;
-    while (i < text.size()) appendUtf16(out, decodeUtf8(text, i));
+    while (i < text.size())
+        appendUtf16(out, decodeUtf8(text, i));
     return out;
 }
 

@@ -21,7 +21,8 @@ struct Spec {
 };
 
 void appendAscii(std::u16string& out, std::string_view text) {
-    for (char c : text) out += static_cast<char16_t>(static_cast<unsigned char>(c));
+    for (char c : text)
+        out += static_cast<char16_t>(static_cast<unsigned char>(c));
 }
 
 void pad(std::u16string& out, int count, char16_t fill) {
@@ -105,7 +106,8 @@ void formatInteger(std::u16string& out, const Spec& spec, const FormatArg& arg) 
     auto end = std::to_chars(digits, digits + sizeof digits, magnitude, base).ptr;
     std::string body(digits, end);
     if (spec.conversion == u'X')
-        for (char& c : body) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        for (char& c : body)
+            c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     if (spec.precision == 0 && magnitude == 0) body.clear();
     if (spec.precision > 0 && static_cast<int>(body.size()) < spec.precision)
         body.insert(0, static_cast<size_t>(spec.precision) - body.size(), '0');
@@ -152,7 +154,8 @@ void formatFloating(std::u16string& out, const Spec& spec, const FormatArg& arg)
         body.assign(digits, result.ec == std::errc() ? result.ptr : digits);
     }
     if (spec.conversion != lower)
-        for (char& c : body) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        for (char& c : body)
+            c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     std::u16string prefix = negative ? u"-" : spec.plus ? u"+" : spec.space ? u" " : u"";
     std::u16string wideBody;
     appendAscii(wideBody, body);
@@ -195,13 +198,16 @@ void formatPointer(std::u16string& out, const Spec& spec, const FormatArg& arg) 
     auto end = std::to_chars(digits, digits + 16, raw, 16).ptr;
     std::string body(16 - static_cast<size_t>(end - digits), '0');
     body.append(digits, end);
-    for (char& c : body) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    for (char& c : body)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     std::u16string wideBody;
     appendAscii(wideBody, body);
     emitField(out, spec, u"", wideBody, false);
 }
 
-bool isDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
+bool isDigit(char16_t c) {
+    return c >= u'0' && c <= u'9';
+}
 
 int readNumber(std::u16string_view format, size_t& i) {
     int value = 0;
@@ -276,8 +282,22 @@ bool parseSpec(std::u16string_view format, size_t& i, std::span<const FormatArg>
     if (i >= format.size()) return false;
     spec.conversion = format[i];
     switch (spec.conversion) {
-        case u'd': case u'i': case u'u': case u'o': case u'x': case u'X': case u'c': case u'C':
-        case u's': case u'S': case u'p': case u'f': case u'F': case u'e': case u'E': case u'g':
+        case u'd':
+        case u'i':
+        case u'u':
+        case u'o':
+        case u'x':
+        case u'X':
+        case u'c':
+        case u'C':
+        case u's':
+        case u'S':
+        case u'p':
+        case u'f':
+        case u'F':
+        case u'e':
+        case u'E':
+        case u'g':
         case u'G':
             ++i;
             return true;
@@ -315,11 +335,28 @@ std::u16string formatWideArgs(std::u16string_view format, std::span<const Format
         }
         const FormatArg& arg = args[nextArg++];
         switch (spec.conversion) {
-            case u's': case u'S': formatText(out, spec, arg); break;
-            case u'c': case u'C': formatCharacter(out, spec, arg); break;
-            case u'p': formatPointer(out, spec, arg); break;
-            case u'f': case u'F': case u'e': case u'E': case u'g': case u'G': formatFloating(out, spec, arg); break;
-            default: formatInteger(out, spec, arg); break;
+            case u's':
+            case u'S':
+                formatText(out, spec, arg);
+                break;
+            case u'c':
+            case u'C':
+                formatCharacter(out, spec, arg);
+                break;
+            case u'p':
+                formatPointer(out, spec, arg);
+                break;
+            case u'f':
+            case u'F':
+            case u'e':
+            case u'E':
+            case u'g':
+            case u'G':
+                formatFloating(out, spec, arg);
+                break;
+            default:
+                formatInteger(out, spec, arg);
+                break;
         }
     }
     if (out.size() > maxLength) {

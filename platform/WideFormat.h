@@ -15,7 +15,7 @@ namespace corvane {
 // UTF-8 for narrow strings), so the meaning of a format never depends on the C library, and a
 // format that does not match its arguments prints something harmless instead of reading the stack.
 class FormatArg {
-public:
+  public:
     enum class Kind { Signed, Unsigned, Floating, Text16, Text8, Pointer };
 
     template <std::integral T>
@@ -29,8 +29,8 @@ public:
         }
     }
     template <class T>
-        requires std::is_enum_v<T>
-    FormatArg(T value) : FormatArg(static_cast<std::underlying_type_t<T>>(value)) {}
+    requires std::is_enum_v<T> FormatArg(T value)
+        : FormatArg(static_cast<std::underlying_type_t<T>>(value)) {}
     FormatArg(double value) : kind_(Kind::Floating), floating_(value) {}
     FormatArg(const char16_t* text) : kind_(Kind::Text16), isNull_(text == nullptr) {
         if (text) text16_ = text;
@@ -48,17 +48,35 @@ public:
 #endif
     FormatArg(const void* pointer) : kind_(Kind::Pointer), pointer_(pointer) {}
 
-    Kind kind() const { return kind_; }
-    int bits() const { return bits_; }
-    bool isNull() const { return isNull_; }
-    int64_t signedValue() const { return signed_; }
-    uint64_t unsignedValue() const { return unsigned_; }
-    double floatingValue() const { return floating_; }
-    std::u16string_view text16() const { return text16_; }
-    std::string_view text8() const { return text8_; }
-    const void* pointer() const { return pointer_; }
+    Kind kind() const {
+        return kind_;
+    }
+    int bits() const {
+        return bits_;
+    }
+    bool isNull() const {
+        return isNull_;
+    }
+    int64_t signedValue() const {
+        return signed_;
+    }
+    uint64_t unsignedValue() const {
+        return unsigned_;
+    }
+    double floatingValue() const {
+        return floating_;
+    }
+    std::u16string_view text16() const {
+        return text16_;
+    }
+    std::string_view text8() const {
+        return text8_;
+    }
+    const void* pointer() const {
+        return pointer_;
+    }
 
-private:
+  private:
     Kind kind_;
     int bits_ = 64;
     bool isNull_ = false;

@@ -35,8 +35,9 @@ TEST(Trace, ErrorCodesPrintAsUnsigned32BitHex) {
     testing::TraceCapture capture("codes");
     traceError(u"Error while storing items in file", static_cast<uint32_t>(int32_t(0x80004005)));
     traceError(u"%s at load %s", 0u, u"reason", u"C:\\news\\rssitems.xml");
-    EXPECT_EQ(capture.messages(), (std::vector<std::string>{"error 0x80004005: Error while storing items in file",
-                                                            "error 0x00000000: reason at load C:\\news\\rssitems.xml"}));
+    EXPECT_EQ(capture.messages(),
+              (std::vector<std::string>{"error 0x80004005: Error while storing items in file",
+                                        "error 0x00000000: reason at load C:\\news\\rssitems.xml"}));
 }
 
 TEST(Trace, LineBreaksInsideAMessageDoNotSplitTheLine) {

@@ -18,9 +18,11 @@ TEST(TraceThreads, LinesFromManyThreadsStayWhole) {
     std::vector<std::thread> threads;
     for (int t = 0; t < kThreads; ++t)
         threads.emplace_back([t] {
-            for (int i = 0; i < kLines; ++i) trace(u"worker %d line %d %s", t, i, std::u16string(100, u'z'));
+            for (int i = 0; i < kLines; ++i)
+                trace(u"worker %d line %d %s", t, i, std::u16string(100, u'z'));
         });
-    for (auto& thread : threads) thread.join();
+    for (auto& thread : threads)
+        thread.join();
 
     const auto lines = capture.lines();
     ASSERT_EQ(lines.size(), size_t{kThreads * kLines});

@@ -18,9 +18,9 @@ TEST(Utf, LoneSurrogatesBecomeReplacementCharacters) {
 
 TEST(Utf, MalformedUtf8BecomesReplacementCharacters) {
     EXPECT_EQ(fromUtf8("a\xFFz"), u"a\uFFFDz");
-    EXPECT_EQ(fromUtf8("\xC0\xAF"), u"\uFFFD\uFFFD");     // overlong '/'
-    EXPECT_EQ(fromUtf8("\xED\xA0\x80"), u"\uFFFD\uFFFD\uFFFD");  // encoded surrogate
-    EXPECT_EQ(fromUtf8("\xE2\x82"), u"\uFFFD");            // cut short
+    EXPECT_EQ(fromUtf8("\xC0\xAF"), u"\uFFFD\uFFFD");                      // overlong '/'
+    EXPECT_EQ(fromUtf8("\xED\xA0\x80"), u"\uFFFD\uFFFD\uFFFD");            // encoded surrogate
+    EXPECT_EQ(fromUtf8("\xE2\x82"), u"\uFFFD");                            // cut short
     EXPECT_EQ(fromUtf8("\xF4\x90\x80\x80"), u"\uFFFD\uFFFD\uFFFD\uFFFD");  // beyond U+10FFFF
 }
 

@@ -40,7 +40,8 @@ TEST(FormatWide, CharactersAndPercent) {
 }
 
 TEST(FormatWide, Floating) {
-    EXPECT_EQ(formatWide(u"%f|%.2f|%8.3f|%-8.1f|", 1.5, 3.14159, -2.5, 2.0), u"1.500000|3.14|  -2.500|2.0     |");
+    EXPECT_EQ(formatWide(u"%f|%.2f|%8.3f|%-8.1f|", 1.5, 3.14159, -2.5, 2.0),
+              u"1.500000|3.14|  -2.500|2.0     |");
     EXPECT_EQ(formatWide(u"%e|%E|%g|%g", 12345.678, 0.00012, 0.0001, 1e20),
               u"1.234568e+04|1.200000E-04|0.0001|1e+20");
 }
@@ -64,7 +65,8 @@ TEST(FormatWide, CutToTheMaximumWithoutSplittingASurrogatePair) {
     const std::array<FormatArg, 1> args{FormatArg(u"abc\U0001D11E")};
     EXPECT_EQ(formatWideArgs(u"%s", args, 4), u"abc");
     EXPECT_EQ(formatWideArgs(u"%s", args, 5), u"abc\U0001D11E");
-    EXPECT_EQ(formatWideArgs(u"%s%s", std::array<FormatArg, 2>{FormatArg(u"aa"), FormatArg(u"bb")}, 3), u"aab");
+    EXPECT_EQ(formatWideArgs(u"%s%s", std::array<FormatArg, 2>{FormatArg(u"aa"), FormatArg(u"bb")}, 3),
+              u"aab");
     EXPECT_EQ(formatWideArgs(std::u16string(5000, u'x'), {}, 2048).size(), 2048u);
 }
 

@@ -10,11 +10,13 @@ namespace corvane {
 namespace {
 
 SYSTEMTIME toWin32(const SystemTime& t) {
-    return SYSTEMTIME{t.wYear, t.wMonth, t.wDayOfWeek, t.wDay, t.wHour, t.wMinute, t.wSecond, t.wMilliseconds};
+    return SYSTEMTIME{t.wYear, t.wMonth,  t.wDayOfWeek, t.wDay,
+                      t.wHour, t.wMinute, t.wSecond,    t.wMilliseconds};
 }
 
 SystemTime fromWin32(const SYSTEMTIME& t) {
-    return SystemTime{t.wYear, t.wMonth, t.wDayOfWeek, t.wDay, t.wHour, t.wMinute, t.wSecond, t.wMilliseconds};
+    return SystemTime{t.wYear, t.wMonth,  t.wDayOfWeek, t.wDay,
+                      t.wHour, t.wMinute, t.wSecond,    t.wMilliseconds};
 }
 
 SystemTime oleAddDays(const SystemTime& time, int days) {
@@ -26,7 +28,9 @@ SystemTime oleAddDays(const SystemTime& time, int days) {
     return fromWin32(record);
 }
 
-bool isLeap(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+bool isLeap(int year) {
+    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+}
 
 int daysIn(int year, int month) {
     static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
@@ -37,7 +41,9 @@ int daysIn(int year, int month) {
 // fraction of the OLE value, in both directions.
 TEST(OleDate, DayCarryEqualsTheOleRoundTrip) {
     const int years[] = {1900, 1901, 1903, 1904, 1999, 2000, 2001, 2003, 2004, 2026, 2027, 2100, 2400, 9998};
-    const SystemTime clocks[] = {{0, 0, 0, 0, 0, 0, 0, 0}, {0, 0, 0, 0, 23, 30, 0, 0}, {0, 0, 0, 0, 0, 15, 59, 0},
+    const SystemTime clocks[] = {{0, 0, 0, 0, 0, 0, 0, 0},
+                                 {0, 0, 0, 0, 23, 30, 0, 0},
+                                 {0, 0, 0, 0, 0, 15, 59, 0},
                                  {0, 0, 0, 0, 12, 0, 1, 0}};
     int compared = 0;
     for (int year : years)
@@ -52,8 +58,8 @@ TEST(OleDate, DayCarryEqualsTheOleRoundTrip) {
                         time.wDay = static_cast<uint16_t>(day);
                         SystemTime expected = oleAddDays(time, days);
                         ASSERT_EQ(addDays(time, days), expected)
-                            << year << "-" << month << "-" << day << " " << clock.wHour << ":" << clock.wMinute
-                            << ":" << clock.wSecond << " by " << days;
+                            << year << "-" << month << "-" << day << " " << clock.wHour << ":"
+                            << clock.wMinute << ":" << clock.wSecond << " by " << days;
                         ++compared;
                     }
     EXPECT_GT(compared, 40000);
@@ -64,8 +70,14 @@ TEST(OleDate, FileTimeEqualsSystemTimeToFileTime) {
     for (int year : years)
         for (int month = 1; month <= 12; ++month)
             for (int day : {1, 15, daysIn(year, month)}) {
-                SystemTime time{static_cast<uint16_t>(year), static_cast<uint16_t>(month), 0,
-                                static_cast<uint16_t>(day), 23, 59, 58, 999};
+                SystemTime time{static_cast<uint16_t>(year),
+                                static_cast<uint16_t>(month),
+                                0,
+                                static_cast<uint16_t>(day),
+                                23,
+                                59,
+                                58,
+                                999};
                 SYSTEMTIME record = toWin32(time);
                 FILETIME expected{};
                 ASSERT_TRUE(SystemTimeToFileTime(&record, &expected));

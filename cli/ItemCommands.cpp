@@ -1,0 +1,158 @@
+// list, show, label and delete: the message list's rows, addressed as the list numbers them.
+#include <algorithm>
+#include <map>
+
+#include "cli/Commands.h"
+#include "cli/Console.h"
+#include "cli/Json.h"
+#include "cli/NewsFolder.h"
+#include "itempage/ItemPage.h"
+#include "platform/FileReplace.h"
+#include "platform/Utf.h"
+#include "view/MessageList.h"
+
+namespace corvane::cli {
+namespace {
+
+int columnNamed(const std::string& name) {
+    static const std::map<std::string, int> columns{{"title", kColumnTitle},
+                                                    {"description", kColumnDescription},
+                                                    {"link", kColumnLink},
+                                                    {"date", kColumnDate}};
+    auto found = columns.find(name);
+    if (found == columns.end())
+        throw UsageError("--sort takes title, description, link or date, not '" + name + "'");
+    return found->second;
+}
+
+// Puts the rows in the order the options ask for: store order without --sort.
+void applySort(const Arguments& arguments, RSSDatabase& collection) {
+    bool ascending = arguments.flag("--ascending");
+    bool descending = arguments.flag("--descending");
+    if (ascending && descending) throw UsageError("--ascending and --descending exclude each other");
+    std::optional<std::string> sort = arguments.option("--sort");
+    if (!sort) {
+        if (ascending || descending) throw UsageError("--ascending and --descending need --sort");
+        return;
+    }
+    collection.sort(columnNamed(*sort), !descending);
+}
+
+// The items named by row numbers (positional arguments from `first` on) and by --id options.
+std::vector<RSSItem*> chosenItems(const Arguments& arguments, size_t first, const OpenFolder& folder) {
+    const RSSDatabase& collection = *folder.collection;
+    std::vector<RSSItem*> items;
+    const std::vector<std::string>& positional = arguments.positional();
+    for (size_t i = first; i < positional.size(); ++i) {
+        int row = parseInteger(positional[i], "a row");
+        RSSItem* item = folder.feed->isConfigured() ? collection.itemAt(row) : nullptr;
+        if (!item)
+            throw CommandError("no message in row " + positional[i] + ": the list has " +
+                               std::to_string(folder.feed->isConfigured() ? collection.count() : 0) +
+                               " messages");
+        items.push_back(item);
+    }
+    for (const std::string& id : arguments.options("--id")) {
+        std::u16string wanted = fromUtf8(id);
+        RSSItem* match = nullptr;
+        for (const auto& item : folder.feed->items)
+            if (item->id == wanted) match = item.get();
+        if (!match) throw CommandError("no message has the id " + id);
+        items.push_back(match);
+    }
+    if (items.empty()) throw UsageError("name at least one row or --id");
+    std::vector<RSSItem*> unique;
+    for (RSSItem* item : items)
+        if (std::find(unique.begin(), unique.end(), item) == unique.end()) unique.push_back(item);
+    return unique;
+}
+
+std::string oneLine(std::u16string text) {
+    for (char16_t& c : text)
+        if (c == u'\t' || c == u'\n' || c == u'\r') c = u' ';
+    return toUtf8(text);
+}
+
+}  // namespace
+
+int runList(const Arguments& arguments) {
+    const std::string& dir = arguments.required(0, "DIR");
+    arguments.noMoreThan(1);
+    OpenFolder folder = openNewsFolder(dir, true);
+    applySort(arguments, *folder.collection);
+    const RSSObject& feed = *folder.feed;
+    const bool json = arguments.flag("--json");
+    std::string out = json ? "[" : "row\ttitle\tdescription\tlink\tdate\tlabel\tid\n";
+    size_t rows = messagelist::rowCount(feed, *folder.collection);
+    for (size_t row = 0; row < rows; ++row) {
+        int r = static_cast<int>(row);
+        const RSSItem* item = feed.isConfigured() ? folder.collection->itemAt(r) : nullptr;
+        std::u16string cells[4];
+        for (int kind = kColumnTitle; kind <= kColumnDate; ++kind)
+            cells[kind] = messagelist::cellText(feed, *folder.collection, r, kind);
+        int32_t label = item ? item->label : 0;
+        std::u16string id = item ? item->id : u"";
+        if (json) {
+            out += (row ? ",\n " : "\n ") + std::string("{\"row\": ") + std::to_string(row) +
+                   ", \"title\": " + jsonString(cells[0]) + ", \"description\": " + jsonString(cells[1]) +
+                   ", \"link\": " + jsonString(cells[2]) + ", \"date\": " + jsonString(cells[3]) +
+                   ", \"label\": " + std::to_string(label) + ", \"id\": " + jsonString(id) + "}";
+        } else {
+            out += std::to_string(row) + "\t" + oneLine(cells[0]) + "\t" + oneLine(cells[1]) + "\t" +
+                   oneLine(cells[2]) + "\t" + oneLine(cells[3]) + "\t" + std::to_string(label) + "\t" +
+                   toUtf8(id) + "\n";
+        }
+    }
+    if (json) out += rows ? "\n]\n" : "]\n";
+    writeOut(out);
+    return 0;
+}
+
+int runShow(const Arguments& arguments) {
+    const std::string& dir = arguments.required(0, "DIR");
+    OpenFolder folder = openNewsFolder(dir, true);
+    applySort(arguments, *folder.collection);
+    std::vector<RSSItem*> items = chosenItems(arguments, 1, folder);
+    if (items.size() != 1) throw UsageError("show takes one row or one --id");
+    std::string page = toUtf8(renderItemDocument(*items[0]));
+    if (std::optional<std::string> file = arguments.option("-o")) {
+        FileReplaceResult written = replaceFileAtomically(absoluteFolder(*file), page);
+        if (!written) throw CommandError("could not write " + *file + ": " + toUtf8(written.description));
+    } else {
+        writeOut(page);
+    }
+    return 0;
+}
+
+int runLabel(const Arguments& arguments) {
+    const std::string& dir = arguments.required(0, "DIR");
+    int label = parseInteger(arguments.required(1, "N"), "N");
+    if (label < 0 || label >= messagelist::kLabelCount) throw UsageError("N is a label from 0 to 5");
+    OpenFolder folder = openNewsFolder(dir, true);
+    applySort(arguments, *folder.collection);
+    for (RSSItem* item : chosenItems(arguments, 2, folder))
+        item->label = label;
+    storeFolder(folder);
+    return 0;
+}
+
+int runDelete(const Arguments& arguments) {
+    const std::string& dir = arguments.required(0, "DIR");
+    OpenFolder folder = openNewsFolder(dir, true);
+    applySort(arguments, *folder.collection);
+    std::vector<RSSItem*> doomed = chosenItems(arguments, 1, folder);
+    if (messagelist::deleteAsksFirst(*folder.feed) && !arguments.flag("--yes")) {
+        if (!inputIsTerminal())
+            throw CommandError("not deleting without a question; run it on a terminal or give --yes");
+        if (!askYesNo(toUtf8(messagelist::kDeleteQuestion))) {
+            writeError("nothing deleted\n");
+            return 1;
+        }
+    }
+    folder.collection->remove(doomed);
+    storeFolder(folder);
+    writeError("deleted " + std::to_string(doomed.size()) + " message(s)\n");
+    return 0;
+}
+
+}  // namespace corvane::cli

@@ -1,0 +1,9 @@
+#include "cli/CommandLine.h"
+#include "cli/Program.h"
+#include "platform/ComApartment.h"
+
+int main(int argc, char** argv) {
+    // The XML component is a COM object on Windows.
+    corvane::ComApartment apartment;
+    return corvane::cli::runProgram(corvane::cli::commandLineArguments(argc, argv));
+}

@@ -1,0 +1,8 @@
+#include "platform/ComApartment.h"
+
+namespace corvane {
+
+ComApartment::ComApartment() = default;
+ComApartment::~ComApartment() = default;
+
+}  // namespace corvane

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "platform/Status.h"
+
+namespace corvane {
+
+struct FileReplaceResult {
+    Status status = kStatusOk;   // a Windows-style code: HRESULT_FROM_WIN32 of the failure
+    std::u16string description;  // what failed and why, for the error trace; empty on success
+
+    explicit operator bool() const { return succeeded(status); }
+};
+
+// Puts the bytes in the place of the file at the path (creating it when missing) so that a crash or a
+// full disk never leaves a torn file: the bytes go to a temporary file in the same folder, are flushed
+// to disk, and the temporary file then replaces the original in one step. On failure the old file is
+// left whole and the temporary file is removed.
+FileReplaceResult replaceFileAtomically(std::u16string_view path, std::string_view bytes);
+
+// Test seam: the next replaceFileAtomically on this thread fails at the stage as the system would
+// (Write after half of the bytes are written), and cleans up as it does for a real failure.
+enum class FileReplaceStage { None, Create, Write, Flush, Replace };
+
+namespace detail {
+inline thread_local FileReplaceStage injectedFileReplaceFailure = FileReplaceStage::None;
+}
+
+inline void failNextFileReplaceAt(FileReplaceStage stage) {
+    detail::injectedFileReplaceFailure = stage;
+}
+
+}  // namespace corvane

@@ -1,0 +1,86 @@
+#include <windows.h>
+
+#include <algorithm>
+#include <atomic>
+#include <utility>
+
+#include "platform/FileReplace.h"
+#include "platform/WideFormat.h"
+#include "platform/Win32Text.h"
+
+namespace corvane {
+namespace {
+
+std::u16string systemMessage(DWORD error) {
+    wchar_t* buffer = nullptr;
+    DWORD length = FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+        error, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+    std::u16string message =
+        length && buffer ? fromWide(std::wstring_view(buffer, length)) : std::u16string();
+    LocalFree(buffer);
+    while (!message.empty() && (message.back() == u'\n' || message.back() == u'\r' || message.back() == u' '))
+        message.pop_back();
+    if (message.empty()) message = formatWide(u"error %u", static_cast<uint32_t>(error));
+    return message;
+}
+
+FileReplaceResult failure(DWORD error, std::u16string_view what, std::u16string_view path) {
+    return {static_cast<Status>(HRESULT_FROM_WIN32(error)),
+            formatWide(u"%s %s: %s", what, path, systemMessage(error))};
+}
+
+std::atomic<unsigned> temporaryCounter{0};
+
+}  // namespace
+
+FileReplaceResult replaceFileAtomically(std::u16string_view path, std::string_view bytes) {
+    const FileReplaceStage injected =
+        std::exchange(detail::injectedFileReplaceFailure, FileReplaceStage::None);
+    const std::wstring target = toWide(path);
+
+    std::wstring temporary;
+    HANDLE file = INVALID_HANDLE_VALUE;
+    DWORD error = ERROR_SUCCESS;
+    for (int attempt = 0; attempt < 100 && file == INVALID_HANDLE_VALUE; ++attempt) {
+        temporary = target + L"." + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                    std::to_wstring(temporaryCounter++) + L".tmp";
+        if (injected == FileReplaceStage::Create) {
+            error = ERROR_ACCESS_DENIED;
+            break;
+        }
+        file = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                           nullptr);
+        error = file == INVALID_HANDLE_VALUE ? GetLastError() : ERROR_SUCCESS;
+        if (file == INVALID_HANDLE_VALUE && error != ERROR_FILE_EXISTS) break;
+    }
+    if (file == INVALID_HANDLE_VALUE) return failure(error, u"Cannot create a temporary file beside", path);
+
+    auto abandon = [&](DWORD reason, std::u16string_view what) {
+        if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+        DeleteFileW(temporary.c_str());
+        return failure(reason, what, path);
+    };
+
+    size_t done = 0;
+    const size_t stop = injected == FileReplaceStage::Write ? bytes.size() / 2 : bytes.size();
+    while (done < stop) {
+        const DWORD chunk = static_cast<DWORD>(std::min<size_t>(stop - done, 1u << 30));
+        DWORD written = 0;
+        if (!WriteFile(file, bytes.data() + done, chunk, &written, nullptr))
+            return abandon(GetLastError(), u"Cannot write");
+        done += written;
+    }
+    if (injected == FileReplaceStage::Write) return abandon(ERROR_DISK_FULL, u"Cannot write");
+    if (injected == FileReplaceStage::Flush) return abandon(ERROR_WRITE_FAULT, u"Cannot flush to disk");
+    if (!FlushFileBuffers(file)) return abandon(GetLastError(), u"Cannot flush to disk");
+    const BOOL closed = CloseHandle(file);
+    file = INVALID_HANDLE_VALUE;
+    if (!closed) return abandon(GetLastError(), u"Cannot write");
+    if (injected == FileReplaceStage::Replace) return abandon(ERROR_ACCESS_DENIED, u"Cannot replace");
+    if (!MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return abandon(GetLastError(), u"Cannot replace");
+    return {};
+}
+
+}  // namespace corvane

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <stop_token>
+#include <string_view>
+
+#include "feedstore/FeedUpdate.h"
+#include "platform/Status.h"
+#include "retrieval/UrlDownloader.h"
+
+namespace corvane {
+
+// Downloads the feed at `url` and reads it into `fetch` (cancelled, downloadFailed or notRss when it
+// went wrong). `stop` ends the download and the read early; the sink may be null. Returns the
+// download's status: kStatusOk, kStatusFail or kStatusCancelled.
+Status downloadFeed(std::u16string_view url, kturldownloader_eventhandler* sink, std::stop_token stop,
+                    FeedFetch& fetch);
+
+}  // namespace corvane

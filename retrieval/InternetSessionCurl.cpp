@@ -1,0 +1,253 @@
+#include <curl/curl.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cctype>
+#include <cstring>
+#include <limits>
+#include <mutex>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "platform/Trace.h"
+#include "platform/Utf.h"
+#include "retrieval/InternetSession.h"
+
+// The libcurl backend. Each request is an easy handle driven through the session's multi handle on
+// the calling thread, so a read returns as soon as bytes have arrived and abort() only has to wake
+// the wait (curl_multi_wakeup is safe from any thread).
+namespace corvane::retrieval {
+namespace {
+
+// How long one wait for the socket may last before the abort flag is looked at again; the wake-up
+// normally ends it at once.
+constexpr int kPollMilliseconds = 1000;
+
+void initializeCurlOnce() {
+    static std::once_flag once;
+    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+}
+
+bool startsWithNoCase(std::string_view text, std::string_view prefix) {
+    return text.size() >= prefix.size() &&
+           std::equal(prefix.begin(), prefix.end(), text.begin(), [](char a, char b) {
+               return std::tolower(static_cast<unsigned char>(a)) ==
+                      std::tolower(static_cast<unsigned char>(b));
+           });
+}
+
+class CurlSession;
+
+class CurlRequest final : public InternetRequest {
+  public:
+    CurlRequest(CurlSession& session, CURL* easy, curl_slist* headers)
+        : session_(session), easy_(easy), headers_(headers) {}
+    ~CurlRequest() override;
+
+    // Sends the request and waits for the final response's headers (or the end of the transfer).
+    bool start(const std::string& url, uint32_t& error);
+
+    std::optional<uint32_t> contentLength() override {
+        curl_off_t length = -1;
+        if (curl_easy_getinfo(easy_, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length) != CURLE_OK || length < 0 ||
+            length > std::numeric_limits<uint32_t>::max())
+            return std::nullopt;
+        return static_cast<uint32_t>(length);
+    }
+
+    bool read(std::span<uint8_t> buffer, size_t& count, uint32_t& error) override {
+        count = 0;
+        if (!pump([this] { return pendingSize() > 0; }, error)) return false;
+        count = std::min(buffer.size(), pendingSize());
+        if (count == 0) return true;
+        std::memcpy(buffer.data(), pending_.data() + offset_, count);
+        offset_ += count;
+        if (offset_ == pending_.size()) {
+            pending_.clear();
+            offset_ = 0;
+        }
+        return true;
+    }
+
+  private:
+    // No exception may pass through libcurl: a failed append ends the transfer as a write error.
+    static size_t onBody(char* data, size_t size, size_t count, void* self) noexcept {
+        auto* request = static_cast<CurlRequest*>(self);
+        try {
+            request->pending_.insert(request->pending_.end(), data, data + size * count);
+        } catch (const std::bad_alloc&) {
+            return 0;
+        }
+        return size * count;
+    }
+
+    // The headers of every response pass here, redirects and interim answers included; the last
+    // block is the one whose status is neither 1xx nor a 3xx with somewhere to go.
+    static size_t onHeader(char* data, size_t size, size_t count, void* self) {
+        auto* request = static_cast<CurlRequest*>(self);
+        std::string_view line(data, size * count);
+        if (startsWithNoCase(line, "HTTP/")) {
+            request->blockHasLocation_ = false;
+        } else if (startsWithNoCase(line, "Location:")) {
+            request->blockHasLocation_ = true;
+        } else if (line == "\r\n" || line == "\n") {
+            long status = 0;
+            curl_easy_getinfo(request->easy_, CURLINFO_RESPONSE_CODE, &status);
+            bool interim = status >= 100 && status < 200;
+            bool redirect = status >= 300 && status < 400 && request->blockHasLocation_;
+            if (!interim && !redirect) request->headersDone_ = true;
+        }
+        return size * count;
+    }
+
+    size_t pendingSize() const { return pending_.size() - offset_; }
+
+    // Drives the transfer until `ready` holds or it has ended. False with `error` set when it
+    // failed or was aborted, once everything that did arrive has been handed out.
+    template <class Ready>
+    bool pump(Ready ready, uint32_t& error);
+
+    CurlSession& session_;
+    CURL* easy_;
+    curl_slist* headers_;
+    char errorText_[CURL_ERROR_SIZE] = {};
+    bool added_ = false;
+    bool headersDone_ = false;
+    bool blockHasLocation_ = false;
+    bool finished_ = false;
+    CURLcode result_ = CURLE_OK;
+    std::vector<uint8_t> pending_;
+    size_t offset_ = 0;
+};
+
+class CurlSession final : public InternetSession {
+  public:
+    CurlSession(CURLM* multi, std::string agent) : multi_(multi), agent_(std::move(agent)) {}
+    ~CurlSession() override { curl_multi_cleanup(multi_); }
+
+    std::unique_ptr<InternetRequest> openUrl(std::u16string_view url, uint32_t& error) override {
+        if (!isWebUrl(url)) {
+            error = CURLE_UNSUPPORTED_PROTOCOL;
+            return nullptr;
+        }
+        if (aborted()) {
+            error = CURLE_ABORTED_BY_CALLBACK;
+            return nullptr;
+        }
+        CURL* easy = curl_easy_init();
+        if (!easy) {
+            error = CURLE_OUT_OF_MEMORY;
+            return nullptr;
+        }
+        // There is no cache here, but a proxy on the way may have one.
+        curl_slist* headers = curl_slist_append(nullptr, "Cache-Control: no-cache");
+        curl_slist* more = headers ? curl_slist_append(headers, "Pragma: no-cache") : nullptr;
+        if (!more) {
+            curl_slist_free_all(headers);
+            curl_easy_cleanup(easy);
+            error = CURLE_OUT_OF_MEMORY;
+            return nullptr;
+        }
+        auto request = std::make_unique<CurlRequest>(*this, easy, more);
+        if (!request->start(toUtf8(url), error)) return nullptr;
+        return request;
+    }
+
+    void abort() override {
+        aborted_.store(true);
+        curl_multi_wakeup(multi_);
+    }
+
+    bool aborted() const { return aborted_.load(); }
+    CURLM* multi() const { return multi_; }
+    const std::string& agent() const { return agent_; }
+
+  private:
+    CURLM* multi_;
+    std::string agent_;
+    std::atomic<bool> aborted_{false};
+};
+
+CurlRequest::~CurlRequest() {
+    if (added_) curl_multi_remove_handle(session_.multi(), easy_);
+    curl_easy_cleanup(easy_);
+    curl_slist_free_all(headers_);
+}
+
+bool CurlRequest::start(const std::string& url, uint32_t& error) {
+    curl_easy_setopt(easy_, CURLOPT_URL, url.c_str());
+    curl_easy_setopt(easy_, CURLOPT_USERAGENT, session_.agent().c_str());
+    curl_easy_setopt(easy_, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(easy_, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(easy_, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(easy_, CURLOPT_MAXREDIRS, 20L);
+    curl_easy_setopt(easy_, CURLOPT_HTTPHEADER, headers_);
+    curl_easy_setopt(easy_, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
+    // Signals are no way to time out a resolver on a worker thread.
+    curl_easy_setopt(easy_, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(easy_, CURLOPT_ERRORBUFFER, errorText_);
+    curl_easy_setopt(easy_, CURLOPT_WRITEFUNCTION, &CurlRequest::onBody);
+    curl_easy_setopt(easy_, CURLOPT_WRITEDATA, this);
+    curl_easy_setopt(easy_, CURLOPT_HEADERFUNCTION, &CurlRequest::onHeader);
+    curl_easy_setopt(easy_, CURLOPT_HEADERDATA, this);
+    CURLMcode added = curl_multi_add_handle(session_.multi(), easy_);
+    if (added != CURLM_OK) {
+        error = CURLE_OUT_OF_MEMORY;
+        return false;
+    }
+    added_ = true;
+    return pump([this] { return headersDone_ || pendingSize() > 0; }, error);
+}
+
+template <class Ready>
+bool CurlRequest::pump(Ready ready, uint32_t& error) {
+    CURLM* multi = session_.multi();
+    while (!finished_ && !ready()) {
+        if (session_.aborted()) {
+            error = CURLE_ABORTED_BY_CALLBACK;
+            return false;
+        }
+        int running = 0;
+        CURLMcode code = curl_multi_perform(multi, &running);
+        int left = 0;
+        while (CURLMsg* message = curl_multi_info_read(multi, &left)) {
+            if (message->msg == CURLMSG_DONE && message->easy_handle == easy_) {
+                finished_ = true;
+                result_ = message->data.result;
+            }
+        }
+        if (code != CURLM_OK) {
+            error = CURLE_RECV_ERROR;
+            trace(u"curl: %s", curl_multi_strerror(code));
+            return false;
+        }
+        if (finished_ || ready()) break;
+        code = curl_multi_poll(multi, nullptr, 0, kPollMilliseconds, nullptr);
+        if (code != CURLM_OK) {
+            error = CURLE_RECV_ERROR;
+            trace(u"curl: %s", curl_multi_strerror(code));
+            return false;
+        }
+    }
+    if (pendingSize() == 0 && finished_ && result_ != CURLE_OK) {
+        error = result_;
+        trace(u"curl: %s", errorText_[0] ? errorText_ : curl_easy_strerror(result_));
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+std::unique_ptr<InternetSession> InternetSession::open(std::u16string_view agent, uint32_t& error) {
+    initializeCurlOnce();
+    CURLM* multi = curl_multi_init();
+    if (!multi) {
+        error = CURLE_FAILED_INIT;
+        return nullptr;
+    }
+    return std::make_unique<CurlSession>(multi, toUtf8(agent));
+}
+
+}  // namespace corvane::retrieval

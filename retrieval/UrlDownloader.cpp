@@ -1,0 +1,87 @@
+#include "retrieval/UrlDownloader.h"
+
+#include <optional>
+
+#include "platform/Trace.h"
+#include "retrieval/InternetSession.h"
+
+namespace corvane {
+namespace {
+
+constexpr char16_t kAgent[] = u"Corvane";
+
+Status stopped() {
+    trace(u"Download stopped");
+    return kStatusCancelled;
+}
+
+}  // namespace
+
+kturldownloader_job::kturldownloader_job(std::u16string url)
+    : url(std::move(url)), stream(retrieval::createDownloadStream()), streamReady(stream != nullptr) {}
+
+std::span<const uint8_t> kturldownloader_job::bytes() const {
+    return streamReady ? stream->bytes() : std::span<const uint8_t>();
+}
+
+kturldownloader_job* kturldownloader::addUrl(std::u16string url) {
+    jobs_.push_back(std::make_unique<kturldownloader_job>(std::move(url)));
+    return jobs_.back().get();
+}
+
+Status kturldownloader::download(kturldownloader_eventhandler* sink, std::stop_token stop) {
+    uint32_t error = 0;
+    const std::unique_ptr<retrieval::InternetSession> session =
+        retrieval::InternetSession::open(kAgent, error);
+    if (!session) {
+        traceError(u"InternetOpen failed", error);
+        return kStatusFail;
+    }
+    // Declared after the session, so it is gone (and any abort under way has finished) before the
+    // session closes.
+    std::stop_callback abortOnStop(stop, [&session] { session->abort(); });
+    if (stop.stop_requested()) return stopped();
+
+    if (sink) sink->OnStart(this);
+
+    std::vector<uint8_t> buffer(kReadBufferSize);
+    for (const auto& job : jobs_) {
+        currentUrl_ = job->url;
+        std::unique_ptr<retrieval::InternetRequest> request = session->openUrl(job->url, error);
+        if (stop.stop_requested()) return stopped();
+        if (!request) {
+            traceError(u"InternetOpenUrl( %s ) failed", error, job->url);
+            return kStatusFail;
+        }
+
+        // The status code is not looked at: an error page is a body like any other, for the
+        // caller's parser to reject.
+        std::optional<uint32_t> length = request->contentLength();
+        if (length) contentLength_ = *length;
+        trace(u"downloading file %d bytes", length.value_or(0));
+
+        for (;;) {
+            size_t count = 0;
+            bool ok = request->read(std::span(buffer.data(), kReadSize), count, error);
+            if (stop.stop_requested()) return stopped();
+            if (!ok) {
+                traceError(u"InternetReadFile( %s ) failed", error, job->url);
+                return kStatusFail;
+            }
+            if (count == 0) break;
+            if (count > sizeLimit_ - received_) {
+                traceError(u"Download of %s stopped: more than %u bytes", static_cast<uint32_t>(kStatusFail),
+                           job->url, sizeLimit_);
+                return kStatusFail;
+            }
+            auto chunk = std::span<const uint8_t>(buffer.data(), count);
+            if (job->streamReady) trace(u"Written from internet %d", job->stream->write(chunk));
+            received_ += static_cast<uint32_t>(count);
+            if (stop.stop_requested()) return stopped();
+            if (sink && !sink->OnProgress(this)) return kStatusCancelled;
+        }
+    }
+    return kStatusOk;
+}
+
+}  // namespace corvane

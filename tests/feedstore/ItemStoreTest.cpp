@@ -1,0 +1,176 @@
+#include <gtest/gtest.h>
+
+#include "feedstore/RSSObject.h"
+#include "feedstore/XmlAccess.h"
+#include "support/TempFolder.h"
+
+namespace corvane {
+namespace {
+
+class ItemStore : public ::testing::Test {
+  protected:
+    std::unique_ptr<RSSObject> feed() {
+        return loadRSSObject(folder.file("corvane.xml"), folder.file("rssitems.xml"));
+    }
+    std::unique_ptr<RSSObject> loaded() {
+        auto object = feed();
+        object->initializeItems();
+        return object;
+    }
+
+    testing::TempFolder folder;
+};
+
+const char kStore[] = R"(<?xml version="1.0" encoding="utf-8"?>
+<rss version="2.0"><channel>
+<item><title>First</title><pubDate>Tue, 10 Jun 2003 04:00:00 GMT</pubDate><description>&lt;b&gt;One&lt;/b&gt;</description>
+  <link>http://127.0.0.1/1</link><author>a@127.0.0.1</author><guid isPermaLink="false">g1</guid>
+  <corvane_id>kept-as-written+/=</corvane_id><corvane_label>3</corvane_label>
+  <enclosure url="http://127.0.0.1/1.mp3" length="12abc" type="audio/mpeg"/></item>
+<item><corvane_label>abc</corvane_label><guid>abc</guid></item>
+<item><title>Third</title><corvane_label> 3</corvane_label><corvane_label>4</corvane_label><pubDate>someday</pubDate></item>
+</channel></rss>)";
+
+TEST_F(ItemStore, ReadsItemsInFileOrder) {
+    folder.write("rssitems.xml", kStore);
+    auto object = loaded();
+    EXPECT_TRUE(object->itemsLoaded);
+    EXPECT_EQ(object->itemsState, StoreFileState::Read);
+    ASSERT_EQ(object->items.size(), 3u);
+
+    const RSSItem& first = *object->items[0];
+    EXPECT_EQ(first.title, u"First");
+    EXPECT_EQ(first.description, u"<b>One</b>");
+    EXPECT_EQ(first.link, u"http://127.0.0.1/1");
+    EXPECT_EQ(first.author, u"a@127.0.0.1");
+    EXPECT_EQ(first.guid, u"g1");
+    EXPECT_EQ(first.id, u"kept-as-written+/=");
+    EXPECT_EQ(first.label, 3);
+    EXPECT_TRUE(first.hasDate);
+    EXPECT_EQ(first.publishedTime, (SystemTime{2003, 6, 2, 10, 4, 0, 0, 0}));
+    EXPECT_EQ(first.publishedFileTime, systemTimeToFileTime(first.publishedTime));
+    ASSERT_TRUE(first.enclosure);
+    EXPECT_EQ(first.enclosure->url, u"http://127.0.0.1/1.mp3");
+    EXPECT_EQ(first.enclosure->length, 12);
+    EXPECT_EQ(first.enclosure->type, u"audio/mpeg");
+
+    const RSSItem& second = *object->items[1];
+    EXPECT_EQ(second.label, 0);
+    EXPECT_EQ(second.id, u"zhRzz4DGs/2o49/ABq3DFQ");  // computed: guid abc, nothing else
+    EXPECT_FALSE(second.enclosure);
+    EXPECT_EQ(second.title, u"");
+
+    const RSSItem& third = *object->items[2];
+    EXPECT_EQ(third.label, 3);  // the first of two counts
+    EXPECT_FALSE(third.hasDate);
+    EXPECT_EQ(third.pubDate, u"someday");
+}
+
+TEST_F(ItemStore, LoadedIdsJoinTheIdentity) {
+    folder.write("rssitems.xml", kStore);
+    auto object = loaded();
+    EXPECT_EQ(object->identity.count(u"kept-as-written+/="), 1u);
+    EXPECT_EQ(object->identity.count(u"zhRzz4DGs/2o49/ABq3DFQ"), 1u);
+    EXPECT_EQ(object->identity.size(), 3u);
+}
+
+TEST_F(ItemStore, RoundTripKeepsItemsOrderIdsLabelsTextsAndEnclosures) {
+    folder.write("rssitems.xml", kStore);
+    auto object = loaded();
+    object->items[1]->label = 5;
+    object->items[2]->description = u"multi\nline \u00E9 \U0001D11E & <markup/>";
+    object->storeItems();
+
+    auto again = loaded();
+    ASSERT_EQ(again->items.size(), object->items.size());
+    for (size_t i = 0; i < object->items.size(); ++i) {
+        const RSSItem& a = *object->items[i];
+        const RSSItem& b = *again->items[i];
+        EXPECT_EQ(a.title, b.title);
+        EXPECT_EQ(a.link, b.link);
+        EXPECT_EQ(a.description, b.description);
+        EXPECT_EQ(a.pubDate, b.pubDate);
+        EXPECT_EQ(a.author, b.author);
+        EXPECT_EQ(a.guid, b.guid);
+        EXPECT_EQ(a.id, b.id);
+        EXPECT_EQ(a.label, b.label);
+        EXPECT_EQ(a.hasDate, b.hasDate);
+        ASSERT_EQ(bool(a.enclosure), bool(b.enclosure));
+        if (a.enclosure) {
+            EXPECT_EQ(a.enclosure->url, b.enclosure->url);
+            EXPECT_EQ(a.enclosure->length, b.enclosure->length);
+            EXPECT_EQ(a.enclosure->type, b.enclosure->type);
+        }
+    }
+}
+
+TEST_F(ItemStore, EmptyListIsStoredAsOneEmptyChannel) {
+    auto object = loaded();
+    EXPECT_EQ(object->itemsState, StoreFileState::Missing);
+    object->storeItems();
+    auto document = xml::loadXmlFile(folder.file("rssitems.xml"), true, false);
+    auto rss = xml::selectElement(*document, u"rss");
+    ASSERT_TRUE(rss);
+    EXPECT_EQ(xml::getAttributeText(*rss, u"version", u""), u"2.0");
+    EXPECT_EQ(xml::selectNodes(*rss, u"channel").size(), 1u);
+    EXPECT_TRUE(xml::selectNodes(*rss, u"channel/item").empty());
+}
+
+TEST_F(ItemStore, StoredItemHasEveryChildInOrder) {
+    folder.write("rssitems.xml", kStore);
+    auto object = loaded();
+    object->items.resize(1);
+    object->storeItems();
+    const std::string saved = folder.read("rssitems.xml");
+    size_t position = 0;
+    for (const char* child :
+         {"<title>", "<pubDate>", "<description>", "<link>", "<author>", "<guid>", "<corvane_id>",
+          "<corvane_label>3</corvane_label>",
+          "<enclosure url=\"http://127.0.0.1/1.mp3\" length=\"12\" type=\"audio/mpeg\""}) {
+        size_t found = saved.find(child, position);
+        ASSERT_NE(found, std::string::npos) << child << " after " << position << " in " << saved;
+        position = found;
+    }
+}
+
+TEST_F(ItemStore, StoreBeforeLoadWritesNothing) {
+    folder.write("rssitems.xml", kStore);
+    auto object = feed();
+    object->storeItems();
+    EXPECT_EQ(folder.read("rssitems.xml"), kStore);
+}
+
+TEST_F(ItemStore, SecondInitializeAddsNothing) {
+    folder.write("rssitems.xml", kStore);
+    auto object = loaded();
+    object->initializeItems();
+    EXPECT_EQ(object->items.size(), 3u);
+}
+
+TEST_F(ItemStore, NoRssRootOrNoItemsGivesAnEmptyList) {
+    folder.write("rssitems.xml", "<feed><channel><item><title>x</title></item></channel></feed>");
+    auto other = loaded();
+    EXPECT_TRUE(other->items.empty());
+    EXPECT_TRUE(other->itemsLoaded);
+    EXPECT_EQ(other->itemsState, StoreFileState::Unreadable);
+
+    folder.write("rssitems.xml", "<rss version=\"2.0\"/>");
+    auto empty = loaded();
+    EXPECT_TRUE(empty->items.empty());
+    EXPECT_EQ(empty->itemsState, StoreFileState::Read);
+}
+
+TEST_F(ItemStore, BrokenStoreIsKeptAsideBeforeTheFirstSave) {
+    const std::string broken = std::string(kStore).substr(0, 400);
+    folder.write("rssitems.xml", broken);
+    auto object = loaded();
+    EXPECT_TRUE(object->items.empty());
+    EXPECT_TRUE(object->itemsLoaded);
+    EXPECT_EQ(object->itemsState, StoreFileState::Unreadable);
+    object->storeItems();
+    EXPECT_EQ(folder.read("rssitems.xml.bad"), broken);
+    EXPECT_EQ(loaded()->itemsState, StoreFileState::Read);
+}
+
+}  // namespace
+}  // namespace corvane

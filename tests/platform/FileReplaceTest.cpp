@@ -1,0 +1,96 @@
+#include "platform/FileReplace.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+#include "support/TempFolder.h"
+
+namespace corvane {
+namespace {
+
+std::vector<std::string> namesIn(const testing::TempFolder& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder.path()))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+TEST(FileReplace, ReplacesTheFileAndLeavesNothingElse) {
+    testing::TempFolder folder;
+    folder.write("rssitems.xml", "old contents, longer than the new ones");
+    ASSERT_TRUE(replaceFileAtomically(folder.file("rssitems.xml"), "new"));
+    EXPECT_EQ(folder.read("rssitems.xml"), "new");
+    ASSERT_TRUE(replaceFileAtomically(folder.file("corvane.xml"), ""));
+    EXPECT_TRUE(folder.exists("corvane.xml"));
+    EXPECT_EQ(namesIn(folder), (std::vector<std::string>{"corvane.xml", "rssitems.xml"}));
+}
+
+TEST(FileReplace, AFailureAtAnyStageKeepsTheOldFileAndRemovesTheTemporaryOne) {
+    const std::string bytes(100000, 'n');
+    for (FileReplaceStage stage : {FileReplaceStage::Create, FileReplaceStage::Write, FileReplaceStage::Flush,
+                                   FileReplaceStage::Replace}) {
+        testing::TempFolder folder;
+        folder.write("rssitems.xml", "old");
+        failNextFileReplaceAt(stage);
+        FileReplaceResult result = replaceFileAtomically(folder.file("rssitems.xml"), bytes);
+        EXPECT_FALSE(result) << static_cast<int>(stage);
+        EXPECT_FALSE(succeeded(result.status));
+        EXPECT_NE(result.description.find(u"rssitems.xml"), std::u16string::npos);
+        EXPECT_EQ(folder.read("rssitems.xml"), "old");
+        EXPECT_EQ(namesIn(folder), (std::vector<std::string>{"rssitems.xml"}));
+    }
+}
+
+TEST(FileReplace, AFailedFirstSaveCreatesNoFile) {
+    testing::TempFolder folder;
+    failNextFileReplaceAt(FileReplaceStage::Write);
+    EXPECT_FALSE(replaceFileAtomically(folder.file("corvane.xml"), "new"));
+    EXPECT_TRUE(namesIn(folder).empty());
+    // The injected failure is spent: the next save goes through.
+    EXPECT_TRUE(replaceFileAtomically(folder.file("corvane.xml"), "new"));
+}
+
+TEST(FileReplace, AMissingFolderFails) {
+    testing::TempFolder folder;
+    FileReplaceResult result = replaceFileAtomically(folder.file("missing/corvane.xml"), "new");
+    EXPECT_FALSE(result);
+    EXPECT_FALSE(result.description.empty());
+    EXPECT_TRUE(namesIn(folder).empty());
+}
+
+#ifndef _WIN32
+TEST(FileReplace, AReadOnlyFolderFailsAndKeepsTheOldFile) {
+    if (::geteuid() == 0) GTEST_SKIP() << "root writes into read-only folders";
+    testing::TempFolder folder;
+    folder.write("rssitems.xml", "old");
+    ::chmod(folder.path().c_str(), 0555);
+    FileReplaceResult result = replaceFileAtomically(folder.file("rssitems.xml"), "new");
+    ::chmod(folder.path().c_str(), 0755);
+    EXPECT_FALSE(result);
+    EXPECT_EQ(result.status, static_cast<Status>(0x80070005u));
+    EXPECT_EQ(folder.read("rssitems.xml"), "old");
+    EXPECT_EQ(namesIn(folder), (std::vector<std::string>{"rssitems.xml"}));
+}
+
+TEST(FileReplace, KeepsThePermissionsOfTheReplacedFile) {
+    testing::TempFolder folder;
+    folder.write("corvane.xml", "old");
+    ::chmod((folder.path() / "corvane.xml").c_str(), 0600);
+    ASSERT_TRUE(replaceFileAtomically(folder.file("corvane.xml"), "new"));
+    struct stat status {};
+    ASSERT_EQ(::stat((folder.path() / "corvane.xml").c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 0777, 0600u);
+}
+#endif
+
+}  // namespace
+}  // namespace corvane

@@ -1,0 +1,154 @@
+#include "retrieval/FeedWorkers.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+
+#include "feedstore/RSSDatabase.h"
+#include "retrieval/MessageQueue.h"
+#include "retrieval/UrlDownloader.h"
+#include "support/TempFolder.h"
+#include "support/TestServer.h"
+
+namespace corvane {
+namespace {
+
+using namespace std::chrono_literals;
+
+class CountingSink : public kturldownloader_eventhandler {
+  public:
+    void OnStart(kturldownloader*) override { ++starts; }
+    bool OnProgress(kturldownloader*) override {
+        ++progressCalls;
+        return !cancel;
+    }
+    std::atomic<int> starts{0};
+    std::atomic<int> progressCalls{0};
+    std::atomic<bool> cancel{false};
+};
+
+class FeedWorkers : public ::testing::Test {
+  protected:
+    FeedWorkers() {
+        feed.itemsPath = folder.file("rssitems.xml");
+        feed.settingsPath = folder.file("corvane.xml");
+        params.target = &queue;
+        params.feed = &feed;
+        params.handler = &sink;
+    }
+
+    // The next message, or 0 when none came in time.
+    uint32_t nextMessage(std::chrono::milliseconds wait = 20s) {
+        auto message = queue.next(wait);
+        lastWParam = message ? message->wParam : 0;
+        return message ? message->message : 0;
+    }
+
+    // Runs an update of `url` and returns its result, checking the message sequence.
+    uintptr_t updateFrom(const std::u16string& url) {
+        feed.url = url;
+        const std::string name(url.begin(), url.end());
+        EXPECT_TRUE(updater.Start(&params)) << name;
+        EXPECT_EQ(nextMessage(), WM_FEED_UPDATE_STARTED) << name;
+        EXPECT_EQ(nextMessage(), WM_FEED_UPDATE_DONE) << name;
+        auto fetch = updater.TakeResult();
+        EXPECT_TRUE(fetch);
+        if (fetch) feed.takeFetch(std::move(*fetch));
+        return lastWParam;
+    }
+
+    testing::TempFolder folder;
+    RSSObject feed;
+    MessageQueue queue;
+    CountingSink sink;
+    RSSObjectThreadParams params;
+    CRSSObjectUpdateThread updater;
+    CRSSObjectInitializeThread loader;
+    uintptr_t lastWParam = 0;
+};
+
+TEST_F(FeedWorkers, InitialLoadPostsOneMessageEvenWithoutAStore) {
+    EXPECT_TRUE(loader.Start(&params));
+    EXPECT_EQ(nextMessage(), WM_FEED_LOADED);
+    EXPECT_EQ(nextMessage(300ms), 0u);
+    auto stored = loader.TakeResult();
+    ASSERT_TRUE(stored);
+    EXPECT_EQ(stored->state, StoreFileState::Missing);
+    feed.takeStoredItems(std::move(*stored));
+    EXPECT_TRUE(feed.itemsLoaded);
+    EXPECT_FALSE(loader.TakeResult());
+}
+
+TEST_F(FeedWorkers, InitialLoadHandsOverTheStoredItems) {
+    folder.write(
+        "rssitems.xml",
+        "<rss version=\"2.0\"><channel><item><title>kept</title><guid>g</guid></item></channel></rss>");
+    EXPECT_TRUE(loader.Start(&params));
+    EXPECT_EQ(nextMessage(), WM_FEED_LOADED);
+    auto stored = loader.TakeResult();
+    ASSERT_TRUE(stored);
+    feed.takeStoredItems(std::move(*stored));
+    ASSERT_EQ(feed.items.size(), 1u);
+    EXPECT_EQ(feed.items[0]->title, u"kept");
+}
+
+TEST_F(FeedWorkers, UpdateMergesOnlyWhenTheViewTakesTheResult) {
+    feed.url = testing::serverUrl("/feed?items=5");
+    EXPECT_TRUE(updater.Start(&params));
+    EXPECT_EQ(nextMessage(), WM_FEED_UPDATE_STARTED);
+    EXPECT_EQ(nextMessage(), WM_FEED_UPDATE_DONE);
+    EXPECT_EQ(lastWParam, UPDATE_OK);
+    EXPECT_TRUE(feed.items.empty());  // untouched until the hand-over
+    auto fetch = updater.TakeResult();
+    ASSERT_TRUE(fetch);
+    feed.takeFetch(std::move(*fetch));
+    EXPECT_EQ(feed.items.size(), 5u);
+    EXPECT_EQ(feed.title, u"Test feed");
+    EXPECT_EQ(sink.starts, 1);
+    EXPECT_GE(sink.progressCalls, 1);
+    // The same feed again: nothing new, still result 0.
+    EXPECT_EQ(updateFrom(testing::serverUrl("/feed?items=5")), UPDATE_OK);
+    EXPECT_EQ(feed.items.size(), 5u);
+}
+
+TEST_F(FeedWorkers, FailuresGiveTheirResults) {
+    EXPECT_EQ(updateFrom(testing::refusedUrl()), UPDATE_DOWNLOAD_FAILED);
+    EXPECT_TRUE(feed.downloadFailed);
+    EXPECT_EQ(updateFrom(testing::serverUrl("/notfound")), UPDATE_NOT_RSS);
+    EXPECT_TRUE(feed.notRss);
+    EXPECT_FALSE(feed.downloadFailed);
+    EXPECT_EQ(updateFrom(u"file:///etc/hosts"), UPDATE_DOWNLOAD_FAILED);
+    EXPECT_TRUE(feed.items.empty());
+}
+
+TEST_F(FeedWorkers, CancelledUpdateIsResultZeroAndChangesNothing) {
+    feed.title = u"kept";
+    sink.cancel = true;
+    EXPECT_EQ(updateFrom(testing::serverUrl("/feed?items=50")), UPDATE_OK);
+    EXPECT_EQ(feed.title, u"kept");
+    EXPECT_TRUE(feed.items.empty());
+    EXPECT_TRUE(feed.identity.empty());
+}
+
+TEST_F(FeedWorkers, SecondStartWhileRunningIsRefused) {
+    feed.url = testing::serverUrl("/drip?size=40&interval_ms=50");
+    EXPECT_TRUE(updater.Start(&params));
+    EXPECT_TRUE(updater.IsRunning());
+    EXPECT_FALSE(updater.Start(&params));
+    EXPECT_EQ(nextMessage(), WM_FEED_UPDATE_STARTED);
+    EXPECT_EQ(nextMessage(), WM_FEED_UPDATE_DONE);
+    EXPECT_EQ(nextMessage(300ms), 0u);  // one run, one pair of messages
+    updater.Stop();
+    EXPECT_EQ(updater.exitCode(), 0u);
+}
+
+TEST_F(FeedWorkers, StopOfAnIdleWorkerDoesNothing) {
+    updater.Stop();
+    loader.Stop();
+    EXPECT_FALSE(updater.IsRunning());
+    EXPECT_FALSE(updater.TakeResult());
+}
+
+}  // namespace
+}  // namespace corvane

@@ -1,0 +1,284 @@
+#!/usr/bin/env python3
+"""A scripted HTTP server on 127.0.0.1 for the downloader tests, native and under Wine.
+
+    http_test_server.py start --state PATH [--lifetime SECONDS]
+        starts a server in the background and returns once it listens; PATH.port then holds
+        "<port> <refused port>" (the second is a port nobody listens on) and PATH.pid its process id.
+    http_test_server.py stop --state PATH
+        stops the server that `start` left there.
+    http_test_server.py serve --state PATH [--lifetime SECONDS]
+        runs the server in the foreground.
+
+The server exits by itself after its lifetime (300 s unless told), so a run that never stops it
+leaves nothing behind for long. Paths it answers (GET):
+
+    /body?size=N&framing=length|close|chunked   N bytes, byte i = i % 251; with Content-Length,
+                                                 ended by closing the connection, or chunked
+    /notfound                                    404 with an HTML body
+    /redirect?to=URL                             302 to URL (with a small body of its own)
+    /echo-headers                                the request's User-Agent, Cache-Control, Pragma
+    /drip?size=N&interval_ms=M                   N bytes with Content-Length, one every M ms
+    /stall?after=K&seconds=S&headers=0|1         headers announcing K+1000 bytes and K bytes of
+                                                 body, then nothing for S s (or until the server
+                                                 stops) before closing; headers=0 sends no answer
+    /feed?items=N&first=F                        an RSS 2.0 document of N items numbered from F
+    /file?name=NAME                              tests/data/NAME as it is
+"""
+
+import argparse
+import http.server
+import os
+import random
+import signal
+import socket
+import socketserver
+import subprocess
+import sys
+import threading
+import time
+import urllib.parse
+
+DEFAULT_LIFETIME = 300
+DATA_FOLDER = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "data")
+stopping = threading.Event()
+
+
+def pattern(size):
+    return bytes(i % 251 for i in range(size))
+
+
+class Handler(http.server.BaseHTTPRequestHandler):
+    protocol_version = "HTTP/1.1"
+
+    def log_message(self, format, *args):
+        pass
+
+    def do_GET(self):
+        url = urllib.parse.urlsplit(self.path)
+        query = {k: v[-1] for k, v in urllib.parse.parse_qs(url.query).items()}
+        route = {
+            "/body": self.body,
+            "/notfound": self.not_found,
+            "/redirect": self.redirect,
+            "/echo-headers": self.echo_headers,
+            "/drip": self.drip,
+            "/stall": self.stall,
+            "/feed": self.feed,
+            "/file": self.file,
+        }.get(url.path)
+        try:
+            if route:
+                route(query)
+            else:
+                self.answer(400, b"unknown path", "text/plain")
+        except (BrokenPipeError, ConnectionResetError):
+            self.close_connection = True
+
+    def answer(self, status, body, content_type, extra=()):
+        self.send_response(status)
+        self.send_header("Content-Type", content_type)
+        self.send_header("Content-Length", str(len(body)))
+        for name, value in extra:
+            self.send_header(name, value)
+        self.end_headers()
+        self.wfile.write(body)
+
+    def body(self, query):
+        data = pattern(int(query.get("size", "0")))
+        framing = query.get("framing", "length")
+        if framing == "length":
+            self.answer(200, data, "application/octet-stream")
+            return
+        self.send_response(200)
+        self.send_header("Content-Type", "application/octet-stream")
+        if framing == "chunked":
+            self.send_header("Transfer-Encoding", "chunked")
+            self.end_headers()
+            for start in range(0, len(data), 4096):
+                piece = data[start:start + 4096]
+                self.wfile.write(b"%x\r\n%s\r\n" % (len(piece), piece))
+            self.wfile.write(b"0\r\n\r\n")
+        else:
+            self.send_header("Connection", "close")
+            self.end_headers()
+            self.wfile.write(data)
+            self.close_connection = True
+
+    def not_found(self, query):
+        page = b"<html><head><title>404 Not Found</title></head><body><h1>Not Found</h1></body></html>"
+        self.answer(404, page, "text/html")
+
+    def redirect(self, query):
+        self.answer(302, b"<html><body>moved</body></html>", "text/html",
+                    [("Location", query.get("to", "/body"))])
+
+    def echo_headers(self, query):
+        text = "".join("%s: %s\n" % (name, self.headers.get(name, ""))
+                       for name in ("User-Agent", "Cache-Control", "Pragma"))
+        self.answer(200, text.encode(), "text/plain")
+
+    def drip(self, query):
+        size = int(query.get("size", "10"))
+        interval = int(query.get("interval_ms", "100")) / 1000.0
+        self.send_response(200)
+        self.send_header("Content-Length", str(size))
+        self.end_headers()
+        self.wfile.flush()
+        for byte in pattern(size):
+            if stopping.wait(interval):
+                break
+            self.wfile.write(bytes([byte]))
+            self.wfile.flush()
+        self.close_connection = True
+
+    def stall(self, query):
+        after = int(query.get("after", "0"))
+        if query.get("headers", "1") != "0":
+            self.send_response(200)
+            self.send_header("Content-Length", str(after + 1000))
+            self.end_headers()
+            self.wfile.write(pattern(after))
+            self.wfile.flush()
+        stopping.wait(float(query.get("seconds", str(DEFAULT_LIFETIME))))
+        self.close_connection = True
+
+
+    def feed(self, query):
+        count = int(query.get("items", "10"))
+        first = int(query.get("first", "0"))
+        items = "".join(
+            "<item><title>Message %d</title><link>http://127.0.0.1/news/%d</link>"
+            "<description>&lt;p&gt;Text of message %d&lt;/p&gt;</description>"
+            "<guid>message-%d</guid><pubDate>Tue, 10 Jun 2003 %02d:%02d:00 GMT</pubDate></item>\n"
+            % (n, n, n, n, (n // 60) % 24, n % 60) for n in range(first, first + count))
+        document = ('<?xml version="1.0" encoding="utf-8"?>\n<rss version="2.0"><channel>'
+                    "<title>Test feed</title><link>http://127.0.0.1/</link>"
+                    "<description>Generated</description>\n%s</channel></rss>\n" % items)
+        self.answer(200, document.encode(), "application/rss+xml")
+
+    def file(self, query):
+        name = os.path.basename(query.get("name", ""))
+        path = os.path.join(DATA_FOLDER, name)
+        if not name or not os.path.isfile(path):
+            self.not_found(query)
+            return
+        with open(path, "rb") as data:
+            self.answer(200, data.read(), "application/xml")
+
+
+class Server(socketserver.ThreadingMixIn, http.server.HTTPServer):
+    daemon_threads = True
+    allow_reuse_address = True
+
+
+def write_atomically(path, text):
+    temporary = path + ".tmp"
+    with open(temporary, "w") as file:
+        file.write(text)
+    os.replace(temporary, path)
+
+
+def unused_port():
+    # Below the ephemeral range, so no client socket of ours is ever given this port: a connection
+    # to a free ephemeral port can otherwise meet itself and hang instead of being refused.
+    for port in random.sample(range(20000, 32000), 200):
+        probe = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
+        try:
+            probe.bind(("127.0.0.1", port))
+            return port
+        except OSError:
+            continue
+        finally:
+            probe.close()
+    raise RuntimeError("no free port for refused connections")
+
+
+def serve(state, lifetime):
+    server = Server(("127.0.0.1", 0), Handler)
+    signal.signal(signal.SIGTERM, lambda *_: stopping.set())
+    signal.signal(signal.SIGINT, lambda *_: stopping.set())
+    thread = threading.Thread(target=server.serve_forever, daemon=True)
+    thread.start()
+    write_atomically(state + ".port", "%d %d\n" % (server.server_address[1], unused_port()))
+    stopping.wait(lifetime)
+    stopping.set()
+    server.shutdown()
+    server.server_close()
+
+
+def running_server(state):
+    """The process id in the state's pid file if that process is still this server."""
+    try:
+        with open(state + ".pid") as file:
+            pid = int(file.read().strip())
+        with open("/proc/%d/cmdline" % pid, "rb") as file:
+            command = file.read()
+    except (OSError, ValueError):
+        return None
+    return pid if b"http_test_server.py" in command and b"serve" in command else None
+
+
+def alive(pid):
+    try:
+        with open("/proc/%d/stat" % pid) as file:
+            return file.read().split(") ")[-1][:1] != "Z"
+    except OSError:
+        return False
+
+
+def stop(state):
+    pid = running_server(state)
+    if pid:
+        os.kill(pid, signal.SIGTERM)
+        deadline = time.monotonic() + 5
+        while alive(pid) and time.monotonic() < deadline:
+            time.sleep(0.05)
+        if alive(pid):
+            os.kill(pid, signal.SIGKILL)
+    for suffix in (".pid", ".port"):
+        try:
+            os.remove(state + suffix)
+        except FileNotFoundError:
+            pass
+    return 0
+
+
+def start(state, lifetime):
+    stop(state)
+    os.makedirs(os.path.dirname(os.path.abspath(state)), exist_ok=True)
+    # Detached and with no inherited pipes, so ctest does not wait for it.
+    child = subprocess.Popen(
+        [sys.executable, os.path.abspath(__file__), "serve", "--state", state, "--lifetime", str(lifetime)],
+        stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+        start_new_session=True, close_fds=True)
+    write_atomically(state + ".pid", "%d\n" % child.pid)
+    deadline = time.monotonic() + 10
+    while time.monotonic() < deadline:
+        if os.path.exists(state + ".port"):
+            with open(state + ".port") as file:
+                print("test server listening on 127.0.0.1:%s" % file.read().split()[0])
+            return 0
+        if child.poll() is not None:
+            break
+        time.sleep(0.02)
+    print("test server did not start", file=sys.stderr)
+    stop(state)
+    return 1
+
+
+def main():
+    parser = argparse.ArgumentParser(description="Scripted HTTP server for the downloader tests.")
+    parser.add_argument("command", choices=["start", "stop", "serve"])
+    parser.add_argument("--state", required=True, help="path prefix of the .port and .pid files")
+    parser.add_argument("--lifetime", type=float, default=DEFAULT_LIFETIME, help="seconds before it exits")
+    args = parser.parse_args()
+    if args.command == "start":
+        return start(args.state, args.lifetime)
+    if args.command == "stop":
+        return stop(args.state)
+    serve(args.state, args.lifetime)
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

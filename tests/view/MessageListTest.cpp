@@ -1,0 +1,114 @@
+#include "view/MessageList.h"
+
+#include <gtest/gtest.h>
+
+#include "feedstore/PubDate.h"
+
+namespace corvane {
+namespace {
+
+using namespace messagelist;
+
+class MessageList : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        RSSDatabase::sortColumn = kColumnNone;
+        RSSDatabase::sortAscending = false;
+        feed.url = u"http://127.0.0.1/feed";
+    }
+    RSSItem* add(std::u16string title, std::u16string date = u"") {
+        auto item = std::make_unique<RSSItem>();
+        item->title = std::move(title);
+        item->description = u"text of " + item->title;
+        item->link = u"http://127.0.0.1/" + item->title;
+        item->pubDate = std::move(date);
+        item->hasDate = parsePubDate(item->pubDate, &item->publishedTime);
+        if (item->hasDate) item->publishedFileTime = systemTimeToFileTime(item->publishedTime);
+        feed.items.push_back(std::move(item));
+        return feed.items.back().get();
+    }
+
+    RSSObject feed;
+    RSSDatabase collection{feed};
+};
+
+TEST_F(MessageList, DateFormsFollowTheOptions) {
+    add(u"a", u"Tue, 10 Jun 2003 04:00:00 GMT");
+    EXPECT_EQ(cellText(feed, collection, 0, kColumnDate), u"2003-06-10 04:00:00");
+    feed.setParam(u"displayTime", u"off");
+    EXPECT_EQ(cellText(feed, collection, 0, kColumnDate), u"2003-06-10");
+    feed.setParam(u"formatTime", u"dmy");
+    EXPECT_EQ(cellText(feed, collection, 0, kColumnDate), u"10.06.2003");
+    feed.setParam(u"displayTime", u"on");
+    EXPECT_EQ(cellText(feed, collection, 0, kColumnDate), u"10.06.2003 04:00:00");
+    // Only the exact lower-case values count.
+    feed.setParam(u"formatTime", u"DMY");
+    feed.setParam(u"displayTime", u"OFF");
+    EXPECT_EQ(cellText(feed, collection, 0, kColumnDate), u"2003-06-10 04:00:00");
+}
+
+TEST_F(MessageList, CellsShowTheItemsTextsAndNothingForAMissingDateOrRow) {
+    add(u"a");
+    EXPECT_EQ(cellText(feed, collection, 0, kColumnTitle), u"a");
+    EXPECT_EQ(cellText(feed, collection, 0, kColumnDescription), u"text of a");
+    EXPECT_EQ(cellText(feed, collection, 0, kColumnLink), u"http://127.0.0.1/a");
+    EXPECT_EQ(cellText(feed, collection, 0, kColumnDate), u"");
+    EXPECT_EQ(cellText(feed, collection, 1, kColumnTitle), u"");
+    EXPECT_EQ(rowCount(feed, collection), 1u);
+}
+
+TEST_F(MessageList, UnconfiguredFeedShowsOneRowWithTheNotConfiguredText) {
+    feed.url.clear();
+    add(u"stored");
+    EXPECT_EQ(rowCount(feed, collection), 1u);
+    EXPECT_EQ(cellText(feed, collection, 0, kColumnTitle), kNotConfiguredText);
+    EXPECT_EQ(cellText(feed, collection, 0, kColumnLink), u"");
+    EXPECT_EQ(cellText(feed, collection, 1, kColumnTitle), u"");
+}
+
+TEST_F(MessageList, HeaderClicksSortAscendingThenFlip) {
+    EXPECT_TRUE(sortAfterHeaderClick(kColumnDate).ascending);
+    collection.sort(kColumnDate, true);
+    SortOrder second = sortAfterHeaderClick(kColumnDate);
+    EXPECT_EQ(second.kind, kColumnDate);
+    EXPECT_FALSE(second.ascending);
+    collection.sort(second.kind, second.ascending);
+    EXPECT_TRUE(sortAfterHeaderClick(kColumnDate).ascending);
+    EXPECT_TRUE(sortAfterHeaderClick(kColumnTitle).ascending);
+}
+
+TEST_F(MessageList, LabelsByKeyAndTheirStyles) {
+    add(u"a"), add(u"b"), add(u"c");
+    EXPECT_EQ(labelForKey('3'), 3);
+    EXPECT_EQ(labelForKey('0'), 0);
+    EXPECT_FALSE(labelForKey('7'));
+    EXPECT_FALSE(labelForKey(0x60 + 3));  // numeric keypad 3
+    setLabel(collection, {0, 2, 9}, 3);
+    EXPECT_EQ(feed.items[0]->label, 3);
+    EXPECT_EQ(feed.items[1]->label, 0);
+    EXPECT_EQ(feed.items[2]->label, 3);
+
+    LabelStyle first = labelStyle(1);
+    EXPECT_TRUE(first.coloured);
+    EXPECT_EQ((std::vector<int>{first.red, first.green, first.blue}), (std::vector<int>{104, 23, 13}));
+    EXPECT_EQ(labelStyle(4).blue, 97);
+    EXPECT_TRUE(labelStyle(5).bold);
+    EXPECT_FALSE(labelStyle(5).coloured);
+    EXPECT_FALSE(labelStyle(0).coloured || labelStyle(0).bold);
+    EXPECT_FALSE(labelStyle(9).coloured || labelStyle(9).bold);
+}
+
+TEST_F(MessageList, DeletionTakesTheSelectedRowsItemsInRowOrder) {
+    add(u"b"), add(u"a"), add(u"c");
+    collection.sort(kColumnTitle, true);  // rows: a, b, c
+    std::vector<RSSItem*> doomed = itemsOfRows(collection, {2, 0, 2, 7});
+    ASSERT_EQ(doomed.size(), 2u);
+    EXPECT_EQ(doomed[0]->title, u"a");
+    EXPECT_EQ(doomed[1]->title, u"c");
+    EXPECT_TRUE(deleteAsksFirst(feed));
+    feed.setParam(u"dontShowDeleteConfirm", u"on");
+    EXPECT_FALSE(deleteAsksFirst(feed));
+}
+
+}  // namespace
+}  // namespace corvane
