@@ -7,6 +7,9 @@
 // The terminal side of the command: UTF-8 output, questions, and Ctrl-C.
 namespace corvane::cli {
 
+// Sets the standard streams up for UTF-8 bytes as they are (no line-end translation on Windows).
+void prepareConsole();
+
 void writeOut(std::string_view utf8);
 void writeError(std::string_view utf8);
 

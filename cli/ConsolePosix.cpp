@@ -17,6 +17,8 @@ void onInterrupt(int) {
 
 }  // namespace
 
+void prepareConsole() {}
+
 bool inputIsTerminal() {
     return ::isatty(STDIN_FILENO) == 1;
 }

@@ -1,4 +1,5 @@
 #include <windows.h>
+#include <fcntl.h>
 #include <io.h>
 
 #include <atomic>
@@ -18,6 +19,12 @@ BOOL WINAPI onControl(DWORD event) {
 }
 
 }  // namespace
+
+void prepareConsole() {
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
+    SetConsoleOutputCP(CP_UTF8);
+}
 
 bool inputIsTerminal() {
     return _isatty(_fileno(stdin)) != 0;

@@ -25,46 +25,59 @@ int columnNamed(const std::string& name) {
     return found->second;
 }
 
-// Puts the rows in the order the options ask for: store order without --sort.
-void applySort(const Arguments& arguments, RSSDatabase& collection) {
+// The rows a command names, read and checked before the folder is touched: usage errors come first.
+struct RowSelection {
+    std::optional<int> sortColumn;  // store order without one
+    bool ascending = true;
+    std::vector<int> rows;
+    std::vector<std::string> ids;
+};
+
+RowSelection parseSelection(const Arguments& arguments, size_t firstRow) {
+    RowSelection selection;
     bool ascending = arguments.flag("--ascending");
     bool descending = arguments.flag("--descending");
     if (ascending && descending) throw UsageError("--ascending and --descending exclude each other");
-    std::optional<std::string> sort = arguments.option("--sort");
-    if (!sort) {
-        if (ascending || descending) throw UsageError("--ascending and --descending need --sort");
-        return;
+    if (std::optional<std::string> sort = arguments.option("--sort")) {
+        selection.sortColumn = columnNamed(*sort);
+        selection.ascending = !descending;
+    } else if (ascending || descending) {
+        throw UsageError("--ascending and --descending need --sort");
     }
-    collection.sort(columnNamed(*sort), !descending);
+    const std::vector<std::string>& positional = arguments.positional();
+    for (size_t i = firstRow; i < positional.size(); ++i)
+        selection.rows.push_back(parseInteger(positional[i], "a row"));
+    selection.ids = arguments.options("--id");
+    return selection;
 }
 
-// The items named by row numbers (positional arguments from `first` on) and by --id options.
-std::vector<RSSItem*> chosenItems(const Arguments& arguments, size_t first, const OpenFolder& folder) {
+void applySort(const RowSelection& selection, RSSDatabase& collection) {
+    if (selection.sortColumn) collection.sort(*selection.sortColumn, selection.ascending);
+}
+
+// The items of the selection's rows and ids, each once, in the order named.
+std::vector<RSSItem*> chosenItems(const RowSelection& selection, const OpenFolder& folder) {
     const RSSDatabase& collection = *folder.collection;
+    const bool configured = folder.feed->isConfigured();
     std::vector<RSSItem*> items;
-    const std::vector<std::string>& positional = arguments.positional();
-    for (size_t i = first; i < positional.size(); ++i) {
-        int row = parseInteger(positional[i], "a row");
-        RSSItem* item = folder.feed->isConfigured() ? collection.itemAt(row) : nullptr;
+    auto add = [&items](RSSItem* item) {
+        if (std::find(items.begin(), items.end(), item) == items.end()) items.push_back(item);
+    };
+    for (int row : selection.rows) {
+        RSSItem* item = configured ? collection.itemAt(row) : nullptr;
         if (!item)
-            throw CommandError("no message in row " + positional[i] + ": the list has " +
-                               std::to_string(folder.feed->isConfigured() ? collection.count() : 0) +
-                               " messages");
-        items.push_back(item);
+            throw CommandError("no message in row " + std::to_string(row) + ": the list has " +
+                               std::to_string(configured ? collection.count() : 0) + " messages");
+        add(item);
     }
-    for (const std::string& id : arguments.options("--id")) {
+    for (const std::string& id : selection.ids) {
         std::u16string wanted = fromUtf8(id);
-        RSSItem* match = nullptr;
-        for (const auto& item : folder.feed->items)
-            if (item->id == wanted) match = item.get();
-        if (!match) throw CommandError("no message has the id " + id);
-        items.push_back(match);
+        auto match = std::find_if(folder.feed->items.begin(), folder.feed->items.end(),
+                                  [&wanted](const auto& item) { return item->id == wanted; });
+        if (match == folder.feed->items.end()) throw CommandError("no message has the id " + id);
+        add(match->get());
     }
-    if (items.empty()) throw UsageError("name at least one row or --id");
-    std::vector<RSSItem*> unique;
-    for (RSSItem* item : items)
-        if (std::find(unique.begin(), unique.end(), item) == unique.end()) unique.push_back(item);
-    return unique;
+    return items;
 }
 
 std::string oneLine(std::u16string text) {
@@ -78,8 +91,9 @@ std::string oneLine(std::u16string text) {
 int runList(const Arguments& arguments) {
     const std::string& dir = arguments.required(0, "DIR");
     arguments.noMoreThan(1);
+    RowSelection selection = parseSelection(arguments, 1);
     OpenFolder folder = openNewsFolder(dir, true);
-    applySort(arguments, *folder.collection);
+    applySort(selection, *folder.collection);
     const RSSObject& feed = *folder.feed;
     const bool json = arguments.flag("--json");
     std::string out = json ? "[" : "row\ttitle\tdescription\tlink\tdate\tlabel\tid\n";
@@ -110,10 +124,11 @@ int runList(const Arguments& arguments) {
 
 int runShow(const Arguments& arguments) {
     const std::string& dir = arguments.required(0, "DIR");
+    RowSelection selection = parseSelection(arguments, 1);
+    if (selection.rows.size() + selection.ids.size() != 1) throw UsageError("show takes one ROW or one --id");
     OpenFolder folder = openNewsFolder(dir, true);
-    applySort(arguments, *folder.collection);
-    std::vector<RSSItem*> items = chosenItems(arguments, 1, folder);
-    if (items.size() != 1) throw UsageError("show takes one row or one --id");
+    applySort(selection, *folder.collection);
+    std::vector<RSSItem*> items = chosenItems(selection, folder);
     std::string page = toUtf8(renderItemDocument(*items[0]));
     if (std::optional<std::string> file = arguments.option("-o")) {
         FileReplaceResult written = replaceFileAtomically(absoluteFolder(*file), page);
@@ -128,9 +143,11 @@ int runLabel(const Arguments& arguments) {
     const std::string& dir = arguments.required(0, "DIR");
     int label = parseInteger(arguments.required(1, "N"), "N");
     if (label < 0 || label >= messagelist::kLabelCount) throw UsageError("N is a label from 0 to 5");
+    RowSelection selection = parseSelection(arguments, 2);
+    if (selection.rows.empty() && selection.ids.empty()) throw UsageError("name at least one ROW or --id");
     OpenFolder folder = openNewsFolder(dir, true);
-    applySort(arguments, *folder.collection);
-    for (RSSItem* item : chosenItems(arguments, 2, folder))
+    applySort(selection, *folder.collection);
+    for (RSSItem* item : chosenItems(selection, folder))
         item->label = label;
     storeFolder(folder);
     return 0;
@@ -138,9 +155,11 @@ int runLabel(const Arguments& arguments) {
 
 int runDelete(const Arguments& arguments) {
     const std::string& dir = arguments.required(0, "DIR");
+    RowSelection selection = parseSelection(arguments, 1);
+    if (selection.rows.empty() && selection.ids.empty()) throw UsageError("name at least one ROW or --id");
     OpenFolder folder = openNewsFolder(dir, true);
-    applySort(arguments, *folder.collection);
-    std::vector<RSSItem*> doomed = chosenItems(arguments, 1, folder);
+    applySort(selection, *folder.collection);
+    std::vector<RSSItem*> doomed = chosenItems(selection, folder);
     if (messagelist::deleteAsksFirst(*folder.feed) && !arguments.flag("--yes")) {
         if (!inputIsTerminal())
             throw CommandError("not deleting without a question; run it on a terminal or give --yes");

@@ -1,9 +1,11 @@
 #include "cli/CommandLine.h"
+#include "cli/Console.h"
 #include "cli/Program.h"
 #include "platform/ComApartment.h"
 
 int main(int argc, char** argv) {
     // The XML component is a COM object on Windows.
     corvane::ComApartment apartment;
+    corvane::cli::prepareConsole();
     return corvane::cli::runProgram(corvane::cli::commandLineArguments(argc, argv));
 }

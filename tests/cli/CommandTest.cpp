@@ -1,0 +1,168 @@
+// The corvane program as a user runs it: exit codes, messages, and the files it leaves.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "platform/Utf.h"
+#include "support/RunProgram.h"
+#include "support/TempFolder.h"
+#include "support/TestServer.h"
+
+namespace corvane {
+namespace {
+
+class Command : public ::testing::Test {
+  protected:
+    testing::ProgramRun corvane(std::vector<std::string> arguments) {
+        return testing::runProgram(CORVANE_EXE, arguments, scratch.path());
+    }
+    std::string dir() const { return toUtf8(news.path().u16string()); }
+    std::string url(const std::string& path) const { return toUtf8(testing::serverUrl(path)); }
+    size_t rowsListed() {
+        testing::ProgramRun run = corvane({"list", dir(), "--json"});
+        EXPECT_EQ(run.exitCode, 0) << run.err;
+        size_t rows = 0;
+        for (size_t at = run.out.find("\"row\""); at != std::string::npos;
+             at = run.out.find("\"row\"", at + 1))
+            ++rows;
+        return rows;
+    }
+
+    testing::TempFolder scratch;
+    testing::TempFolder news;
+};
+
+TEST_F(Command, UsageErrorsExitWith2) {
+    EXPECT_EQ(corvane({}).exitCode, 2);
+    EXPECT_EQ(corvane({"frobnicate"}).exitCode, 2);
+    EXPECT_EQ(corvane({"--bogus"}).exitCode, 2);
+    EXPECT_EQ(corvane({"list"}).exitCode, 2);
+    EXPECT_EQ(corvane({"list", dir(), "--bogus"}).exitCode, 2);
+    EXPECT_EQ(corvane({"list", dir(), "--sort", "size"}).exitCode, 2);
+    EXPECT_EQ(corvane({"list", dir(), "--descending"}).exitCode, 2);
+    EXPECT_EQ(corvane({"label", dir(), "7", "0"}).exitCode, 2);
+    EXPECT_EQ(corvane({"label", dir(), "x", "0"}).exitCode, 2);
+    EXPECT_EQ(corvane({"config", dir(), "--set", "nosuch=on"}).exitCode, 2);
+    EXPECT_EQ(corvane({"config", dir(), "--set", "displayTime=maybe"}).exitCode, 2);
+    EXPECT_EQ(corvane({"config", dir(), "--set", "displayTime"}).exitCode, 2);
+    testing::ProgramRun run = corvane({"config", dir(), "--set", "Displaytime=on"});
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_NE(run.err.find("unknown option 'Displaytime'"), std::string::npos) << run.err;
+}
+
+TEST_F(Command, HelpAndVersion) {
+    testing::ProgramRun help = corvane({"--help"});
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_NE(help.out.find("usage: corvane"), std::string::npos);
+    for (const char* command : {"create", "remove", "config", "update", "list", "show", "label", "delete"}) {
+        testing::ProgramRun run = corvane({command, "--help"});
+        EXPECT_EQ(run.exitCode, 0) << command;
+        EXPECT_NE(run.out.find(std::string("usage: corvane ") + command), std::string::npos) << run.out;
+    }
+    EXPECT_EQ(corvane({"--version"}).out, "corvane 0.1.0\n");
+}
+
+TEST_F(Command, FoldersThatAreNoNewsFoldersAreNamed) {
+    testing::ProgramRun plain = corvane({"list", dir()});
+    EXPECT_EQ(plain.exitCode, 1);
+    EXPECT_NE(plain.err.find("is not a news folder"), std::string::npos) << plain.err;
+    testing::ProgramRun missing = corvane({"list", dir() + "/nowhere"});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_NE(missing.err.find("no such folder"), std::string::npos) << missing.err;
+    EXPECT_EQ(corvane({"remove", dir(), "--yes"}).exitCode, 1);
+    EXPECT_EQ(corvane({"create", dir() + "/nowhere"}).exitCode, 1);
+}
+
+TEST_F(Command, CreateListConfigureUpdateLabelDeleteShowRemove) {
+    ASSERT_EQ(corvane({"create", dir()}).exitCode, 0);
+    for (const char* file : {"corvane.xml", "desktop.ini", "readme.txt"})
+        EXPECT_TRUE(news.exists(file)) << file;
+    testing::ProgramRun again = corvane({"create", dir()});
+    EXPECT_EQ(again.exitCode, 0);
+    EXPECT_NE(again.err.find("already"), std::string::npos) << again.err;
+
+    // Not configured: the one row of the list.
+    testing::ProgramRun unconfigured = corvane({"list", dir(), "--json"});
+    EXPECT_EQ(unconfigured.exitCode, 0);
+    EXPECT_NE(unconfigured.out.find("\"title\": \"Corvane is not configured. Double-click to proceed with "
+                                    "configuration.\""),
+              std::string::npos)
+        << unconfigured.out;
+    EXPECT_EQ(corvane({"update", dir()}).exitCode, 1);
+
+    ASSERT_EQ(corvane({"config", dir(), "--url", url("/feed?items=5"), "--set", "formatTime=dmy"}).exitCode,
+              0);
+    testing::ProgramRun shown = corvane({"config", dir(), "--show"});
+    EXPECT_NE(shown.out.find("url: " + url("/feed?items=5")), std::string::npos) << shown.out;
+    EXPECT_NE(shown.out.find("formatTime: dmy"), std::string::npos) << shown.out;
+
+    testing::ProgramRun update = corvane({"update", dir(), "--quiet"});
+    ASSERT_EQ(update.exitCode, 0) << update.err;
+    EXPECT_EQ(rowsListed(), 5u);
+    testing::ProgramRun list = corvane({"list", dir(), "--sort", "title", "--descending"});
+    EXPECT_EQ(list.out.rfind("row\ttitle\tdescription\tlink\tdate\tlabel\tid\n0\tMessage 4\t", 0), 0u)
+        << list.out;
+    EXPECT_NE(list.out.find("10.06.2003"), std::string::npos) << list.out;
+
+    ASSERT_EQ(corvane({"label", dir(), "3", "0", "--sort", "title"}).exitCode, 0);
+    testing::ProgramRun labelled = corvane({"list", dir(), "--json", "--sort", "title"});
+    EXPECT_NE(labelled.out.find("\"title\": \"Message 0\""), std::string::npos);
+    EXPECT_NE(labelled.out.find("\"label\": 3"), std::string::npos) << labelled.out;
+
+    // Without a terminal, deleting needs --yes; then the message never comes back.
+    EXPECT_EQ(corvane({"delete", dir(), "0"}).exitCode, 1);
+    EXPECT_EQ(rowsListed(), 5u);
+    EXPECT_EQ(corvane({"delete", dir(), "9"}).exitCode, 1);
+    ASSERT_EQ(corvane({"delete", dir(), "0", "--yes", "--sort", "title"}).exitCode, 0);
+    EXPECT_EQ(rowsListed(), 4u);
+    ASSERT_EQ(corvane({"update", dir(), "--quiet"}).exitCode, 0);
+    EXPECT_EQ(rowsListed(), 4u);
+    EXPECT_EQ(corvane({"list", dir()}).out.find("Message 0\t"), std::string::npos);
+
+    ASSERT_EQ(corvane({"show", dir(), "0", "-o", toUtf8(scratch.file("page.html"))}).exitCode, 0);
+    const std::string page = scratch.read("page.html");
+    EXPECT_EQ(page.rfind("<!DOCTYPE html>", 0), 0u);
+    EXPECT_NE(page.find("<h1>Message 1</h1>"), std::string::npos) << page;
+    EXPECT_EQ(corvane({"show", dir(), "4"}).exitCode, 1);
+
+    EXPECT_EQ(corvane({"remove", dir()}).exitCode, 1);  // no terminal, no --yes: nothing happens
+    EXPECT_TRUE(news.exists("desktop.ini"));
+    ASSERT_EQ(corvane({"remove", dir(), "--yes"}).exitCode, 0);
+    for (const char* file : {"corvane.xml", "desktop.ini", "readme.txt", "rssitems.xml"})
+        EXPECT_FALSE(news.exists(file)) << file;
+}
+
+TEST_F(Command, FailedUpdatesSayWhyAndChangeNothing) {
+    ASSERT_EQ(corvane({"create", dir()}).exitCode, 0);
+    ASSERT_EQ(corvane({"config", dir(), "--url", url("/feed?items=2")}).exitCode, 0);
+    ASSERT_EQ(corvane({"update", dir(), "--quiet"}).exitCode, 0);
+    const std::string stored = news.read("rssitems.xml");
+
+    ASSERT_EQ(corvane({"config", dir(), "--url", url("/notfound")}).exitCode, 0);
+    testing::ProgramRun notRss = corvane({"update", dir()});
+    EXPECT_EQ(notRss.exitCode, 1);
+    EXPECT_NE(notRss.err.find("Requested url is not valid RSS XML: " + url("/notfound")), std::string::npos)
+        << notRss.err;
+
+    const std::string refused = toUtf8(testing::refusedUrl());
+    ASSERT_EQ(corvane({"config", dir(), "--url", refused}).exitCode, 0);
+    testing::ProgramRun failed = corvane({"update", dir()});
+    EXPECT_EQ(failed.exitCode, 1);
+    EXPECT_NE(failed.err.find("Unable to download RSS feed: " + refused), std::string::npos) << failed.err;
+    EXPECT_EQ(news.read("rssitems.xml"), stored);
+}
+
+TEST_F(Command, UnreadableSettingsAreReportedAndKept) {
+    ASSERT_EQ(corvane({"create", dir()}).exitCode, 0);
+    news.write("corvane.xml", "<corvane><url>http://127.0.0.1/half");
+    for (std::vector<std::string> arguments :
+         {std::vector<std::string>{"list", dir()}, {"config", dir(), "--url", "http://127.0.0.1/x"}}) {
+        testing::ProgramRun run = corvane(arguments);
+        EXPECT_EQ(run.exitCode, 1) << arguments[0];
+        EXPECT_NE(run.err.find("cannot be read"), std::string::npos) << run.err;
+    }
+    EXPECT_EQ(news.read("corvane.xml"), "<corvane><url>http://127.0.0.1/half");
+}
+
+}  // namespace
+}  // namespace corvane
