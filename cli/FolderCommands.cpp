@@ -10,26 +10,6 @@
 namespace corvane::cli {
 namespace {
 
-void reportFailure(const folder::FolderResult& result, const std::string& dir) {
-    switch (result.status) {
-        case folder::FolderStatus::Done:
-        case folder::FolderStatus::AlreadyNewsFolder:
-            return;
-        case folder::FolderStatus::FolderMissing:
-            throw CommandError(dir + ": no such folder");
-        case folder::FolderStatus::NotAFolder:
-            throw CommandError(dir + ": not a folder");
-        case folder::FolderStatus::IsRoot:
-            throw CommandError(dir + ": the root of a drive cannot be a news folder");
-        case folder::FolderStatus::NotNewsFolder:
-            throw CommandError(dir + " is not a news folder; nothing changed");
-        case folder::FolderStatus::WriteFailed:
-            throw CommandError("could not write " + toUtf8(result.file));
-        case folder::FolderStatus::DeleteFailed:
-            throw CommandError("could not delete " + toUtf8(result.file));
-    }
-}
-
 std::string optionNames() {
     std::string names;
     for (const dialogs::OptionDescription& option : dialogs::optionTable())
@@ -48,7 +28,7 @@ int runCreate(const Arguments& arguments) {
         writeError(dir + " already is a news folder; nothing changed\n");
         return 0;
     }
-    reportFailure(result, dir);
+    raiseFolderFailure(result, dir);
     writeError(dir + " is now a news folder; give it a feed with: corvane config " + dir + " --url URL\n");
     return 0;
 }
@@ -67,7 +47,7 @@ int runRemove(const Arguments& arguments) {
             return 1;
         }
     }
-    reportFailure(folder::removeNewsFolder(path), dir);
+    raiseFolderFailure(folder::removeNewsFolder(path), dir);
     writeError(dir + " is a plain folder again\n");
     return 0;
 }

@@ -17,17 +17,28 @@ std::u16string absoluteFolder(const std::string& dir) {
     return text;
 }
 
-void requireFolder(const std::string& dir, const std::u16string& path) {
-    switch (folder::checkFolder(path)) {
+void raiseFolderFailure(const folder::FolderResult& result, const std::string& dir) {
+    switch (result.status) {
+        case folder::FolderStatus::Done:
+        case folder::FolderStatus::AlreadyNewsFolder:
+            return;
         case folder::FolderStatus::FolderMissing:
             throw CommandError(dir + ": no such folder");
         case folder::FolderStatus::NotAFolder:
             throw CommandError(dir + ": not a folder");
         case folder::FolderStatus::IsRoot:
             throw CommandError(dir + ": the root of a drive cannot be a news folder");
-        default:
-            break;
+        case folder::FolderStatus::NotNewsFolder:
+            throw CommandError(dir + " is not a news folder; nothing changed");
+        case folder::FolderStatus::WriteFailed:
+            throw CommandError("could not write " + toUtf8(result.file));
+        case folder::FolderStatus::DeleteFailed:
+            throw CommandError("could not delete " + toUtf8(result.file));
     }
+}
+
+void requireFolder(const std::string& dir, const std::u16string& path) {
+    raiseFolderFailure({folder::checkFolder(path), {}}, dir);
 }
 
 OpenFolder openNewsFolder(const std::string& dir, bool loadItems) {

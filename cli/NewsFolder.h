@@ -7,11 +7,14 @@
 #include "cli/Console.h"
 #include "feedstore/RSSDatabase.h"
 #include "feedstore/RSSObject.h"
+#include "folder/NewsFolder.h"
 
 namespace corvane::cli {
 
 // The folder's full path, as the files inside it are named.
 std::u16string absoluteFolder(const std::string& dir);
+// Raises a CommandError that says what went wrong, unless the result is Done or AlreadyNewsFolder.
+void raiseFolderFailure(const folder::FolderResult& result, const std::string& dir);
 // Raises a CommandError unless the path is a folder that may be a news folder.
 void requireFolder(const std::string& dir, const std::u16string& path);
 

@@ -23,7 +23,7 @@ WorkerBody CRSSObjectInitializeThread::Run(RSSObjectThreadParams* param) {
             std::lock_guard<std::mutex> guard(outcome->lock);
             outcome->items = std::move(items);
         }
-        context.post(WM_FEED_LOADED);
+        context.postLast(WM_FEED_LOADED);
         return 0;
     };
 }
@@ -48,7 +48,7 @@ WorkerBody CRSSObjectUpdateThread::Run(RSSObjectThreadParams* param) {
             std::lock_guard<std::mutex> guard(outcome->lock);
             outcome->fetch = std::move(fetch);
         }
-        context.post(WM_FEED_UPDATE_DONE, result);
+        context.postLast(WM_FEED_UPDATE_DONE, result);
         return 0;
     };
 }

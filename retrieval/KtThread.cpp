@@ -24,6 +24,7 @@ struct KtThread::Control final : kturldownloader_eventhandler {
     std::mutex lock;
     std::condition_variable changed;
     bool finished = false;
+    bool lastPosted = false;
     bool detached = false;  // Stop has returned or is returning: nothing may reach the view
     int sinkCallsInFlight = 0;
     uint32_t exitCode = kNoExitCode;
@@ -71,7 +72,7 @@ void KtThread::SetThreadLifetimeHooks(void (*started)(), void (*ended)()) {
 bool KtThread::IsRunning() const {
     if (!control_) return false;
     std::lock_guard<std::mutex> guard(control_->lock);
-    return !control_->finished;
+    return !control_->finished && !control_->lastPosted;
 }
 
 bool KtThread::Start(RSSObjectThreadParams* param) {
@@ -149,6 +150,12 @@ std::stop_token WorkerContext::stopToken() const {
 
 void WorkerContext::post(uint32_t message, uintptr_t wParam, intptr_t lParam) {
     std::lock_guard<std::mutex> guard(control_.lock);
+    if (!control_.detached && control_.target) control_.target->post(message, wParam, lParam);
+}
+
+void WorkerContext::postLast(uint32_t message, uintptr_t wParam, intptr_t lParam) {
+    std::lock_guard<std::mutex> guard(control_.lock);
+    control_.lastPosted = true;
     if (!control_.detached && control_.target) control_.target->post(message, wParam, lParam);
 }
 

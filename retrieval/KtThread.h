@@ -61,6 +61,9 @@ class WorkerContext {
   public:
     std::stop_token stopToken() const;
     void post(uint32_t message, uintptr_t wParam = 0, intptr_t lParam = 0);
+    // The run's final message: from here on the worker counts as idle, so the view may start the
+    // next run as soon as it has this message, while the thread is still on its way out.
+    void postLast(uint32_t message, uintptr_t wParam = 0, intptr_t lParam = 0);
     // The record's download sink behind a gate that Stop closes; null when the record had none.
     kturldownloader_eventhandler* sink();
 

@@ -152,6 +152,22 @@ TEST_F(Command, FailedUpdatesSayWhyAndChangeNothing) {
     EXPECT_EQ(news.read("rssitems.xml"), stored);
 }
 
+#ifndef _WIN32
+TEST_F(Command, InterruptedUpdateIsCancelledAndKeepsTheStore) {
+    ASSERT_EQ(corvane({"create", dir()}).exitCode, 0);
+    ASSERT_EQ(corvane({"config", dir(), "--url", url("/feed?items=3")}).exitCode, 0);
+    ASSERT_EQ(corvane({"update", dir(), "--quiet"}).exitCode, 0);
+    const std::string stored = news.read("rssitems.xml");
+    ASSERT_EQ(corvane({"config", dir(), "--url", url("/drip?size=100&interval_ms=100")}).exitCode, 0);
+    // Ctrl-C a second into a download that takes ten.
+    testing::ProgramRun run = testing::runProgram(
+        "timeout", {"--preserve-status", "-s", "INT", "1", CORVANE_EXE, "update", dir()}, scratch.path());
+    EXPECT_EQ(run.exitCode, 130) << run.err;
+    EXPECT_NE(run.err.find("Update cancelled"), std::string::npos) << run.err;
+    EXPECT_EQ(news.read("rssitems.xml"), stored);
+}
+#endif
+
 TEST_F(Command, UnreadableSettingsAreReportedAndKept) {
     ASSERT_EQ(corvane({"create", dir()}).exitCode, 0);
     news.write("corvane.xml", "<corvane><url>http://127.0.0.1/half");
