@@ -40,42 +40,42 @@ class Random {
 };
 
 const std::array<const char*, 160> kWords{
-    "the",       "council",   "harbour",  "school",    "market",    "river",     "bridge",    "winter",
-    "summer",    "station",   "library",  "festival",  "election",  "budget",    "museum",    "railway",
-    "weather",   "storm",     "flood",    "farmers",   "teachers",  "nurses",    "hospital",  "club",
-    "league",    "season",    "final",    "record",    "crowd",     "mayor",     "minister",  "plan",
-    "report",    "study",     "survey",   "project",   "company",   "factory",   "workers",   "union",
-    "price",     "rent",      "housing",  "street",    "square",    "park",      "garden",    "forest",
-    "coast",     "island",    "village",  "town",      "city",      "region",    "north",     "south",
-    "east",      "west",      "new",      "old",       "first",     "last",      "second",    "third",
-    "opens",     "closes",    "wins",     "loses",     "returns",   "plans",     "asks",      "warns",
-    "agrees",    "rejects",   "approves", "delays",    "moves",     "builds",    "repairs",   "sells",
-    "buys",      "finds",     "shows",    "expects",   "reports",   "raises",    "cuts",      "adds",
-    "after",     "before",    "during",   "despite",   "without",   "against",   "between",   "across",
-    "more",      "fewer",     "most",     "many",      "several",   "every",     "some",      "local",
-    "national",  "public",    "private",  "small",     "large",     "young",     "older",     "early",
-    "late",      "quiet",     "busy",     "famous",    "historic",  "modern",    "rural",     "central",
-    "year",      "month",     "week",     "night",     "morning",   "evening",   "weekend",   "holiday",
-    "water",     "energy",    "traffic",  "bus",       "ferry",     "airport",   "tunnel",    "road",
-    "choir",     "orchestra", "theatre",  "film",      "exhibition", "book",     "author",    "painter",
-    "students",  "children",  "families", "residents", "visitors",  "volunteers", "players",  "fans",
-    "and",       "with",      "for",      "from",      "about",     "over",      "under",     "into",
+    "the",      "council",   "harbour",  "school",    "market",     "river",      "bridge",   "winter",
+    "summer",   "station",   "library",  "festival",  "election",   "budget",     "museum",   "railway",
+    "weather",  "storm",     "flood",    "farmers",   "teachers",   "nurses",     "hospital", "club",
+    "league",   "season",    "final",    "record",    "crowd",      "mayor",      "minister", "plan",
+    "report",   "study",     "survey",   "project",   "company",    "factory",    "workers",  "union",
+    "price",    "rent",      "housing",  "street",    "square",     "park",       "garden",   "forest",
+    "coast",    "island",    "village",  "town",      "city",       "region",     "north",    "south",
+    "east",     "west",      "new",      "old",       "first",      "last",       "second",   "third",
+    "opens",    "closes",    "wins",     "loses",     "returns",    "plans",      "asks",     "warns",
+    "agrees",   "rejects",   "approves", "delays",    "moves",      "builds",     "repairs",  "sells",
+    "buys",     "finds",     "shows",    "expects",   "reports",    "raises",     "cuts",     "adds",
+    "after",    "before",    "during",   "despite",   "without",    "against",    "between",  "across",
+    "more",     "fewer",     "most",     "many",      "several",    "every",      "some",     "local",
+    "national", "public",    "private",  "small",     "large",      "young",      "older",    "early",
+    "late",     "quiet",     "busy",     "famous",    "historic",   "modern",     "rural",    "central",
+    "year",     "month",     "week",     "night",     "morning",    "evening",    "weekend",  "holiday",
+    "water",    "energy",    "traffic",  "bus",       "ferry",      "airport",    "tunnel",   "road",
+    "choir",    "orchestra", "theatre",  "film",      "exhibition", "book",       "author",   "painter",
+    "students", "children",  "families", "residents", "visitors",   "volunteers", "players",  "fans",
+    "and",      "with",      "for",      "from",      "about",      "over",       "under",    "into",
 };
 
 // Words a feed in several languages carries: accented Latin, Greek, Cyrillic, Japanese, symbols.
 const std::array<const char*, 24> kForeignWords{
-    "café",     "Zürich",  "Malmö",   "naïve",    "São Paulo", "Łódź",    "résumé",  "façade",
-    "Ærø",      "crème",   "Ελλάδα",  "Москва",   "東京",      "Kraków",  "Île-de-France", "Gdańsk",
-    "Tromsø",   "señora",  "übermorgen", "€12 million", "café-bar", "Şile", "Ørsted",  "Reykjavík",
+    "café",   "Zürich", "Malmö",      "naïve",       "São Paulo", "Łódź",   "résumé",        "façade",
+    "Ærø",    "crème",  "Ελλάδα",     "Москва",      "東京",      "Kraków", "Île-de-France", "Gdańsk",
+    "Tromsø", "señora", "übermorgen", "€12 million", "café-bar",  "Şile",   "Ørsted",        "Reykjavík",
 };
 
 const std::array<const char*, 12> kNames{
-    "Ana Lima",    "Zoë Ångström", "Piotr Nowak", "Mei Tanaka", "Olu Adeyemi",  "Jörg Weiß",
+    "Ana Lima",    "Zoë Ångström", "Piotr Nowak", "Mei Tanaka", "Olu Adeyemi",    "Jörg Weiß",
     "Inès Moreau", "Sam Carter",   "Ravi Iyer",   "Kirsi Mäki", "Tomás Ó Ruairc", "Lena Berg",
 };
 
-const std::array<const char*, 8> kCategories{"Local", "Politics", "Sport", "Culture",
-                                             "Business", "Weather", "Transport", "Science"};
+const std::array<const char*, 8> kCategories{"Local",    "Politics", "Sport",     "Culture",
+                                             "Business", "Weather",  "Transport", "Science"};
 
 struct Zone {
     const char* name;
@@ -196,8 +196,9 @@ class ItemSource {
         time_ -= static_cast<int64_t>(random.between(45, 1800));
         item.pubDate = rfc822Date(time_, random.pick(kZones));
         const Civil day = civilFromDays(time_ / 86400);
-        item.link = "https://news.example.org/" + std::to_string(day.year) + "/" + twoDigits(day.month) + "/" +
-                    twoDigits(day.day) + "/" + slug(item.title) + "-" + std::to_string(serial) + ".html";
+        item.link = "https://news.example.org/" + std::to_string(day.year) + "/" + twoDigits(day.month) +
+                    "/" + twoDigits(day.day) + "/" + slug(item.title) + "-" + std::to_string(serial) +
+                    ".html";
         item.permaLink = random.chance(40);
         item.guid = item.permaLink ? item.link : "tag:news.example.org,2026:story-" + std::to_string(serial);
         item.description = description(random);
@@ -212,14 +213,15 @@ class ItemSource {
             item.hasEnclosure = true;
             item.enclosureType = random.pick(kMediaTypes);
             item.enclosureUrl = "https://media.example.org/2026/story-" + std::to_string(serial) +
-                                (item.enclosureType[0] == 'a' ? ".mp3" : item.enclosureType[0] == 'v' ? ".mp4"
-                                                                                                     : ".jpg");
+                                (item.enclosureType[0] == 'a'   ? ".mp3"
+                                 : item.enclosureType[0] == 'v' ? ".mp4"
+                                                                : ".jpg");
             item.enclosureLength = static_cast<uint32_t>(random.between(100'000, 50'000'000));
         }
         SystemTime published;
         const bool dated = parsePubDate(fromUtf8(item.pubDate), &published);
-        const std::u16string id =
-            makeItemId(fromUtf8(item.guid), dated ? &published : nullptr, fromUtf8(item.title), fromUtf8(item.link));
+        const std::u16string id = makeItemId(fromUtf8(item.guid), dated ? &published : nullptr,
+                                             fromUtf8(item.title), fromUtf8(item.link));
         item.id = toUtf8(id);
         return item;
     }
@@ -230,7 +232,8 @@ class ItemSource {
     }
 
     static void capitalize(std::string& text) {
-        if (!text.empty() && text[0] >= 'a' && text[0] <= 'z') text[0] = static_cast<char>(text[0] - 'a' + 'A');
+        if (!text.empty() && text[0] >= 'a' && text[0] <= 'z')
+            text[0] = static_cast<char>(text[0] - 'a' + 'A');
     }
 
     static std::string title(Random& random) {
@@ -276,7 +279,8 @@ class ItemSource {
             std::string next = word(random, 3);
             const size_t markup = random.below(100);
             if (markup < 3)
-                text += "<a href=\"https://news.example.org/topic/" + next + "?ref=feed&utm=rss\">" + next + "</a>";
+                text += "<a href=\"https://news.example.org/topic/" + next + "?ref=feed&utm=rss\">" + next +
+                        "</a>";
             else if (markup < 6)
                 text += "<em>" + next + "</em>";
             else if (markup < 7)

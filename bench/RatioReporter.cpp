@@ -1,5 +1,7 @@
 #include "RatioReporter.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <mutex>
@@ -98,7 +100,8 @@ void RatioReporter::Finalize() {
     for (const Figure& figure : registry().figures) {
         const double value = median(figure.values);
         std::printf("  %-44s %9.2f %-26s", figure.name.c_str(), value, figure.unit.c_str());
-        if (figure.target > 0) std::printf(" target <= %.2f: %s", figure.target, verdict(value, figure.target));
+        if (figure.target > 0)
+            std::printf(" target <= %.2f: %s", figure.target, verdict(value, figure.target));
         std::printf("\n");
     }
 }
@@ -106,7 +109,9 @@ void RatioReporter::Finalize() {
 int runBenchmarks(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    RatioReporter reporter;
+    // Colours only for a terminal: a report kept in a file stays readable.
+    RatioReporter reporter(::isatty(STDOUT_FILENO) ? RatioReporter::OO_ColorTabular
+                                                   : RatioReporter::OO_Tabular);
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
     return 0;

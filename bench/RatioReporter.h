@@ -27,6 +27,7 @@ void reportFigure(const std::string& name, double value, const std::string& unit
 // repetitions, each name's median counts.
 class RatioReporter : public benchmark::ConsoleReporter {
   public:
+    using ConsoleReporter::ConsoleReporter;
     void ReportRuns(const std::vector<Run>& runs) override;
     void Finalize() override;
 };

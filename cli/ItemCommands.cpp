@@ -7,9 +7,12 @@
 #include "cli/Json.h"
 #include "cli/NewsFolder.h"
 #include "itempage/ItemPage.h"
+#include "itempage/WebLink.h"
 #include "platform/FileReplace.h"
+#include "platform/OpenLink.h"
 #include "platform/Utf.h"
 #include "view/MessageList.h"
+#include "view/StatusText.h"
 
 namespace corvane::cli {
 namespace {
@@ -136,6 +139,33 @@ int runShow(const Arguments& arguments) {
     } else {
         writeOut(page);
     }
+    return 0;
+}
+
+int runOpen(const Arguments& arguments) {
+    const std::string& dir = arguments.required(0, "DIR");
+    RowSelection selection = parseSelection(arguments, 1);
+    if (selection.rows.size() + selection.ids.size() != 1) throw UsageError("open takes one ROW or one --id");
+    OpenFolder folder = openNewsFolder(dir, true);
+    applySort(selection, *folder.collection);
+    const std::u16string& link = chosenItems(selection, folder)[0]->link;
+    // Feed text decides the link, so only web links reach the browser, never another protocol handler.
+    if (!isWebLink(link))
+        throw CommandError("not opening '" + toUtf8(link) + "': only http and https links are opened");
+    if (!openInBrowser(normalizeLink(link)))
+        throw CommandError("the browser could not be started for " + toUtf8(link));
+    return 0;
+}
+
+int runInfo(const Arguments& arguments) {
+    const std::string& dir = arguments.required(0, "DIR");
+    arguments.noMoreThan(1);
+    OpenFolder folder = openNewsFolder(dir, true);
+    const RSSObject& feed = *folder.feed;
+    writeOut("title: " + oneLine(feed.title) + "\nlink: " + oneLine(feed.link) +
+             "\ndescription: " + oneLine(feed.description) + "\nurl: " + oneLine(feed.url) +
+             "\nmessages: " + std::to_string(folder.collection->count()) +
+             "\nstatus: " + oneLine(statusText(feed, *folder.collection)) + "\n");
     return 0;
 }
 

@@ -1,6 +1,6 @@
 #include "cli/Program.h"
 
-#include <array>
+#include <span>
 
 #include "cli/Commands.h"
 #include "cli/Console.h"
@@ -17,8 +17,8 @@ ArgumentSpec withRowSelection(ArgumentSpec spec) {
     return spec;
 }
 
-const std::array<Command, 8>& commands() {
-    static const std::array<Command, 8> table{{
+std::span<const Command> commands() {
+    static const Command table[] = {
         {"create",
          "create DIR",
          "Makes DIR a news folder: corvane.xml, desktop.ini and readme.txt.",
@@ -54,7 +54,16 @@ const std::array<Command, 8>& commands() {
          "Deletes the messages of the rows (or ids) for good: they never come back from the feed.\n"
          "Asks first on a terminal unless the folder's dontShowDeleteConfirm option is on or --yes is given.",
          withRowSelection({{"--yes"}, {}}), runDelete},
-    }};
+        {"open", "open DIR ROW [--sort COLUMN] [--ascending|--descending] [--id ID]",
+         "Opens the message's link in the browser; only http and https links are opened.",
+         withRowSelection({}), runOpen},
+        {"info",
+         "info DIR",
+         "Prints the channel's title, link and description, the feed URL, the number of messages and the\n"
+         "status text.",
+         {},
+         runInfo},
+    };
     return table;
 }
 

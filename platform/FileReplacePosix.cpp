@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <utility>
 
@@ -43,6 +44,14 @@ std::string folderOf(const std::string& path) {
 }
 
 std::atomic<unsigned> temporaryCounter{0};
+
+int timedFsync(int fd) {
+    if (!detail::flushTimeSpent) return ::fsync(fd);
+    const auto start = std::chrono::steady_clock::now();
+    const int result = ::fsync(fd);
+    *detail::flushTimeSpent += std::chrono::steady_clock::now() - start;
+    return result;
+}
 
 }  // namespace
 
@@ -88,7 +97,7 @@ FileReplaceResult replaceFileAtomically(std::u16string_view path, std::string_vi
     }
     if (injected == FileReplaceStage::Write) return abandon(ENOSPC, u"Cannot write");
     if (injected == FileReplaceStage::Flush) return abandon(EIO, u"Cannot flush to disk");
-    if (::fsync(fd) != 0) return abandon(errno, u"Cannot flush to disk");
+    if (timedFsync(fd) != 0) return abandon(errno, u"Cannot flush to disk");
     const int closed = ::close(fd);
     fd = -1;
     if (closed != 0) return abandon(errno, u"Cannot write");
@@ -99,7 +108,7 @@ FileReplaceResult replaceFileAtomically(std::u16string_view path, std::string_vi
     // that cannot be flushed is no failure of the save.
     int folder = ::open(folderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (folder >= 0) {
-        ::fsync(folder);
+        timedFsync(folder);
         ::close(folder);
     }
     return {};

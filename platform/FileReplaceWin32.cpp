@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <utility>
 
 #include "platform/FileReplace.h"
@@ -31,6 +32,14 @@ FileReplaceResult failure(DWORD error, std::u16string_view what, std::u16string_
 }
 
 std::atomic<unsigned> temporaryCounter{0};
+
+BOOL timedFlush(HANDLE file) {
+    if (!detail::flushTimeSpent) return FlushFileBuffers(file);
+    const auto start = std::chrono::steady_clock::now();
+    const BOOL result = FlushFileBuffers(file);
+    *detail::flushTimeSpent += std::chrono::steady_clock::now() - start;
+    return result;
+}
 
 }  // namespace
 
@@ -73,7 +82,7 @@ FileReplaceResult replaceFileAtomically(std::u16string_view path, std::string_vi
     }
     if (injected == FileReplaceStage::Write) return abandon(ERROR_DISK_FULL, u"Cannot write");
     if (injected == FileReplaceStage::Flush) return abandon(ERROR_WRITE_FAULT, u"Cannot flush to disk");
-    if (!FlushFileBuffers(file)) return abandon(GetLastError(), u"Cannot flush to disk");
+    if (!timedFlush(file)) return abandon(GetLastError(), u"Cannot flush to disk");
     const BOOL closed = CloseHandle(file);
     file = INVALID_HANDLE_VALUE;
     if (!closed) return abandon(GetLastError(), u"Cannot write");

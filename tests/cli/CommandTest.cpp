@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "platform/System.h"
 #include "platform/Utf.h"
 #include "support/RunProgram.h"
 #include "support/TempFolder.h"
@@ -167,6 +168,40 @@ TEST_F(Command, InterruptedUpdateIsCancelledAndKeepsTheStore) {
     EXPECT_EQ(news.read("rssitems.xml"), stored);
 }
 #endif
+
+TEST_F(Command, InfoShowsTheChannelAndTheStatusText) {
+    ASSERT_EQ(corvane({"create", dir()}).exitCode, 0);
+    EXPECT_NE(corvane({"info", dir()}).out.find("status: Corvane is not configured\n"), std::string::npos);
+    ASSERT_EQ(corvane({"config", dir(), "--url", url("/feed?items=3")}).exitCode, 0);
+    ASSERT_EQ(corvane({"update", dir(), "--quiet"}).exitCode, 0);
+    testing::ProgramRun info = corvane({"info", dir()});
+    EXPECT_EQ(info.exitCode, 0);
+    for (const char* line : {"title: Test feed\n", "messages: 3\n", "status: Title: Test feed [3]\n"})
+        EXPECT_NE(info.out.find(line), std::string::npos) << line << " in " << info.out;
+}
+
+TEST_F(Command, OpenHandsOnlyWebLinksToTheBrowser) {
+    ASSERT_EQ(corvane({"create", dir()}).exitCode, 0);
+    ASSERT_EQ(corvane({"config", dir(), "--url", url("/file?name=cli/links-feed.xml")}).exitCode, 0);
+    ASSERT_EQ(corvane({"update", dir(), "--quiet"}).exitCode, 0);
+    // Rows by title: File, Script, Web.
+    for (const char* row : {"0", "1"}) {
+        testing::ProgramRun refused = corvane({"open", dir(), row, "--sort", "title"});
+        EXPECT_EQ(refused.exitCode, 1) << row;
+        EXPECT_NE(refused.err.find("only http and https links are opened"), std::string::npos) << refused.err;
+    }
+#ifndef _WIN32
+    // A browser of our own that notes what it was given.
+    scratch.write("xdg-open", "#!/bin/sh\nprintf '%s' \"$1\" > \"$(dirname \"$0\")/opened.txt\"\n");
+    std::filesystem::permissions(scratch.path() / "xdg-open", std::filesystem::perms::owner_all);
+    const std::u16string path = system::environmentVariable(u"PATH").value_or(u"");
+    system::setEnvironmentVariable(u"PATH", scratch.path().u16string() + u":" + path);
+    testing::ProgramRun opened = corvane({"open", dir(), "2", "--sort", "title"});
+    system::setEnvironmentVariable(u"PATH", path);
+    EXPECT_EQ(opened.exitCode, 0) << opened.err;
+    EXPECT_EQ(scratch.read("opened.txt"), "HTTP://127.0.0.1/page?a=1&b=2");
+#endif
+}
 
 TEST_F(Command, UnreadableSettingsAreReportedAndKept) {
     ASSERT_EQ(corvane({"create", dir()}).exitCode, 0);

@@ -157,9 +157,11 @@ class Handler(http.server.BaseHTTPRequestHandler):
         self.answer(200, document.encode(), "application/rss+xml")
 
     def file(self, query):
-        name = os.path.basename(query.get("name", ""))
-        path = os.path.join(DATA_FOLDER, name)
-        if not name or not os.path.isfile(path):
+        name = query.get("name", "")
+        root = os.path.realpath(DATA_FOLDER)
+        path = os.path.realpath(os.path.join(root, name))
+        # Only files below tests/data are served.
+        if not name or not path.startswith(root + os.sep) or not os.path.isfile(path):
             self.not_found(query)
             return
         with open(path, "rb") as data:

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "feedstore/PubDate.h"
+#include "view/StatusText.h"
 
 namespace corvane {
 namespace {
@@ -108,6 +109,16 @@ TEST_F(MessageList, DeletionTakesTheSelectedRowsItemsInRowOrder) {
     EXPECT_TRUE(deleteAsksFirst(feed));
     feed.setParam(u"dontShowDeleteConfirm", u"on");
     EXPECT_FALSE(deleteAsksFirst(feed));
+}
+
+TEST_F(MessageList, StatusTextNamesTheChannelAndCountsItsMessages) {
+    feed.title = u"News";
+    add(u"a"), add(u"b");
+    EXPECT_EQ(statusText(feed, collection), u"Title: News [2]");
+    feed.title = std::u16string(300, u'x');
+    EXPECT_EQ(statusText(feed, collection).size(), 199u);
+    feed.url.clear();
+    EXPECT_EQ(statusText(feed, collection), u"Corvane is not configured");
 }
 
 }  // namespace

@@ -1,0 +1,30 @@
+#pragma once
+// Resource identifiers of corvane.dll, shared by the resource script and the code (plain macros, so
+// the resource compiler reads this file too).
+
+// String table.
+#define IDS_PROJNAME 100
+#define IDS_COLUMN_TITLE 101
+#define IDS_COLUMN_DESCRIPTION 102
+#define IDS_COLUMN_LINK 103
+#define IDS_COLUMN_DATE 104
+#define IDS_PAGE_GENERAL 105
+#define IDS_PAGE_DISPLAY 106
+#define IDS_OPTIONS_CAPTION 107
+#define IDS_NOT_CONFIGURED_ROW 108
+#define IDS_MENU_CORVANE 109
+#define IDS_MENU_CREATE 110
+#define IDS_MENU_ABOUT 111
+#define IDS_MENU_REMOVE 113
+#define IDS_NOT_CONFIGURED_STATUS 114
+#define IDS_FRIENDLY_TYPE_NAME 115
+
+// The registry script of the folder class (type "REGISTRY"), and the type library (type "TYPELIB").
+#define IDR_FOLDERIMPL 102
+#define IDR_TYPELIB 1
+
+// Icon group of news folders.
+#define IDI_NEWSFOLDER 212
+
+// Texts are loaded into buffers of this many characters.
+#define RESOURCE_TEXT_LENGTH 100
