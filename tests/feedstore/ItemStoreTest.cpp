@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include "feedstore/FeedUpdate.h"
 #include "feedstore/RSSObject.h"
 #include "feedstore/XmlAccess.h"
+#include "platform/FileReplace.h"
 #include "support/TempFolder.h"
 
 namespace corvane {
@@ -170,6 +172,37 @@ TEST_F(ItemStore, BrokenStoreIsKeptAsideBeforeTheFirstSave) {
     object->storeItems();
     EXPECT_EQ(folder.read("rssitems.xml.bad"), broken);
     EXPECT_EQ(loaded()->itemsState, StoreFileState::Read);
+}
+
+TEST_F(ItemStore, FailedSaveKeepsTheOldStoreWhole) {
+    folder.write("rssitems.xml", kStore);
+    auto object = loaded();
+    object->items.clear();
+    failNextFileReplaceAt(FileReplaceStage::Write);
+    EXPECT_FALSE(object->storeItems());
+    EXPECT_EQ(folder.read("rssitems.xml"), kStore);
+    EXPECT_TRUE(object->storeItems());
+    EXPECT_TRUE(loaded()->items.empty());
+}
+
+// The items were saved after an update but the process ended before corvane.xml got their ids.
+TEST_F(ItemStore, StoredItemsAreNotTakenAgainWhenTheirIdsWereNeverSaved) {
+    const std::string feedText =
+        "<rss "
+        "version=\"2.0\"><channel><item><guid>a</guid></item><item><guid>b</guid></item></channel></rss>";
+    auto fetchOf = [&feedText] {
+        FeedFetch fetch;
+        readFeedDocument({reinterpret_cast<const uint8_t*>(feedText.data()), feedText.size()}, u"u", fetch);
+        return fetch;
+    };
+    auto first = loaded();
+    first->takeFetch(fetchOf());
+    ASSERT_EQ(first->items.size(), 2u);
+    ASSERT_TRUE(first->storeItems());
+
+    auto afterCrash = loaded();
+    afterCrash->takeFetch(fetchOf());
+    EXPECT_EQ(afterCrash->items.size(), 2u);
 }
 
 }  // namespace

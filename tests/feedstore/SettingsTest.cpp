@@ -2,6 +2,7 @@
 
 #include "feedstore/Options.h"
 #include "feedstore/RSSObject.h"
+#include "platform/FileReplace.h"
 #include "support/TempFolder.h"
 #include "support/TraceCapture.h"
 
@@ -118,6 +119,16 @@ TEST_F(Settings, NewObjectIsStoredWithEmptyElementsAndIdentity) {
     auto loaded = load();
     EXPECT_EQ(loaded->settingsState, StoreFileState::Read);
     EXPECT_TRUE(loaded->identity.empty());
+}
+
+TEST_F(Settings, FailedSaveKeepsTheOldFileWhole) {
+    folder.write("corvane.xml", kFullSettings);
+    auto feed = load();
+    feed->url.clear();
+    feed->identity.clear();
+    failNextFileReplaceAt(FileReplaceStage::Flush);
+    EXPECT_FALSE(feed->storeSettings());
+    EXPECT_EQ(folder.read("corvane.xml"), kFullSettings);
 }
 
 TEST_F(Settings, AnyVersionIsRead) {
