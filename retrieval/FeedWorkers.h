@@ -14,7 +14,6 @@ namespace corvane {
 // items over (RSSObject::takeStoredItems) when it handles that message.
 class CRSSObjectInitializeThread final : public KtThread {
   public:
-    ~CRSSObjectInitializeThread() override { Stop(); }
     // What the last run read, once it has posted its message; taken once.
     std::optional<StoredItems> TakeResult();
 
@@ -34,7 +33,6 @@ class CRSSObjectInitializeThread final : public KtThread {
 // when it handles the second message, so the feed object never changes while the view reads it.
 class CRSSObjectUpdateThread final : public KtThread {
   public:
-    ~CRSSObjectUpdateThread() override { Stop(); }
     std::optional<FeedFetch> TakeResult();
 
   protected:

@@ -7,7 +7,7 @@
 
 namespace corvane::messagelist {
 
-std::u16string formatItemDate(const SystemTime& t, bool dayMonthYear, bool withTime) {
+std::u16string formatDateCell(const SystemTime& t, bool dayMonthYear, bool withTime) {
     if (dayMonthYear)
         return withTime ? formatWide(u"%02d.%02d.%04d %02d:%02d:%02d", t.wDay, t.wMonth, t.wYear, t.wHour,
                                      t.wMinute, t.wSecond)
@@ -30,7 +30,7 @@ std::u16string cellText(const RSSObject& feed, const RSSDatabase& collection, in
             return item->link;
         case kColumnDate:
             if (!item->hasDate) return u"";
-            return formatItemDate(item->publishedTime, options::datesAreDayMonthYear(feed),
+            return formatDateCell(item->publishedTime, options::datesAreDayMonthYear(feed),
                                   options::datesShowTime(feed));
         default:
             return u"";

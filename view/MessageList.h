@@ -18,7 +18,7 @@ inline constexpr char16_t kDeleteQuestion[] =
     u"Are you sure you wish to permanently delete the selected message(s)?";
 
 // The date cell's text in one of its four forms; at most 19 characters for dates within the calendar.
-std::u16string formatItemDate(const SystemTime& time, bool dayMonthYear, bool withTime);
+std::u16string formatDateCell(const SystemTime& time, bool dayMonthYear, bool withTime);
 
 // The text of one cell: row `row` (display order), column kind 0 to 3. An unconfigured feed has one
 // row whose Title cell is the "not configured" text; a row beyond the collection has no text.
