@@ -1,0 +1,184 @@
+#include "folder/FolderImpl.h"
+
+#include <new>
+
+#include "folder/FolderSystem.h"
+#include "folder/NewsFolder.h"
+#include "platform/Trace.h"
+#include "platform/Win32Text.h"
+#include "server/CorvaneModule.h"
+#include "server/ServerIds.h"
+
+namespace corvane {
+namespace {
+
+// The news view is made here; no view class is part of this library yet, so none can be made.
+HRESULT createNewsView(IShellFolder* /*folder*/, REFIID /*riid*/, void** /*ppv*/) {
+    return E_NOTIMPL;
+}
+
+}  // namespace
+
+CFolderImpl::CFolderImpl(IUnknown* outer) : controlling_(outer ? outer : &inner_) {
+    theModule().Lock();
+    trace(u"CFolderImpl constructor");
+}
+
+CFolderImpl::~CFolderImpl() {
+    trace(u"CFolderImpl destructor");
+    // Both workers read and write the feed object and the collection: they stop first.
+    initializeWorker_.Stop();
+    updateWorker_.Stop();
+    feed_.reset();
+    database_.reset();
+    theModule().Unlock();
+}
+
+HRESULT CFolderImpl::CreateInstance(IUnknown* outer, REFIID riid, void** ppv) {
+    if (!ppv) return E_POINTER;
+    *ppv = nullptr;
+    if (outer && !IsEqualIID(riid, IID_IUnknown)) return CLASS_E_NOAGGREGATION;
+    CFolderImpl* folder = new (std::nothrow) CFolderImpl(outer);
+    if (!folder) return E_OUTOFMEMORY;
+    folder->inner_.AddRef();
+    HRESULT hr = folder->inner_.QueryInterface(riid, ppv);
+    folder->inner_.Release();
+    return hr;
+}
+
+STDMETHODIMP CFolderImpl::Inner::QueryInterface(REFIID riid, void** ppv) {
+    if (!ppv) return E_POINTER;
+    *ppv = nullptr;
+    if (IsEqualIID(riid, IID_IUnknown))
+        *ppv = static_cast<IUnknown*>(this);
+    else if (IsEqualIID(riid, IID_IShellFolder))
+        *ppv = static_cast<IShellFolder*>(&folder_);
+    else if (IsEqualIID(riid, IID_IPersistFolder) || IsEqualIID(riid, IID_IPersist))
+        *ppv = static_cast<IPersistFolder*>(&folder_);
+    else if (IsEqualIID(riid, IID_IContextMenu))
+        *ppv = static_cast<IContextMenu*>(&folder_);
+    else if (IsEqualIID(riid, IID_IShellExtInit))
+        *ppv = static_cast<IShellExtInit*>(&folder_);
+    else
+        return E_NOINTERFACE;
+    static_cast<IUnknown*>(*ppv)->AddRef();
+    return S_OK;
+}
+
+STDMETHODIMP_(ULONG) CFolderImpl::Inner::AddRef() {
+    return static_cast<ULONG>(++folder_.refCount_);
+}
+
+STDMETHODIMP_(ULONG) CFolderImpl::Inner::Release() {
+    LONG count = --folder_.refCount_;
+    if (count == 0) delete &folder_;
+    return static_cast<ULONG>(count);
+}
+
+STDMETHODIMP CFolderImpl::QueryInterface(REFIID riid, void** ppv) {
+    return controlling_->QueryInterface(riid, ppv);
+}
+
+STDMETHODIMP_(ULONG) CFolderImpl::AddRef() {
+    return controlling_->AddRef();
+}
+
+STDMETHODIMP_(ULONG) CFolderImpl::Release() {
+    return controlling_->Release();
+}
+
+STDMETHODIMP CFolderImpl::ParseDisplayName(HWND, IBindCtx*, LPWSTR, ULONG*, PIDLIST_RELATIVE*, ULONG*) {
+    trace(u"CFolderImpl::ParseDisplayName");
+    return E_NOTIMPL;
+}
+
+// A news folder has no items of its own in the namespace.
+STDMETHODIMP CFolderImpl::EnumObjects(HWND, SHCONTF, IEnumIDList**) {
+    return E_FAIL;
+}
+
+STDMETHODIMP CFolderImpl::BindToObject(PCUIDLIST_RELATIVE pidl, IBindCtx*, REFIID riid, void** ppv) {
+    if (!ppv) return E_POINTER;
+    *ppv = nullptr;
+    trace(u"CFolderImpl::BindToObject pidl = %d", static_cast<const void*>(pidl));
+    CFolderImpl* folder = new (std::nothrow) CFolderImpl(nullptr);
+    if (!folder) return E_OUTOFMEMORY;
+    folder->inner_.AddRef();
+    trace(u"CFolderImpl::_init");
+    HRESULT hr = folder->inner_.QueryInterface(riid, ppv);
+    folder->inner_.Release();
+    return hr;
+}
+
+STDMETHODIMP CFolderImpl::BindToStorage(PCUIDLIST_RELATIVE, IBindCtx*, REFIID, void**) {
+    trace(u"CFolderImpl::BindToStorage");
+    return E_NOTIMPL;
+}
+
+STDMETHODIMP CFolderImpl::CompareIDs(LPARAM, PCUIDLIST_RELATIVE, PCUIDLIST_RELATIVE) {
+    return MAKE_HRESULT(SEVERITY_SUCCESS, 0, 0);
+}
+
+STDMETHODIMP CFolderImpl::CreateViewObject(HWND, REFIID riid, void** ppv) {
+    if (!ppv) return E_POINTER;
+    *ppv = nullptr;
+    try {
+        return createNewsView(this, riid, ppv);
+    } catch (...) {
+        return E_UNEXPECTED;
+    }
+}
+
+STDMETHODIMP CFolderImpl::GetAttributesOf(UINT, PCUITEMID_CHILD_ARRAY, SFGAOF* attributes) {
+    if (attributes) *attributes = 0;
+    return S_OK;
+}
+
+STDMETHODIMP CFolderImpl::GetUIObjectOf(HWND, UINT, PCUITEMID_CHILD_ARRAY, REFIID, UINT*, void** ppv) {
+    if (ppv) *ppv = nullptr;
+    return E_NOINTERFACE;
+}
+
+STDMETHODIMP CFolderImpl::GetDisplayNameOf(PCUITEMID_CHILD pidl, SHGDNF flags, STRRET* name) {
+    trace(u"CFolderImpl::GetDisplayNameOf pidl = %d flags = %x, lpname = %d", static_cast<const void*>(pidl),
+          static_cast<uint32_t>(flags), static_cast<const void*>(name));
+    return E_NOTIMPL;
+}
+
+STDMETHODIMP CFolderImpl::SetNameOf(HWND, PCUITEMID_CHILD, LPCWSTR, SHGDNF, PITEMID_CHILD*) {
+    trace(u"CFolderImpl::SetNameOf");
+    return E_NOTIMPL;
+}
+
+STDMETHODIMP CFolderImpl::GetClassID(CLSID* clsid) {
+    trace(u"CFolderImpl::GetClassID");
+    if (!clsid) return E_POINTER;
+    *clsid = CLSID_FolderImpl;
+    return S_OK;
+}
+
+STDMETHODIMP CFolderImpl::Initialize(PCIDLIST_ABSOLUTE pidl) {
+    try {
+        wchar_t path[MAX_PATH] = {};
+        // A list without a file-system path leaves the buffer empty, which is no news folder.
+        if (pidl && !SHGetPathFromIDListW(pidl, path)) path[0] = L'\0';
+        std::u16string folder = fromWide(path);
+        if (!folder::isNewsFolder(folder)) return E_FAIL;
+
+        std::unique_ptr<RSSObject> feed = loadRSSObject(folder::joinPath(folder, folder::kSettingsFile),
+                                                        folder::joinPath(folder, folder::kItemsFile));
+        if (!feed) {
+            traceError(u"!!can't init object", static_cast<uint32_t>(E_FAIL));
+            return E_FAIL;
+        }
+        feed_ = std::move(feed);
+        database_ = std::make_unique<RSSDatabase>(*feed_);
+        return S_OK;
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    } catch (...) {
+        return E_UNEXPECTED;
+    }
+}
+
+}  // namespace corvane

@@ -1,0 +1,97 @@
+#pragma once
+// Windows only: the shell folder object of a news folder, and the context-menu handler of every
+// folder (the same class in two roles that share nothing else).
+
+#include <windows.h>
+#include <shlobj.h>
+
+#include <memory>
+#include <string>
+
+#include "feedstore/RSSDatabase.h"
+#include "feedstore/RSSObject.h"
+#include "retrieval/FeedWorkers.h"
+
+namespace corvane {
+
+class CFolderImpl final : public IShellFolder,
+                          public IPersistFolder,
+                          public IContextMenu,
+                          public IShellExtInit {
+  public:
+    // With an outer object, `riid` must be IID_IUnknown and the object's own IUnknown is returned.
+    static HRESULT CreateInstance(IUnknown* outer, REFIID riid, void** ppv);
+
+    // Asks whether Remove may go ahead; the product shows a message box.
+    using RemoveConfirmation = bool (*)(const std::wstring& question);
+    // Null restores the message box.
+    static void SetRemoveConfirmation(RemoveConfirmation confirmation);
+
+    // The controlling object's IUnknown.
+    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
+    STDMETHODIMP_(ULONG) AddRef() override;
+    STDMETHODIMP_(ULONG) Release() override;
+
+    // IShellFolder
+    STDMETHODIMP ParseDisplayName(HWND owner, IBindCtx* bindContext, LPWSTR displayName, ULONG* eaten,
+                                  PIDLIST_RELATIVE* pidl, ULONG* attributes) override;
+    STDMETHODIMP EnumObjects(HWND owner, SHCONTF flags, IEnumIDList** enumerator) override;
+    STDMETHODIMP BindToObject(PCUIDLIST_RELATIVE pidl, IBindCtx* bindContext, REFIID riid,
+                              void** ppv) override;
+    STDMETHODIMP BindToStorage(PCUIDLIST_RELATIVE pidl, IBindCtx* bindContext, REFIID riid,
+                               void** ppv) override;
+    STDMETHODIMP CompareIDs(LPARAM column, PCUIDLIST_RELATIVE first, PCUIDLIST_RELATIVE second) override;
+    STDMETHODIMP CreateViewObject(HWND owner, REFIID riid, void** ppv) override;
+    STDMETHODIMP GetAttributesOf(UINT count, PCUITEMID_CHILD_ARRAY pidls, SFGAOF* attributes) override;
+    STDMETHODIMP GetUIObjectOf(HWND owner, UINT count, PCUITEMID_CHILD_ARRAY pidls, REFIID riid,
+                               UINT* reserved, void** ppv) override;
+    STDMETHODIMP GetDisplayNameOf(PCUITEMID_CHILD pidl, SHGDNF flags, STRRET* name) override;
+    STDMETHODIMP SetNameOf(HWND owner, PCUITEMID_CHILD pidl, LPCWSTR name, SHGDNF flags,
+                           PITEMID_CHILD* newPidl) override;
+
+    // IPersist, IPersistFolder
+    STDMETHODIMP GetClassID(CLSID* clsid) override;
+    STDMETHODIMP Initialize(PCIDLIST_ABSOLUTE pidl) override;
+
+    // IContextMenu
+    STDMETHODIMP QueryContextMenu(HMENU menu, UINT index, UINT firstCommand, UINT lastCommand,
+                                  UINT flags) override;
+    STDMETHODIMP InvokeCommand(CMINVOKECOMMANDINFO* info) override;
+    STDMETHODIMP GetCommandString(UINT_PTR command, UINT type, UINT* reserved, CHAR* name,
+                                  UINT length) override;
+
+    // IShellExtInit
+    STDMETHODIMP Initialize(PCIDLIST_ABSOLUTE folder, IDataObject* dataObject, HKEY key) override;
+
+    // What the view borrows; null until IPersistFolder::Initialize succeeded.
+    RSSObject* GetRSSObject() const { return feed_.get(); }
+    RSSDatabase* GetRSSDatabase() const { return database_.get(); }
+    CRSSObjectInitializeThread& InitializeWorker() { return initializeWorker_; }
+    CRSSObjectUpdateThread& UpdateWorker() { return updateWorker_; }
+
+  private:
+    // The object's own IUnknown; the interfaces above go to the outer object when aggregated.
+    class Inner final : public IUnknown {
+      public:
+        explicit Inner(CFolderImpl& folder) : folder_(folder) {}
+        STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
+        STDMETHODIMP_(ULONG) AddRef() override;
+        STDMETHODIMP_(ULONG) Release() override;
+
+      private:
+        CFolderImpl& folder_;
+    };
+
+    explicit CFolderImpl(IUnknown* outer);
+    ~CFolderImpl();
+
+    Inner inner_{*this};
+    IUnknown* controlling_;
+    LONG refCount_ = 0;
+    std::unique_ptr<RSSObject> feed_;
+    std::unique_ptr<RSSDatabase> database_;
+    CRSSObjectInitializeThread initializeWorker_;
+    CRSSObjectUpdateThread updateWorker_;
+};
+
+}  // namespace corvane

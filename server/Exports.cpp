@@ -1,0 +1,88 @@
+// The four entry points of corvane.dll and its library entry point.
+#include <windows.h>
+#include <objbase.h>
+
+#include "resources/ResourceIds.h"
+#include "server/CorvaneModule.h"
+#include "server/Registrar.h"
+#include "server/ServerIds.h"
+
+using corvane::theModule;
+
+namespace {
+
+// Registration runs under the system's default locale, whatever the caller's thread uses.
+class SystemLocale {
+  public:
+    SystemLocale() : saved_(GetThreadLocale()) { SetThreadLocale(LOCALE_SYSTEM_DEFAULT); }
+    ~SystemLocale() { SetThreadLocale(saved_); }
+    SystemLocale(const SystemLocale&) = delete;
+    SystemLocale& operator=(const SystemLocale&) = delete;
+
+  private:
+    LCID saved_;
+};
+
+HRESULT folderScriptReplacements(corvane::server::Replacements& replacements) {
+    HRESULT hr = theModule().AddCommonReplacements(replacements);
+    if (FAILED(hr)) return hr;
+    replacements.emplace_back(u"CLSID", corvane::kFolderClassId);
+    replacements.emplace_back(u"TYPELIB", corvane::kCorvaneLibId);
+    return S_OK;
+}
+
+HRESULT runFolderScript(bool registering) {
+    corvane::server::Replacements replacements;
+    HRESULT hr = folderScriptReplacements(replacements);
+    if (FAILED(hr)) return hr;
+    return corvane::RunRegistryScript(theModule().Instance(), IDR_FOLDERIMPL, registering, replacements);
+}
+
+}  // namespace
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
+    theModule().SetInstance(instance);
+    if (reason == DLL_PROCESS_ATTACH) return theModule().InitFailed() ? FALSE : TRUE;
+    return TRUE;
+}
+
+STDAPI DllGetClassObject(REFCLSID clsid, REFIID riid, LPVOID* ppv) {
+    if (!ppv) return E_POINTER;
+    *ppv = nullptr;
+    try {
+        return theModule().GetClassObject(clsid, riid, ppv);
+    } catch (...) {
+        return E_UNEXPECTED;
+    }
+}
+
+STDAPI DllCanUnloadNow() {
+    return theModule().GetLockCount() == 0 ? S_OK : S_FALSE;
+}
+
+STDAPI DllRegisterServer() {
+    try {
+        HRESULT hr;
+        {
+            SystemLocale locale;
+            // The class has no component categories to register.
+            hr = runFolderScript(true);
+        }
+        return hr;
+    } catch (...) {
+        return E_UNEXPECTED;
+    }
+}
+
+STDAPI DllUnregisterServer() {
+    try {
+        HRESULT hr;
+        {
+            SystemLocale locale;
+            hr = runFolderScript(false);
+        }
+        return hr;
+    } catch (...) {
+        return E_UNEXPECTED;
+    }
+}

@@ -1,0 +1,15 @@
+#pragma once
+// Windows only: runs a registration script of the module's resources (type "REGISTRY").
+
+#include <windows.h>
+
+#include "server/RegistryScript.h"
+
+namespace corvane {
+
+// Carries out the script's registration or unregistration actions in order and stops at the first
+// failure, which it returns; what was done before stays done.
+HRESULT RunRegistryScript(HINSTANCE module, UINT resourceId, bool registering,
+                          const server::Replacements& replacements);
+
+}  // namespace corvane

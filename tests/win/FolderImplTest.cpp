@@ -1,0 +1,203 @@
+// The namespace role of CFolderImpl, linked into the test program.
+#include <windows.h>
+#include <shlobj.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "folder/FolderImpl.h"
+#include "folder/NewsFolder.h"
+#include "platform/ComPtr.h"
+#include "platform/Utf.h"
+#include "server/CorvaneModule.h"
+#include "server/ServerIds.h"
+#include "support/TempFolder.h"
+#include "support/TraceCapture.h"
+
+namespace corvane {
+namespace {
+
+using corvane::testing::TempFolder;
+using corvane::testing::TraceCapture;
+
+ComPtr<IShellFolder> newFolder() {
+    ComPtr<IShellFolder> folder;
+    EXPECT_EQ(CFolderImpl::CreateInstance(nullptr, IID_IShellFolder, folder.putVoid()), S_OK);
+    return folder;
+}
+
+CFolderImpl& impl(const ComPtr<IShellFolder>& folder) {
+    return *static_cast<CFolderImpl*>(folder.get());
+}
+
+// IPersistFolder::Initialize with the folder's absolute list, as the shell calls it.
+HRESULT initializeWith(const ComPtr<IShellFolder>& folder, const std::filesystem::path& path) {
+    PIDLIST_ABSOLUTE pidl = ILCreateFromPathW(path.wstring().c_str());
+    EXPECT_NE(pidl, nullptr);
+    HRESULT hr = folder.as<IPersistFolder>(IID_IPersistFolder)->Initialize(pidl);
+    ILFree(pidl);
+    return hr;
+}
+
+bool traced(const TraceCapture& capture, const std::string& text) {
+    auto messages = capture.messages();
+    return std::find(messages.begin(), messages.end(), text) != messages.end();
+}
+
+std::string desktopIniNaming(const std::string& value) {
+    return "[.ShellClassInfo]\r\nCLSID=" + value + "\r\n";
+}
+
+TEST(FolderImpl, AnswersExactlyItsInterfaces) {
+    ComPtr<IShellFolder> folder = newFolder();
+    for (REFIID riid : {IID_IUnknown, IID_IShellFolder, IID_IPersistFolder, IID_IPersist, IID_IContextMenu,
+                        IID_IShellExtInit}) {
+        ComPtr<IUnknown> answer;
+        EXPECT_EQ(folder->QueryInterface(riid, answer.putVoid()), S_OK);
+    }
+    EXPECT_EQ(folder.as<IPersist>(IID_IPersist).get(),
+              static_cast<IPersist*>(folder.as<IPersistFolder>(IID_IPersistFolder).get()));
+    for (REFIID riid : {IID_IDispatch, IID_IShellView, IID_IPersistFolder2, IID_IClassFactory}) {
+        void* answer = reinterpret_cast<void*>(1);
+        EXPECT_EQ(folder->QueryInterface(riid, &answer), E_NOINTERFACE);
+        EXPECT_EQ(answer, nullptr);
+    }
+}
+
+TEST(FolderImpl, GivesFixedNamespaceAnswers) {
+    TraceCapture capture("folder-fixed");
+    ComPtr<IShellFolder> folder = newFolder();
+
+    auto* untouched = reinterpret_cast<IEnumIDList*>(2);
+    IEnumIDList* enumerator = untouched;
+    EXPECT_EQ(folder->EnumObjects(nullptr, SHCONTF_FOLDERS | SHCONTF_NONFOLDERS, &enumerator), E_FAIL);
+    EXPECT_EQ(enumerator, untouched);
+
+    SFGAOF attributes = SFGAO_FOLDER | SFGAO_HASSUBFOLDER;
+    EXPECT_EQ(folder->GetAttributesOf(0, nullptr, &attributes), S_OK);
+    EXPECT_EQ(attributes, 0u);
+    EXPECT_EQ(folder->CompareIDs(0, nullptr, nullptr), S_OK);
+
+    void* object = reinterpret_cast<void*>(1);
+    EXPECT_EQ(folder->GetUIObjectOf(nullptr, 0, nullptr, IID_IContextMenu, nullptr, &object), E_NOINTERFACE);
+    EXPECT_EQ(object, nullptr);
+
+    EXPECT_EQ(folder->ParseDisplayName(nullptr, nullptr, nullptr, nullptr, nullptr, nullptr), E_NOTIMPL);
+    EXPECT_EQ(folder->BindToStorage(nullptr, nullptr, IID_IStream, &object), E_NOTIMPL);
+    EXPECT_EQ(folder->SetNameOf(nullptr, nullptr, L"x", 0, nullptr), E_NOTIMPL);
+    STRRET name;
+    EXPECT_EQ(folder->GetDisplayNameOf(nullptr, SHGDN_FORPARSING, &name), E_NOTIMPL);
+    EXPECT_TRUE(traced(capture, "CFolderImpl::ParseDisplayName"));
+    EXPECT_TRUE(traced(capture, "CFolderImpl::BindToStorage"));
+    EXPECT_TRUE(traced(capture, "CFolderImpl::SetNameOf"));
+    auto messages = capture.messages();
+    EXPECT_TRUE(std::any_of(messages.begin(), messages.end(), [](const std::string& m) {
+        return m.starts_with("CFolderImpl::GetDisplayNameOf pidl = 0 flags = 8000, lpname = ");
+    }));
+}
+
+TEST(FolderImpl, GivesItsClassId) {
+    ComPtr<IPersist> persist = newFolder().as<IPersist>(IID_IPersist);
+    CLSID clsid = {};
+    EXPECT_EQ(persist->GetClassID(&clsid), S_OK);
+    EXPECT_TRUE(IsEqualCLSID(clsid, CLSID_FolderImpl));
+    EXPECT_EQ(persist->GetClassID(nullptr), E_POINTER);
+}
+
+TEST(FolderImpl, HasNoViewToGiveYet) {
+    ComPtr<IShellFolder> folder = newFolder();
+    EXPECT_EQ(folder->CreateViewObject(nullptr, IID_IShellView, nullptr), E_POINTER);
+    void* view = reinterpret_cast<void*>(1);
+    EXPECT_TRUE(FAILED(folder->CreateViewObject(nullptr, IID_IShellView, &view)));
+    EXPECT_EQ(view, nullptr);
+}
+
+TEST(FolderImpl, BindsToAFreshUninitialisedFolder) {
+    TraceCapture capture("folder-bind");
+    ComPtr<IShellFolder> folder = newFolder();
+    ComPtr<IShellFolder> child;
+    EXPECT_EQ(folder->BindToObject(nullptr, nullptr, IID_IShellFolder, child.putVoid()), S_OK);
+    ASSERT_TRUE(child);
+    EXPECT_NE(child.get(), folder.get());
+    EXPECT_EQ(impl(child).GetRSSObject(), nullptr);
+    EXPECT_TRUE(traced(capture, "CFolderImpl::BindToObject pidl = 0"));
+    EXPECT_TRUE(traced(capture, "CFolderImpl::_init"));
+    void* none = reinterpret_cast<void*>(1);
+    EXPECT_EQ(folder->BindToObject(nullptr, nullptr, IID_IShellView, &none), E_NOINTERFACE);
+    EXPECT_EQ(none, nullptr);
+}
+
+TEST(FolderImpl, HoldsAModuleLockWhileItLives) {
+    TraceCapture capture("folder-lock");
+    LONG before = theModule().GetLockCount();
+    {
+        ComPtr<IShellFolder> folder = newFolder();
+        EXPECT_EQ(theModule().GetLockCount(), before + 1);
+    }
+    EXPECT_EQ(theModule().GetLockCount(), before);
+    EXPECT_EQ(capture.messages(),
+              (std::vector<std::string>{"CFolderImpl constructor", "CFolderImpl destructor"}));
+}
+
+TEST(FolderImplInitialize, AcceptsOnlyTheExactClassIdInDesktopIni) {
+    const std::string classId = toUtf8(kFolderClassId);
+    std::string lowerCase = classId;
+    std::transform(lowerCase.begin(), lowerCase.end(), lowerCase.begin(), ::tolower);
+    struct Case {
+        std::string desktopIni;
+        HRESULT expected;
+    } cases[] = {
+        {desktopIniNaming(classId), S_OK},
+        {desktopIniNaming(lowerCase), E_FAIL},
+        {desktopIniNaming(classId.substr(1, 36)), E_FAIL},
+        {"[Other]\r\nCLSID=" + classId + "\r\n", E_FAIL},
+        {desktopIniNaming("{00021400-0000-0000-C000-000000000046}"), E_FAIL},
+    };
+    for (const Case& c : cases) {
+        TempFolder directory;
+        directory.write("desktop.ini", c.desktopIni);
+        ComPtr<IShellFolder> folder = newFolder();
+        EXPECT_EQ(initializeWith(folder, directory.path()), c.expected) << c.desktopIni;
+        EXPECT_EQ(impl(folder).GetRSSObject() != nullptr, c.expected == S_OK);
+    }
+    TempFolder plain;
+    EXPECT_EQ(initializeWith(newFolder(), plain.path()), E_FAIL);
+}
+
+TEST(FolderImplInitialize, FailsWithoutAFileSystemPath) {
+    PIDLIST_ABSOLUTE computer = nullptr;
+    ASSERT_EQ(SHGetSpecialFolderLocation(nullptr, CSIDL_DRIVES, &computer), S_OK);
+    ComPtr<IPersistFolder> persist = newFolder().as<IPersistFolder>(IID_IPersistFolder);
+    EXPECT_EQ(persist->Initialize(computer), E_FAIL);
+    EXPECT_EQ(persist->Initialize(nullptr), E_FAIL);
+    ILFree(computer);
+}
+
+TEST(FolderImplInitialize, MakesAnUnconfiguredFeedWithAnEmptyCollection) {
+    TempFolder directory;
+    ASSERT_EQ(folder::createNewsFolder(directory.path().u16string()).status, folder::FolderStatus::Done);
+    ASSERT_FALSE(directory.exists("rssitems.xml"));
+    ComPtr<IShellFolder> folder = newFolder();
+    ASSERT_EQ(initializeWith(folder, directory.path()), S_OK);
+
+    RSSObject* feed = impl(folder).GetRSSObject();
+    ASSERT_NE(feed, nullptr);
+    EXPECT_FALSE(feed->isConfigured());
+    EXPECT_FALSE(feed->itemsLoaded);
+    EXPECT_EQ(feed->settingsPath, directory.file("corvane.xml"));
+    EXPECT_EQ(feed->itemsPath, directory.file("rssitems.xml"));
+    ASSERT_NE(impl(folder).GetRSSDatabase(), nullptr);
+    EXPECT_EQ(impl(folder).GetRSSDatabase()->count(), 0u);
+}
+
+TEST(FolderImplInitialize, NeedsNoSettingsFile) {
+    TempFolder directory;
+    directory.write("desktop.ini", desktopIniNaming(toUtf8(kFolderClassId)));
+    ComPtr<IShellFolder> folder = newFolder();
+    ASSERT_EQ(initializeWith(folder, directory.path()), S_OK);
+    EXPECT_FALSE(impl(folder).GetRSSObject()->isConfigured());
+}
+
+}  // namespace
+}  // namespace corvane
