@@ -6,24 +6,23 @@
 namespace corvane {
 namespace {
 
-// The document as 8-bit text: UTF-16 is narrowed unit by unit (markup is ASCII), anything else is
-// taken byte for byte.
-std::string narrowText(std::span<const uint8_t> bytes) {
+bool isUtf16(std::span<const uint8_t> bytes, bool& littleEndian) {
     auto at = [&](size_t i) { return i < bytes.size() ? bytes[i] : 0; };
-    bool littleEndian =
+    littleEndian =
         (at(0) == 0xFF && at(1) == 0xFE) || (at(0) == '<' && at(1) == 0 && at(2) == '?' && at(3) == 0);
-    bool bigEndian =
+    const bool bigEndian =
         (at(0) == 0xFE && at(1) == 0xFF) || (at(0) == 0 && at(1) == '<' && at(2) == 0 && at(3) == '?');
+    return littleEndian || bigEndian;
+}
+
+// UTF-16 narrowed unit by unit (markup is ASCII).
+std::string narrowUtf16(std::span<const uint8_t> bytes, bool littleEndian) {
     std::string text;
-    if (littleEndian || bigEndian) {
-        text.reserve(bytes.size() / 2);
-        bool hasMark = at(0) == 0xFF || at(0) == 0xFE;
-        for (size_t i = hasMark ? 2 : 0; i + 1 < bytes.size(); i += 2) {
-            unsigned unit = littleEndian ? bytes[i] | bytes[i + 1] << 8 : bytes[i] << 8 | bytes[i + 1];
-            text += unit < 0x80 ? static_cast<char>(unit) : '?';
-        }
-    } else {
-        text.assign(bytes.begin(), bytes.end());
+    text.reserve(bytes.size() / 2);
+    const bool hasMark = bytes[0] == 0xFF || bytes[0] == 0xFE;
+    for (size_t i = hasMark ? 2 : 0; i + 1 < bytes.size(); i += 2) {
+        unsigned unit = littleEndian ? bytes[i] | bytes[i + 1] << 8 : bytes[i] << 8 | bytes[i + 1];
+        text += unit < 0x80 ? static_cast<char>(unit) : '?';
     }
     return text;
 }
@@ -173,8 +172,11 @@ class DoctypeReader {
 }  // namespace
 
 bool isDoctypeSafe(std::span<const uint8_t> bytes) {
-    const std::string text = narrowText(bytes);
-    return DoctypeReader(text).safe();
+    bool littleEndian = false;
+    if (isUtf16(bytes, littleEndian)) return DoctypeReader(narrowUtf16(bytes, littleEndian)).safe();
+    // Any other encoding is read byte for byte where it lies: a feed may be large, and only what
+    // comes before its root element is looked at.
+    return DoctypeReader(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size())).safe();
 }
 
 }  // namespace corvane

@@ -1,5 +1,6 @@
 #include "feedstore/FeedUpdate.h"
 
+#include <string_view>
 #include <unordered_set>
 
 #include "feedstore/DoctypeCheck.h"
@@ -18,7 +19,7 @@ std::optional<std::u16string> channelField(xml::Node& rss, std::u16string_view p
 
 // The empty id (an item with no guid, date, title or link) is an id like any other.
 struct IdHash {
-    size_t operator()(const std::u16string& id) const { return std::hash<std::u16string>()(id); }
+    size_t operator()(std::u16string_view id) const { return std::hash<std::u16string_view>()(id); }
 };
 
 }  // namespace
@@ -57,7 +58,8 @@ void readFeedDocument(std::span<const uint8_t> bytes, std::u16string_view url, F
         fetch.title = channelField(*rss, u"channel/title");
         fetch.link = channelField(*rss, u"channel/link");
         fetch.description = channelField(*rss, u"channel/description");
-        std::unordered_set<std::u16string, IdHash> seen;
+        // Views of the ids of the items kept, which stay in fetch.items unchanged.
+        std::unordered_set<std::u16string_view, IdHash> seen;
         for (const xml::NodePtr& node : xml::selectNodes(*rss, u"channel/item")) {
             if (stopped()) return;
             std::unique_ptr<RSSItem> item = readItem(*node);

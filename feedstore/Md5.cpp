@@ -34,33 +34,32 @@ uint32_t readLittleEndian(const uint8_t* p) {
 
 Md5::Md5() : state_{0x67452301, 0xefcdab89, 0x98badcfe, 0x10325476} {}
 
+// Every item id is a digest, so this runs for each item of each update. Each round is a loop of its
+// own, unrolled, so that its function, shift, constant and word index are all fixed at each step.
 void Md5::transform(const uint8_t* block) {
     uint32_t words[16];
     for (int i = 0; i < 16; ++i)
         words[i] = readLittleEndian(block + 4 * i);
     uint32_t a = state_[0], b = state_[1], c = state_[2], d = state_[3];
-    for (int i = 0; i < 64; ++i) {
-        uint32_t f;
-        int g;
-        if (i < 16) {
-            f = (b & c) | (~b & d);
-            g = i;
-        } else if (i < 32) {
-            f = (d & b) | (~d & c);
-            g = (5 * i + 1) % 16;
-        } else if (i < 48) {
-            f = b ^ c ^ d;
-            g = (3 * i + 5) % 16;
-        } else {
-            f = c ^ (b | ~d);
-            g = (7 * i) % 16;
-        }
-        uint32_t rotated = rotateLeft(a + f + kSine[i] + words[g], kShift[i]);
+    auto step = [&](uint32_t f, int i, int g) {
+        const uint32_t rotated = rotateLeft(a + f + kSine[i] + words[g], kShift[i]);
         a = d;
         d = c;
         c = b;
         b = b + rotated;
-    }
+    };
+#pragma GCC unroll 16
+    for (int i = 0; i < 16; ++i)
+        step((b & c) | (~b & d), i, i);
+#pragma GCC unroll 16
+    for (int i = 16; i < 32; ++i)
+        step((d & b) | (~d & c), i, (5 * i + 1) % 16);
+#pragma GCC unroll 16
+    for (int i = 32; i < 48; ++i)
+        step(b ^ c ^ d, i, (3 * i + 5) % 16);
+#pragma GCC unroll 16
+    for (int i = 48; i < 64; ++i)
+        step(c ^ (b | ~d), i, (7 * i) % 16);
     state_[0] += a;
     state_[1] += b;
     state_[2] += c;

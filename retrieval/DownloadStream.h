@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <span>
@@ -14,6 +15,11 @@ class DownloadStream {
 
     // Appends the bytes; the result is the count the stream reports written, which may be short.
     virtual uint32_t write(std::span<const uint8_t> bytes) = 0;
+
+    // The length the server announced, told before the first write: a stream that grows by copying
+    // can make room for it at once. Only a hint; the body may turn out shorter or longer. The
+    // Windows stream ignores it.
+    virtual void reserve(size_t bytes) { (void)bytes; }
 
     // Everything written so far, contiguous. The view stays valid until the next write or the end of
     // the stream (on Windows the block is kept locked for that long, and unlocked before a write).

@@ -1,3 +1,4 @@
+#include <exception>
 #include <new>
 #include <vector>
 
@@ -11,6 +12,13 @@ class MemoryStream final : public DownloadStream {
     uint32_t write(std::span<const uint8_t> bytes) override {
         data_.insert(data_.end(), bytes.begin(), bytes.end());
         return static_cast<uint32_t>(bytes.size());
+    }
+    void reserve(size_t bytes) override {
+        try {
+            data_.reserve(bytes);
+        } catch (const std::exception&) {
+            // No room now: the writes grow the vector as they go, and fail there if they must.
+        }
     }
     std::span<const uint8_t> bytes() const override { return data_; }
 

@@ -1,5 +1,6 @@
 #include "retrieval/UrlDownloader.h"
 
+#include <algorithm>
 #include <optional>
 
 #include "platform/Trace.h"
@@ -58,6 +59,10 @@ Status kturldownloader::download(kturldownloader_eventhandler* sink, std::stop_t
         // caller's parser to reject.
         std::optional<uint32_t> length = request->contentLength();
         if (length) contentLength_ = *length;
+        // Room for the announced body at once, never beyond what the run may still receive: a large
+        // feed is then not copied over and over as it grows.
+        if (length && job->streamReady)
+            job->stream->reserve(std::min<size_t>(*length, sizeLimit_ - received_));
         trace(u"downloading file %d bytes", length.value_or(0));
 
         for (;;) {

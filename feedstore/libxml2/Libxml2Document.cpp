@@ -75,23 +75,32 @@ class Tree {
     // The XML declaration the loaded text had, written back as it was; none for a document without.
     const std::optional<std::string>& declaration() const { return declaration_; }
 
-    xmlNodePtr adopt(xmlNodePtr node) {
+    // `bytes` is about what the node adds to the saved text.
+    xmlNodePtr adopt(xmlNodePtr node, size_t bytes) {
         if (!node) outOfMemory();
         made_.push_back(node);
+        textSize_ += bytes;
         return node;
     }
+
+    // About how long the saved text will be: what a load read plus what was made since. A save
+    // reserves this much (and some room for escapes) rather than growing a large text by copying.
+    size_t textSize() const { return textSize_; }
+    void addTextSize(size_t bytes) { textSize_ += bytes; }
 
   private:
     xmlDocPtr doc_;
     std::optional<std::string> declaration_;
     std::vector<xmlNodePtr> made_;
+    size_t textSize_ = 0;
 };
 
 // A path of child steps ("name", "./name", "a/b"): each step one element name, matched as MSXML
-// matches, on the qualified name as written. Null for any other path.
-std::optional<std::vector<std::string>> childSteps(std::u16string_view path) {
+// matches, on the qualified name as written. Gives the steps in UTF-8 joined by "/" (without a
+// leading "./"), or null for any other path. Item reading asks for several children of every item,
+// so a path is converted once and split while walking, without a list of steps.
+std::optional<std::string> childSteps(std::u16string_view path) {
     if (path.starts_with(u"./")) path.remove_prefix(2);
-    std::vector<std::string> steps;
     size_t begin = 0;
     while (true) {
         size_t end = std::min(path.find(u'/', begin), path.size());
@@ -105,10 +114,11 @@ std::optional<std::vector<std::string>> childSteps(std::u16string_view path) {
                                   c == u':' || c >= 0x80;
             if (!nameChar) return std::nullopt;
         }
-        steps.push_back(toUtf8(step));
-        if (end == path.size()) return steps;
+        if (end == path.size()) break;
         begin = end + 1;
     }
+    // No UTF-8 sequence holds the byte of "/", so the steps split the same after the conversion.
+    return toUtf8(path);
 }
 
 // Compares the qualified name ("prefix:local", or "local") of an element or attribute.
@@ -122,17 +132,16 @@ bool hasQualifiedName(const xmlChar* name, xmlNsPtr ns, std::string_view wanted)
     return wanted == local;
 }
 
-bool walkSteps(xmlNodePtr node, const std::vector<std::string>& steps, size_t depth, bool firstOnly,
-               std::vector<xmlNodePtr>& found) {
+// Hands each element the steps select below the node to `take`, in document order, until `take`
+// answers true; true when it did.
+template <class Take>
+bool walkSteps(xmlNodePtr node, std::string_view steps, const Take& take) {
+    const size_t slash = steps.find('/');
+    const std::string_view step = steps.substr(0, slash);
     for (xmlNodePtr child = node->children; child; child = child->next) {
-        if (child->type != XML_ELEMENT_NODE || !hasQualifiedName(child->name, child->ns, steps[depth]))
-            continue;
-        if (depth + 1 < steps.size()) {
-            if (walkSteps(child, steps, depth + 1, firstOnly, found)) return true;
-        } else {
-            found.push_back(child);
-            if (firstOnly) return true;
-        }
+        if (child->type != XML_ELEMENT_NODE || !hasQualifiedName(child->name, child->ns, step)) continue;
+        if (slash != std::string_view::npos ? walkSteps(child, steps.substr(slash + 1), take) : take(child))
+            return true;
     }
     return false;
 }
@@ -167,15 +176,30 @@ std::vector<xmlNodePtr> evaluateXPath(xmlDocPtr doc, xmlNodePtr from, std::u16st
     return found;
 }
 
-std::vector<xmlNodePtr> select(xmlDocPtr doc, xmlNodePtr from, std::u16string_view path, bool firstOnly) {
+std::vector<xmlNodePtr> selectAll(xmlDocPtr doc, xmlNodePtr from, std::u16string_view path) {
     if (auto steps = childSteps(path)) {
         std::vector<xmlNodePtr> found;
-        walkSteps(from, *steps, 0, firstOnly, found);
+        walkSteps(from, *steps, [&found](xmlNodePtr node) {
+            found.push_back(node);
+            return false;
+        });
+        return found;
+    }
+    return evaluateXPath(doc, from, path);
+}
+
+// Null when nothing matches. Reading an item asks for each of its fields this way.
+xmlNodePtr selectFirst(xmlDocPtr doc, xmlNodePtr from, std::u16string_view path) {
+    if (auto steps = childSteps(path)) {
+        xmlNodePtr found = nullptr;
+        walkSteps(from, *steps, [&found](xmlNodePtr node) {
+            found = node;
+            return true;
+        });
         return found;
     }
     std::vector<xmlNodePtr> found = evaluateXPath(doc, from, path);
-    if (firstOnly && found.size() > 1) found.resize(1);
-    return found;
+    return found.empty() ? nullptr : found.front();
 }
 
 // Wine's msxml3 makes an element of any name but the empty one, and writes a file that cannot be read
@@ -203,12 +227,12 @@ template <class Base>
 class NodeOps : public Base, public Libxml2Handle {
   public:
     NodePtr selectSingleNode(std::u16string_view path) override {
-        std::vector<xmlNodePtr> found = select(tree()->doc(), libxmlNode(), path, true);
-        return found.empty() ? nullptr : wrap(tree(), found.front());
+        xmlNodePtr found = selectFirst(tree()->doc(), libxmlNode(), path);
+        return found ? wrap(tree(), found) : nullptr;
     }
 
     std::vector<NodePtr> selectNodes(std::u16string_view path) override {
-        std::vector<xmlNodePtr> found = select(tree()->doc(), libxmlNode(), path, false);
+        std::vector<xmlNodePtr> found = selectAll(tree()->doc(), libxmlNode(), path);
         std::vector<NodePtr> nodes;
         nodes.reserve(found.size());
         for (xmlNodePtr node : found)
@@ -216,7 +240,10 @@ class NodeOps : public Base, public Libxml2Handle {
         return nodes;
     }
 
-    std::u16string text() override { return fromUtf8(libxml2::nodeText(libxmlNode())); }
+    std::u16string text() override {
+        std::string buffer;
+        return fromUtf8(libxml2::nodeText(libxmlNode(), buffer));
+    }
 
     bool isElement() const override { return libxmlNode()->type == XML_ELEMENT_NODE; }
 
@@ -242,7 +269,9 @@ class NodeOps : public Base, public Libxml2Handle {
     void setAttribute(std::u16string_view name, std::u16string_view value) override {
         xmlNodePtr node = element();
         const std::string text = toUtf8(value);
-        if (!xmlSetProp(node, xmlText(validName(name)), xmlText(text))) outOfMemory();
+        const std::string attribute = validName(name);
+        if (!xmlSetProp(node, xmlText(attribute), xmlText(text))) outOfMemory();
+        tree()->addTextSize(attribute.size() + text.size() + 4);
     }
 
     void appendChild(const NodePtr& child) override {
@@ -406,7 +435,7 @@ class Libxml2Document final : public NodeOps<Document> {
                 return xmlCtxtReadMemory(context, bytes.data(), static_cast<int>(bytes.size()), nullptr,
                                          "UTF-8", kParseOptions | XML_PARSE_IGNORE_ENC);
             },
-            &encoding);
+            text.size(), &encoding);
     }
 
     bool load(std::u16string_view path) override {
@@ -421,9 +450,11 @@ class Libxml2Document final : public NodeOps<Document> {
             ::close(fd);
             return fail({S_ISDIR(status.st_mode) ? u"The path names a folder" : systemReason(error), 0});
         }
-        bool loaded = parse([&](xmlParserCtxtPtr context) {
-            return xmlCtxtReadFd(context, fd, name.c_str(), nullptr, kParseOptions);
-        });
+        bool loaded = parse(
+            [&](xmlParserCtxtPtr context) {
+                return xmlCtxtReadFd(context, fd, name.c_str(), nullptr, kParseOptions);
+            },
+            static_cast<size_t>(status.st_size));
         ::close(fd);
         return loaded;
     }
@@ -431,38 +462,47 @@ class Libxml2Document final : public NodeOps<Document> {
     bool loadBytes(std::span<const uint8_t> bytes) override {
         static const char kNothing = 0;
         if (bytes.size() > static_cast<size_t>(INT_MAX)) return fail({u"The document is too large", 0});
-        return parse([&](xmlParserCtxtPtr context) {
-            const char* data = bytes.empty() ? &kNothing : reinterpret_cast<const char*>(bytes.data());
-            return xmlCtxtReadMemory(context, data, static_cast<int>(bytes.size()), nullptr, nullptr,
-                                     kParseOptions);
-        });
+        return parse(
+            [&](xmlParserCtxtPtr context) {
+                const char* data = bytes.empty() ? &kNothing : reinterpret_cast<const char*>(bytes.data());
+                return xmlCtxtReadMemory(context, data, static_cast<int>(bytes.size()), nullptr, nullptr,
+                                         kParseOptions);
+            },
+            bytes.size());
     }
 
     ParseError parseError() override { return parseError_; }
 
     NodePtr createElement(std::u16string_view name) override {
         const std::string text = validName(name);
-        return wrap(tree_, tree_->adopt(xmlNewDocNode(tree_->doc(), nullptr, xmlText(text), nullptr)));
+        return wrap(tree_, tree_->adopt(xmlNewDocNode(tree_->doc(), nullptr, xmlText(text), nullptr),
+                                        2 * text.size() + 5));
     }
 
     NodePtr createTextNode(std::u16string_view text) override {
-        // Line ends become line feeds, as MSXML stores them.
-        std::string content;
-        content.reserve(text.size());
-        const std::string bytes = toUtf8(text);
-        for (size_t i = 0; i < bytes.size(); ++i) {
-            if (bytes[i] != '\r')
-                content.push_back(bytes[i]);
-            else if (i + 1 >= bytes.size() || bytes[i + 1] != '\n')
-                content.push_back('\n');
+        // Line ends become line feeds, as MSXML stores them; most texts have none to change.
+        std::string content = toUtf8(text);
+        if (content.find('\r') != std::string::npos) {
+            size_t kept = 0;
+            for (size_t i = 0; i < content.size(); ++i) {
+                if (content[i] != '\r')
+                    content[kept++] = content[i];
+                else if (i + 1 >= content.size() || content[i + 1] != '\n')
+                    content[kept++] = '\n';
+            }
+            content.resize(kept);
         }
         return wrap(tree_, tree_->adopt(xmlNewDocTextLen(tree_->doc(), xmlText(content),
-                                                         static_cast<int>(content.size()))));
+                                                         static_cast<int>(content.size())),
+                                        content.size()));
     }
 
     std::string serialize() override {
         std::string bytes;
-        if (tree_->declaration()) bytes = *tree_->declaration() + "\n";
+        // Room for the whole text, escapes included, so that a large store is written into place;
+        // what is reserved and never written is never touched either.
+        bytes.reserve(tree_->textSize() + tree_->textSize() / 4 + 256);
+        if (tree_->declaration()) bytes.append(*tree_->declaration()).append("\n");
         xmlSaveCtxtPtr save = xmlSaveToIO(appendOutput, nullptr, &bytes, "UTF-8", XML_SAVE_NO_DECL);
         if (!save) outOfMemory();
         const long written = xmlSaveDoc(save, tree_->doc());
@@ -480,7 +520,7 @@ class Libxml2Document final : public NodeOps<Document> {
     }
 
     template <class Read>
-    bool parse(Read read, const std::optional<std::string>* declared = nullptr) {
+    bool parse(Read read, size_t sourceSize, const std::optional<std::string>* declared = nullptr) {
         initializeLibrary();
         std::unique_ptr<xmlParserCtxt, decltype(&xmlFreeParserCtxt)> context(xmlNewParserCtxt(),
                                                                              xmlFreeParserCtxt);
@@ -504,6 +544,7 @@ class Libxml2Document final : public NodeOps<Document> {
         else if (doc->encoding)
             encoding = reinterpret_cast<const char*>(doc->encoding);
         tree_ = std::make_shared<Tree>(doc, declarationOf(doc, encoding));
+        tree_->addTextSize(sourceSize);
         parseError_ = ParseError{};
         return true;
     }

@@ -185,14 +185,14 @@ class Gatherer {
     EntityBudget budget_;
 };
 
-void trimSpace(std::string& text) {
+std::string_view trimmed(std::string_view text) {
     size_t end = text.size();
     while (end > 0 && isSpace(text[end - 1]))
         --end;
     size_t begin = 0;
     while (begin < end && isSpace(text[begin]))
         ++begin;
-    text = text.substr(begin, end - begin);
+    return text.substr(begin, end - begin);
 }
 
 }  // namespace
@@ -216,24 +216,31 @@ void installWhitespaceRule(xmlParserCtxtPtr context) {
     context->sax->ignorableWhitespace = onCharacters;
 }
 
-std::string nodeText(xmlNodePtr node) {
+std::string_view nodeText(xmlNodePtr node, std::string& buffer) {
     switch (node->type) {
         case XML_ELEMENT_NODE:
         case XML_DOCUMENT_NODE:
         case XML_DOCUMENT_FRAG_NODE: {
-            std::string text;
-            Gatherer gatherer(text);
+            xmlNodePtr only = node->children;
+            // One text child: its content, trimmed; the whitespace marks cannot add a separator.
+            if (node->type == XML_ELEMENT_NODE && only && !only->next && only->type == XML_TEXT_NODE) {
+                std::string_view text = only->content ? reinterpret_cast<const char*>(only->content) : "";
+                return preservesSpace(node) ? text : trimmed(text);
+            }
+            buffer.clear();
+            Gatherer gatherer(buffer);
             gatherer.appendChildren(node);
             if (node->type != XML_ELEMENT_NODE || !preservesSpace(node)) gatherer.trim();
-            return text;
+            return buffer;
         }
         case XML_TEXT_NODE: {
-            std::string text = contentText(node);
-            if (!node->parent || !preservesSpace(node->parent)) trimSpace(text);
-            return text;
+            buffer = contentText(node);
+            if (!node->parent || !preservesSpace(node->parent)) return trimmed(buffer);
+            return buffer;
         }
         default:
-            return contentText(node);
+            buffer = contentText(node);
+            return buffer;
     }
 }
 

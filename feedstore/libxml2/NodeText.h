@@ -4,6 +4,7 @@
 #include <libxml/tree.h>
 
 #include <string>
+#include <string_view>
 
 // MSXML's "text" of a node, with its default of preserveWhiteSpace false, over a libxml2 tree.
 //
@@ -18,8 +19,10 @@ namespace corvane::xml::libxml2 {
 // Routes the parser's character data through the whitespace rule above.
 void installWhitespaceRule(xmlParserCtxtPtr context);
 
-// The text, as UTF-8. Raises FeedStoreError when entity references would expand beyond a bound.
-std::string nodeText(xmlNodePtr node);
+// The text, as UTF-8: a view into the tree when the text is one piece of it (an element holding a
+// single text node, the usual case), otherwise assembled in `buffer`; valid while both are. Raises
+// FeedStoreError when entity references would expand beyond a bound.
+std::string_view nodeText(xmlNodePtr node, std::string& buffer);
 
 // All text below the node (an attribute's value, say), entities expanded within the same bound.
 std::string contentText(xmlNodePtr node);
