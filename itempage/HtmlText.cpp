@@ -217,25 +217,42 @@ std::u16string decodeEntities(std::u16string_view text, HtmlTextContext context)
     return out;
 }
 
-void appendHtmlText(std::u16string& out, std::u16string_view text) {
+namespace {
+
+// One escaper for both contexts: attribute values also lose their quotes and the backtick.
+void appendEscaped(std::u16string& out, std::u16string_view text, bool attribute) {
     for (char16_t c : text) {
         switch (c) {
             case u'&':
                 out += u"&amp;";
-                break;
+                continue;
             case u'<':
                 out += u"&lt;";
-                break;
+                continue;
             case u'>':
                 out += u"&gt;";
-                break;
+                continue;
             case u'\r':
                 out += u"&#13;";
-                break;
+                continue;
             default:
-                out.push_back(c);
+                break;
         }
+        if (attribute && c == u'"')
+            out += u"&quot;";
+        else if (attribute && c == u'\'')
+            out += u"&#39;";
+        else if (attribute && c == u'`')
+            out += u"&#96;";
+        else
+            out.push_back(c);
     }
+}
+
+}  // namespace
+
+void appendHtmlText(std::u16string& out, std::u16string_view text) {
+    appendEscaped(out, text, false);
 }
 
 std::u16string escapeHtmlText(std::u16string_view text) {
@@ -246,33 +263,7 @@ std::u16string escapeHtmlText(std::u16string_view text) {
 }
 
 void appendHtmlAttribute(std::u16string& out, std::u16string_view text) {
-    for (char16_t c : text) {
-        switch (c) {
-            case u'&':
-                out += u"&amp;";
-                break;
-            case u'<':
-                out += u"&lt;";
-                break;
-            case u'>':
-                out += u"&gt;";
-                break;
-            case u'\r':
-                out += u"&#13;";
-                break;
-            case u'"':
-                out += u"&quot;";
-                break;
-            case u'\'':
-                out += u"&#39;";
-                break;
-            case u'`':
-                out += u"&#96;";
-                break;
-            default:
-                out.push_back(c);
-        }
-    }
+    appendEscaped(out, text, true);
 }
 
 std::u16string escapeHtmlAttribute(std::u16string_view text) {
