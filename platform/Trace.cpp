@@ -38,12 +38,20 @@ void writeLine(std::u16string_view prefix, std::u16string message) {
 
 }  // namespace
 
-void traceArgs(std::u16string_view format, std::span<const FormatArg> args) {
-    writeLine(u"", formatWideArgs(format, args, kTraceMaxLength));
+// A line that cannot be made (out of memory) is dropped: diagnostics never fail their caller, and
+// COM methods and destructors trace freely.
+void traceArgs(std::u16string_view format, std::span<const FormatArg> args) noexcept {
+    try {
+        writeLine(u"", formatWideArgs(format, args, kTraceMaxLength));
+    } catch (...) {
+    }
 }
 
-void traceErrorArgs(std::u16string_view format, uint32_t code, std::span<const FormatArg> args) {
-    writeLine(formatWide(u"error 0x%08X: ", code), formatWideArgs(format, args, kTraceMaxLength));
+void traceErrorArgs(std::u16string_view format, uint32_t code, std::span<const FormatArg> args) noexcept {
+    try {
+        writeLine(formatWide(u"error 0x%08X: ", code), formatWideArgs(format, args, kTraceMaxLength));
+    } catch (...) {
+    }
 }
 
 void setTraceToStderr(bool enabled) {

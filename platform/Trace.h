@@ -14,19 +14,19 @@ namespace corvane {
 constexpr size_t kTraceMaxLength = 2048;
 inline constexpr char16_t kTraceFileVariable[] = u"CORVANE_TRACE";
 
-void traceArgs(std::u16string_view format, std::span<const FormatArg> args);
-void traceErrorArgs(std::u16string_view format, uint32_t code, std::span<const FormatArg> args);
+void traceArgs(std::u16string_view format, std::span<const FormatArg> args) noexcept;
+void traceErrorArgs(std::u16string_view format, uint32_t code, std::span<const FormatArg> args) noexcept;
 void setTraceToStderr(bool enabled);
 
 template <class... Args>
-void trace(std::u16string_view format, const Args&... args) {
+void trace(std::u16string_view format, const Args&... args) noexcept {
     const std::array<FormatArg, sizeof...(Args)> list{FormatArg(args)...};
     traceArgs(format, list);
 }
 
 // `code` is the status or system error code the message is about (an HRESULT, a last-error value).
 template <class... Args>
-void traceError(std::u16string_view format, uint32_t code, const Args&... args) {
+void traceError(std::u16string_view format, uint32_t code, const Args&... args) noexcept {
     const std::array<FormatArg, sizeof...(Args)> list{FormatArg(args)...};
     traceErrorArgs(format, code, list);
 }
