@@ -98,9 +98,9 @@ STDMETHODIMP CFolderImpl::EnumObjects(HWND, SHCONTF, IEnumIDList**) {
 }
 
 STDMETHODIMP CFolderImpl::BindToObject(PCUIDLIST_RELATIVE pidl, IBindCtx*, REFIID riid, void** ppv) {
+    trace(u"CFolderImpl::BindToObject pidl = %d", static_cast<const void*>(pidl));
     if (!ppv) return E_POINTER;
     *ppv = nullptr;
-    trace(u"CFolderImpl::BindToObject pidl = %d", static_cast<const void*>(pidl));
     CFolderImpl* folder = new (std::nothrow) CFolderImpl(nullptr);
     if (!folder) return E_OUTOFMEMORY;
     folder->inner_.AddRef();
@@ -159,6 +159,8 @@ STDMETHODIMP CFolderImpl::GetClassID(CLSID* clsid) {
 
 STDMETHODIMP CFolderImpl::Initialize(PCIDLIST_ABSOLUTE pidl) {
     try {
+        // Views and workers borrow the feed object: a second call must not replace it under them.
+        if (feed_) return E_UNEXPECTED;
         wchar_t path[MAX_PATH] = {};
         // A list without a file-system path leaves the buffer empty, which is no news folder.
         if (pidl && !SHGetPathFromIDListW(pidl, path)) path[0] = L'\0';

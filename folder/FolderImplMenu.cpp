@@ -42,18 +42,35 @@ std::wstring loadText(UINT id) {
     return text;
 }
 
+// Releases the medium whatever happens while it is read.
+class StorageMedium {
+  public:
+    StorageMedium() = default;
+    ~StorageMedium() {
+        if (medium_.tymed != TYMED_NULL) ReleaseStgMedium(&medium_);
+    }
+    StorageMedium(const StorageMedium&) = delete;
+    StorageMedium& operator=(const StorageMedium&) = delete;
+    STGMEDIUM* get() { return &medium_; }
+
+  private:
+    STGMEDIUM medium_ = {};
+};
+
 HRESULT readDroppedPaths(IDataObject* dataObject, std::vector<std::u16string>& paths) {
     FORMATETC format = {CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
-    STGMEDIUM medium = {};
-    if (FAILED(dataObject->GetData(&format, &medium))) return E_FAIL;
-    auto drop = static_cast<HDROP>(medium.hGlobal);
+    StorageMedium medium;
+    if (FAILED(dataObject->GetData(&format, medium.get()))) return E_FAIL;
+    // Anything but a memory handle is no file drop, whatever the data object claims.
+    if (medium.get()->tymed != TYMED_HGLOBAL || !medium.get()->hGlobal) return E_FAIL;
+    auto drop = static_cast<HDROP>(medium.get()->hGlobal);
     UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
     for (UINT i = 0; i < count; ++i) {
-        wchar_t path[MAX_PATH] = {};
-        DragQueryFileW(drop, i, path, MAX_PATH);
+        // Read whole: a name cut at MAX_PATH may name another folder, which Create would then change.
+        std::wstring path(DragQueryFileW(drop, i, nullptr, 0), L'\0');
+        path.resize(DragQueryFileW(drop, i, path.data(), static_cast<UINT>(path.size() + 1)));
         paths.push_back(fromWide(path));
     }
-    ReleaseStgMedium(&medium);
     return S_OK;
 }
 
@@ -83,10 +100,13 @@ STDMETHODIMP CFolderImpl::Initialize(PCIDLIST_ABSOLUTE, IDataObject* dataObject,
     }
 }
 
-STDMETHODIMP CFolderImpl::QueryContextMenu(HMENU menu, UINT index, UINT firstCommand, UINT, UINT flags) {
+STDMETHODIMP CFolderImpl::QueryContextMenu(HMENU menu, UINT index, UINT firstCommand, UINT lastCommand,
+                                           UINT flags) {
     const HRESULT nothing = MAKE_HRESULT(SEVERITY_SUCCESS, 0, 0);
     try {
         if (flags & CMF_DEFAULTONLY) return nothing;
+        // Identifiers past the granted range belong to other handlers' commands.
+        if (lastCommand < firstCommand || lastCommand - firstCommand < kCommandCount - 1) return nothing;
         HMENU popup = CreatePopupMenu();
         if (!popup) return nothing;
         bool news = selection().isNewsFolder;
@@ -98,8 +118,11 @@ STDMETHODIMP CFolderImpl::QueryContextMenu(HMENU menu, UINT index, UINT firstCom
         InsertMenuW(popup, 5, MF_BYPOSITION | MF_SEPARATOR, 0, nullptr);
         InsertMenuW(popup, 6, MF_BYPOSITION | MF_STRING, firstCommand + kCommandAbout,
                     loadText(IDS_MENU_ABOUT).c_str());
-        InsertMenuW(menu, index, MF_BYPOSITION | MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(popup),
-                    loadText(IDS_MENU_CORVANE).c_str());
+        if (!InsertMenuW(menu, index, MF_BYPOSITION | MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(popup),
+                         loadText(IDS_MENU_CORVANE).c_str())) {
+            DestroyMenu(popup);
+            return nothing;
+        }
         return MAKE_HRESULT(SEVERITY_SUCCESS, 0, kCommandCount);
     } catch (...) {
         return nothing;
@@ -117,7 +140,9 @@ STDMETHODIMP CFolderImpl::InvokeCommand(CMINVOKECOMMANDINFO* info) {
         UINT command = LOWORD(verb);
         trace(u"Launching command %d", command);
 
-        const std::u16string& path = state.selectedPaths.front();
+        // A copy: while Remove's question is up (its box has no owner) the shell may open another menu,
+        // and that menu's Initialize replaces the selection.
+        const std::u16string path = state.selectedPaths.front();
         switch (command) {
             case kCommandCreate:
                 folder::createNewsFolder(path);

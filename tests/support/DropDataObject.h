@@ -11,7 +11,11 @@ namespace corvane::testing {
 
 class DropDataObject final : public IDataObject {
   public:
-    explicit DropDataObject(std::vector<std::wstring> paths) : paths_(std::move(paths)) {}
+    // How GetData answers: with the drop, with no data at all, or with a medium that is no drop.
+    enum class Answer { Drop, NoData, StreamMedium };
+
+    explicit DropDataObject(std::vector<std::wstring> paths, Answer answer = Answer::Drop)
+        : paths_(std::move(paths)), answer_(answer) {}
 
     STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
         *ppv = nullptr;
@@ -30,6 +34,12 @@ class DropDataObject final : public IDataObject {
     // A fresh copy each time: the caller frees the medium.
     STDMETHODIMP GetData(FORMATETC* format, STGMEDIUM* medium) override {
         if (format->cfFormat != CF_HDROP || !(format->tymed & TYMED_HGLOBAL)) return DV_E_FORMATETC;
+        if (answer_ == Answer::NoData) return DV_E_FORMATETC;
+        if (answer_ == Answer::StreamMedium) {
+            medium->tymed = TYMED_ISTREAM;
+            medium->pUnkForRelease = nullptr;
+            return CreateStreamOnHGlobal(nullptr, TRUE, &medium->pstm);
+        }
         std::wstring list;
         for (const std::wstring& path : paths_)
             list += path + L'\0';
@@ -73,6 +83,7 @@ class DropDataObject final : public IDataObject {
     ~DropDataObject() = default;
     ULONG refCount_ = 1;
     std::vector<std::wstring> paths_;
+    Answer answer_;
 };
 
 }  // namespace corvane::testing

@@ -5,19 +5,26 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <thread>
 
 #include "folder/FolderImpl.h"
 #include "folder/NewsFolder.h"
 #include "platform/ComPtr.h"
 #include "platform/Utf.h"
+#include "retrieval/MessageQueue.h"
+#include "retrieval/UrlDownloader.h"
 #include "server/CorvaneModule.h"
 #include "server/ServerIds.h"
 #include "support/TempFolder.h"
+#include "support/TestServer.h"
 #include "support/TraceCapture.h"
 
 namespace corvane {
 namespace {
 
+using namespace std::chrono_literals;
 using corvane::testing::TempFolder;
 using corvane::testing::TraceCapture;
 
@@ -98,11 +105,13 @@ TEST(FolderImpl, GivesFixedNamespaceAnswers) {
 }
 
 TEST(FolderImpl, GivesItsClassId) {
+    TraceCapture capture("folder-class-id");
     ComPtr<IPersist> persist = newFolder().as<IPersist>(IID_IPersist);
     CLSID clsid = {};
     EXPECT_EQ(persist->GetClassID(&clsid), S_OK);
     EXPECT_TRUE(IsEqualCLSID(clsid, CLSID_FolderImpl));
     EXPECT_EQ(persist->GetClassID(nullptr), E_POINTER);
+    EXPECT_TRUE(traced(capture, "CFolderImpl::GetClassID"));
 }
 
 TEST(FolderImpl, HasNoViewToGiveYet) {
@@ -138,6 +147,14 @@ TEST(FolderImpl, HoldsAModuleLockWhileItLives) {
     EXPECT_EQ(theModule().GetLockCount(), before);
     EXPECT_EQ(capture.messages(),
               (std::vector<std::string>{"CFolderImpl constructor", "CFolderImpl destructor"}));
+
+    ComPtr<IShellFolder> parent = newFolder();
+    ComPtr<IShellFolder> child;
+    ASSERT_EQ(parent->BindToObject(nullptr, nullptr, IID_IShellFolder, child.putVoid()), S_OK);
+    parent.reset();
+    EXPECT_EQ(theModule().GetLockCount(), before + 1);
+    child.reset();
+    EXPECT_EQ(theModule().GetLockCount(), before);
 }
 
 TEST(FolderImplInitialize, AcceptsOnlyTheExactClassIdInDesktopIni) {
@@ -191,12 +208,111 @@ TEST(FolderImplInitialize, MakesAnUnconfiguredFeedWithAnEmptyCollection) {
     EXPECT_EQ(impl(folder).GetRSSDatabase()->count(), 0u);
 }
 
+TEST(FolderImplInitialize, KeepsItsFeedWhenAskedAgain) {
+    TempFolder first, second;
+    first.write("desktop.ini", desktopIniNaming(toUtf8(kFolderClassId)));
+    second.write("desktop.ini", desktopIniNaming(toUtf8(kFolderClassId)));
+    ComPtr<IShellFolder> folder = newFolder();
+    ASSERT_EQ(initializeWith(folder, first.path()), S_OK);
+    RSSObject* feed = impl(folder).GetRSSObject();
+    RSSDatabase* collection = impl(folder).GetRSSDatabase();
+    EXPECT_EQ(initializeWith(folder, second.path()), E_UNEXPECTED);
+    EXPECT_EQ(impl(folder).GetRSSObject(), feed);
+    EXPECT_EQ(impl(folder).GetRSSDatabase(), collection);
+    EXPECT_EQ(feed->settingsPath, first.file("corvane.xml"));
+}
+
 TEST(FolderImplInitialize, NeedsNoSettingsFile) {
     TempFolder directory;
     directory.write("desktop.ini", desktopIniNaming(toUtf8(kFolderClassId)));
     ComPtr<IShellFolder> folder = newFolder();
     ASSERT_EQ(initializeWith(folder, directory.path()), S_OK);
     EXPECT_FALSE(impl(folder).GetRSSObject()->isConfigured());
+}
+
+// The folder's last release while its workers run, as when the window closes during an update: the
+// workers are started as the view starts them, with a record the test owns.
+class FolderImplTeardown : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        baseLocks = theModule().GetLockCount();
+        ASSERT_EQ(folder::createNewsFolder(directory.path().u16string()).status, folder::FolderStatus::Done);
+        folder = newFolder();
+        ASSERT_EQ(initializeWith(folder, directory.path()), S_OK);
+        params.feed = impl(folder).GetRSSObject();
+    }
+
+    bool startUpdate(const char* path) {
+        params.feed->url = testing::serverUrl(path);
+        return impl(folder).InitializeWorker().Start(&params) && impl(folder).UpdateWorker().Start(&params);
+    }
+
+    // WM_FEED_LOADED and WM_FEED_UPDATE_STARTED, in either order: the load is over, the update runs.
+    bool bothWorkersReported() {
+        bool loaded = false, started = false;
+        while (!(loaded && started)) {
+            auto message = queue.next(10s);
+            if (!message) return false;
+            loaded = loaded || message->message == WM_FEED_LOADED;
+            started = started || message->message == WM_FEED_UPDATE_STARTED;
+        }
+        return true;
+    }
+
+    bool unlockedWithin(std::chrono::seconds limit) {
+        for (auto deadline = std::chrono::steady_clock::now() + limit;
+             std::chrono::steady_clock::now() < deadline; std::this_thread::sleep_for(50ms))
+            if (theModule().GetLockCount() == baseLocks) return true;
+        return false;
+    }
+
+    LONG baseLocks = 0;
+    TempFolder directory;
+    MessageQueue queue;
+    RSSObjectThreadParams params{&queue, nullptr, nullptr};
+    ComPtr<IShellFolder> folder;
+};
+
+TEST_F(FolderImplTeardown, KeepsTheModuleLockedUntilAStalledUpdateEnds) {
+    // Wine's WinINet leaves a blocked read only when the server closes, some seconds after the
+    // destructor has stopped waiting for the worker.
+    ASSERT_TRUE(startUpdate("/stall?after=100&seconds=6"));
+    ASSERT_TRUE(bothWorkersReported());
+    std::this_thread::sleep_for(200ms);
+
+    folder.reset();
+    EXPECT_EQ(theModule().GetLockCount(), baseLocks + 1) << "the worker's own lock";
+    EXPECT_TRUE(unlockedWithin(15s));
+    auto late = queue.next(0ms);
+    EXPECT_FALSE(late) << "message " << late->message << " arrived after the folder went";
+}
+
+class CountingSink final : public kturldownloader_eventhandler {
+  public:
+    void OnStart(kturldownloader*) override { ++calls; }
+    bool OnProgress(kturldownloader*) override {
+        ++calls;
+        return true;
+    }
+    std::atomic<int> calls{0};
+};
+
+TEST_F(FolderImplTeardown, CallsTheViewNoMoreOnceGone) {
+    CountingSink sink;
+    params.handler = &sink;
+    ASSERT_TRUE(startUpdate("/drip?size=200&interval_ms=50"));
+    ASSERT_TRUE(bothWorkersReported());
+    for (int i = 0; i < 200 && sink.calls < 3; ++i)
+        std::this_thread::sleep_for(50ms);
+    ASSERT_GE(sink.calls, 3) << "the download never got going";
+
+    folder.reset();
+    int seen = sink.calls;
+    EXPECT_TRUE(unlockedWithin(15s));
+    std::this_thread::sleep_for(300ms);
+    EXPECT_EQ(sink.calls, seen);
+    auto late = queue.next(0ms);
+    EXPECT_FALSE(late) << "message " << late->message << " arrived after the folder went";
 }
 
 }  // namespace

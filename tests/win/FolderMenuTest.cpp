@@ -5,12 +5,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
 #include <optional>
 
 #include "folder/FolderImpl.h"
 #include "folder/NewsFolder.h"
 #include "platform/ComApartment.h"
 #include "platform/ComPtr.h"
+#include "platform/Utf.h"
 #include "support/DropDataObject.h"
 #include "support/TempFolder.h"
 #include "support/TraceCapture.h"
@@ -20,15 +23,24 @@ namespace {
 
 using corvane::testing::DropDataObject;
 using corvane::testing::TempFolder;
+using corvane::testing::TraceCapture;
 
 constexpr UINT kFirstCommand = 100;
 
 std::optional<std::wstring> askedQuestion;
 bool answer = false;
+// What the shell does while the question is up, if anything.
+std::function<void()> whileAsking;
 
 bool recordQuestion(const std::wstring& question) {
     askedQuestion = question;
+    if (whileAsking) whileAsking();
     return answer;
+}
+
+bool traced(const TraceCapture& capture, const std::string& text) {
+    auto messages = capture.messages();
+    return std::find(messages.begin(), messages.end(), text) != messages.end();
 }
 
 class FolderMenu : public ::testing::Test {
@@ -39,10 +51,14 @@ class FolderMenu : public ::testing::Test {
         askedQuestion.reset();
         CFolderImpl::SetRemoveConfirmation(&recordQuestion);
     }
-    void TearDown() override { CFolderImpl::SetRemoveConfirmation(nullptr); }
+    void TearDown() override {
+        CFolderImpl::SetRemoveConfirmation(nullptr);
+        whileAsking = nullptr;
+    }
 
-    HRESULT select(std::vector<std::wstring> paths) {
-        ComPtr<IDataObject> data(new DropDataObject(std::move(paths)));
+    HRESULT select(std::vector<std::wstring> paths,
+                   DropDataObject::Answer how = DropDataObject::Answer::Drop) {
+        ComPtr<IDataObject> data(new DropDataObject(std::move(paths), how));
         return handler->Initialize(nullptr, data.get(), nullptr);
     }
 
@@ -102,6 +118,25 @@ TEST_F(FolderMenu, IsOfferedForOneFolderThatIsNoRoot) {
     EXPECT_EQ(select({}), E_FAIL);
 }
 
+TEST_F(FolderMenu, IsNotOfferedWithoutAFileDrop) {
+    TempFolder one;
+    EXPECT_EQ(select({one.path().wstring()}, DropDataObject::Answer::NoData), E_FAIL);
+    // Data in a stream is no drop, even when the data object says it is.
+    EXPECT_EQ(select({one.path().wstring()}, DropDataObject::Answer::StreamMedium), E_FAIL);
+}
+
+// A name cut at MAX_PATH characters would be read as the folder its first 259 characters name.
+TEST_F(FolderMenu, ReadsLongNamesWhole) {
+    TempFolder base;
+    std::wstring folder = base.path().wstring() + L"\\";
+    folder += std::wstring(MAX_PATH - 1 - folder.size(), L'n');
+    ASSERT_EQ(folder.size(), MAX_PATH - 1u);
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    ASSERT_EQ(select({folder}), S_OK);
+    EXPECT_EQ(select({folder + L"-missing"}), E_FAIL);
+    RemoveDirectoryW(folder.c_str());
+}
+
 TEST_F(FolderMenu, JudgesThePreviousSelectionWithoutADataObject) {
     TempFolder one;
     ASSERT_EQ(select({one.path().wstring()}), S_OK);
@@ -129,6 +164,19 @@ TEST_F(FolderMenu, ShowsCreateForAPlainFolder) {
     EXPECT_FALSE(entries[3].greyed);
 }
 
+TEST_F(FolderMenu, UsesNoIdentifierPastTheGrantedRange) {
+    TempFolder plain;
+    ASSERT_EQ(select({plain.path().wstring()}), S_OK);
+    HMENU shellMenu = CreatePopupMenu();
+    EXPECT_EQ(menu->QueryContextMenu(shellMenu, 0, kFirstCommand, kFirstCommand + 1, CMF_NORMAL),
+              MAKE_HRESULT(SEVERITY_SUCCESS, 0, 0));
+    EXPECT_EQ(GetMenuItemCount(shellMenu), 0);
+    EXPECT_EQ(menu->QueryContextMenu(shellMenu, 0, kFirstCommand, kFirstCommand + 2, CMF_NORMAL),
+              MAKE_HRESULT(SEVERITY_SUCCESS, 0, 3));
+    EXPECT_EQ(GetMenuItemCount(shellMenu), 1);
+    DestroyMenu(shellMenu);
+}
+
 TEST_F(FolderMenu, AddsNothingForTheDefaultCommandOnly) {
     TempFolder plain;
     ASSERT_EQ(select({plain.path().wstring()}), S_OK);
@@ -141,6 +189,7 @@ TEST_F(FolderMenu, AddsNothingForTheDefaultCommandOnly) {
 
 TEST_F(FolderMenu, CreateMakesANewsFolderAndRemoveUndoesIt) {
     ComApartment apartment;
+    TraceCapture capture("folder-menu-commands");
     TempFolder directory;
     directory.write("desktop.ini", "[.ShellClassInfo]\r\nIconResource=news.ico,0\r\n");
     ASSERT_EQ(select({directory.path().wstring()}), S_OK);
@@ -172,6 +221,28 @@ TEST_F(FolderMenu, CreateMakesANewsFolderAndRemoveUndoesIt) {
     EXPECT_FALSE(directory.exists("corvane.xml"));
     EXPECT_FALSE(directory.exists("readme.txt"));
     EXPECT_FALSE(hasSystemMark(directory.path()));
+
+    const std::string path = toUtf8(directory.path().u16string());
+    EXPECT_TRUE(traced(capture, "CFolderImpl::InvokeCommand"));
+    EXPECT_TRUE(traced(capture, "Launching command 0"));
+    EXPECT_TRUE(traced(capture, "Launching command 1"));
+    EXPECT_TRUE(traced(capture, "Notify shell that we add Corvane for " + path));
+    EXPECT_TRUE(traced(capture, "Notify shell that we remove Corvane from " + path));
+}
+
+// The question's box has no owner, so the shell can open another folder's menu while it is up.
+TEST_F(FolderMenu, RemoveChangesTheFolderItAskedAbout) {
+    ComApartment apartment;
+    TempFolder asked, other;
+    for (TempFolder* folder : {&asked, &other})
+        ASSERT_EQ(folder::createNewsFolder(folder->path().u16string()).status, folder::FolderStatus::Done);
+    ASSERT_EQ(select({asked.path().wstring()}), S_OK);
+    whileAsking = [&] { EXPECT_EQ(select({other.path().wstring()}), S_OK); };
+    answer = true;
+    invoke(1);
+    EXPECT_FALSE(folder::isNewsFolder(asked.path().u16string()));
+    EXPECT_TRUE(folder::isNewsFolder(other.path().u16string()));
+    EXPECT_TRUE(other.exists("corvane.xml"));
 }
 
 TEST_F(FolderMenu, RunsNoCommandForAVerbString) {
@@ -188,9 +259,11 @@ TEST_F(FolderMenu, RunsNoCommandForAVerbString) {
 }
 
 TEST_F(FolderMenu, HasNoCommandStrings) {
+    TraceCapture capture("folder-menu-strings");
     char text[64] = {};
     EXPECT_EQ(menu->GetCommandString(0, GCS_VERBA, nullptr, text, sizeof(text)), E_INVALIDARG);
     EXPECT_EQ(menu->GetCommandString(1, GCS_HELPTEXTW, nullptr, text, sizeof(text) / 2), E_INVALIDARG);
+    EXPECT_TRUE(traced(capture, "CFolderImpl::GetCommandString"));
 }
 
 }  // namespace
