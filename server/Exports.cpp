@@ -4,8 +4,10 @@
 
 #include "resources/ResourceIds.h"
 #include "server/CorvaneModule.h"
+#include "server/ProxyStub.h"
 #include "server/Registrar.h"
 #include "server/ServerIds.h"
+#include "server/TypeLibrary.h"
 
 using corvane::theModule;
 
@@ -40,9 +42,12 @@ HRESULT runFolderScript(bool registering) {
 
 }  // namespace
 
-extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
     theModule().SetInstance(instance);
-    if (reason == DLL_PROCESS_ATTACH) return theModule().InitFailed() ? FALSE : TRUE;
+    if (reason == DLL_PROCESS_ATTACH) {
+        PrxDllMain(instance, reason, reserved);
+        return theModule().InitFailed() ? FALSE : TRUE;
+    }
     return TRUE;
 }
 
@@ -50,6 +55,9 @@ STDAPI DllGetClassObject(REFCLSID clsid, REFIID riid, LPVOID* ppv) {
     if (!ppv) return E_POINTER;
     *ppv = nullptr;
     try {
+        // The proxy/stub factory answers for its own class identifier only.
+        if (PrxDllGetClassObject(clsid, riid, ppv) == S_OK) return S_OK;
+        *ppv = nullptr;
         return theModule().GetClassObject(clsid, riid, ppv);
     } catch (...) {
         return E_UNEXPECTED;
@@ -57,6 +65,7 @@ STDAPI DllGetClassObject(REFCLSID clsid, REFIID riid, LPVOID* ppv) {
 }
 
 STDAPI DllCanUnloadNow() {
+    if (PrxDllCanUnloadNow() != S_OK) return S_FALSE;
     return theModule().GetLockCount() == 0 ? S_OK : S_FALSE;
 }
 
@@ -67,8 +76,10 @@ STDAPI DllRegisterServer() {
             SystemLocale locale;
             // The class has no component categories to register.
             hr = runFolderScript(true);
+            if (SUCCEEDED(hr)) hr = corvane::RegisterModuleTypeLib(theModule().ModulePath());
         }
-        return hr;
+        if (SUCCEEDED(hr)) hr = PrxDllRegisterServer();
+        return FAILED(hr) ? hr : S_OK;
     } catch (...) {
         return E_UNEXPECTED;
     }
@@ -80,8 +91,12 @@ STDAPI DllUnregisterServer() {
         {
             SystemLocale locale;
             hr = runFolderScript(false);
+            if (SUCCEEDED(hr)) hr = corvane::UnregisterModuleTypeLib(theModule().ModulePath());
         }
-        return hr;
+        // Registering first makes the removal complete whether or not the entries were there.
+        if (SUCCEEDED(hr)) hr = PrxDllRegisterServer();
+        if (SUCCEEDED(hr)) hr = PrxDllUnregisterServer();
+        return FAILED(hr) ? hr : S_OK;
     } catch (...) {
         return E_UNEXPECTED;
     }

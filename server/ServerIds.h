@@ -27,4 +27,11 @@ inline constexpr unsigned short kCorvaneLibMajor = 1;
 inline constexpr unsigned short kCorvaneLibMinor = 0;
 inline constexpr unsigned long kCorvaneLibLocale = 1033;
 
+// The two interfaces the type library describes and the merged proxy/stub code serves; no class
+// answers them. The proxy/stub class identifier is that of the first, IFolderImpl.
+inline constexpr IID IID_IFolderImpl = {
+    0x9D59416A, 0x361C, 0x444C, {0x9D, 0x6B, 0x4F, 0x12, 0xA5, 0xA7, 0x20, 0x44}};
+inline constexpr IID IID_INewsShellViewImpl = {
+    0xAB44DDCC, 0x0F22, 0x4116, {0xBA, 0xED, 0x16, 0x27, 0x32, 0x73, 0x5D, 0xC4}};
+
 }  // namespace corvane

@@ -13,9 +13,11 @@
 
 #include "folder/NewsFolder.h"
 #include "platform/ComApartment.h"
+#include "platform/ComPtr.h"
 #include "platform/Win32Text.h"
 #include "server/ServerIds.h"
 #include "support/CorvaneLibrary.h"
+#include "support/ProxiedObject.h"
 #include "support/TempFolder.h"
 #include "support/TraceCapture.h"
 
@@ -27,6 +29,23 @@ using corvane::testing::corvaneDllPath;
 const std::wstring kClassKey = L"CLSID\\" + toWide(kFolderClassId);
 const std::wstring kMenuHandlersKey = L"Folder\\shellex\\ContextMenuHandlers";
 const std::wstring kApprovedKey = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Shell Extensions\\Approved";
+
+std::wstring braced(REFGUID id) {
+    wchar_t text[40] = {};
+    StringFromGUID2(id, text, 40);
+    return text;
+}
+
+// The proxy/stub code registers under the identifier of its first interface.
+const std::wstring kProxyClassKey = L"CLSID\\" + braced(IID_IFolderImpl);
+const std::wstring kInterfaceKeys[] = {L"Interface\\" + braced(IID_IFolderImpl),
+                                       L"Interface\\" + braced(IID_INewsShellViewImpl)};
+
+bool typeLibRegistered() {
+    ComPtr<ITypeLib> library;
+    return SUCCEEDED(LoadRegTypeLib(LIBID_CorvaneLib, kCorvaneLibMajor, kCorvaneLibMinor, kCorvaneLibLocale,
+                                    library.put()));
+}
 
 // Runs a command line and waits at most `limit` for it; its exit code, or nothing on timeout.
 std::optional<DWORD> run(std::wstring commandLine, std::chrono::milliseconds limit) {
@@ -124,6 +143,25 @@ void expectRegistered() {
     KeyContents server = contentsOf(HKEY_CLASSES_ROOT, kClassKey + L"\\InprocServer32");
     EXPECT_EQ(server.values, (std::set<std::wstring>{L"", L"ThreadingModel"}));
     EXPECT_TRUE(server.subkeys.empty());
+
+    EXPECT_TRUE(typeLibRegistered());
+    for (const std::wstring& key : kInterfaceKeys)
+        EXPECT_EQ(stringValue(HKEY_CLASSES_ROOT, key + L"\\ProxyStubClsid32", L""), braced(IID_IFolderImpl))
+            << key;
+    EXPECT_TRUE(sameText(stringValue(HKEY_CLASSES_ROOT, kProxyClassKey + L"\\InprocServer32", L""), module));
+}
+
+void expectUnregistered() {
+    EXPECT_FALSE(keyExists(HKEY_CLASSES_ROOT, kClassKey));
+    EXPECT_FALSE(keyExists(HKEY_CLASSES_ROOT, kMenuHandlersKey + L"\\Corvane"));
+    EXPECT_TRUE(keyExists(HKEY_CLASSES_ROOT, kMenuHandlersKey));
+    EXPECT_FALSE(stringValue(HKEY_LOCAL_MACHINE, kApprovedKey, toWide(kFolderClassId)).has_value());
+    EXPECT_TRUE(keyExists(HKEY_LOCAL_MACHINE, kApprovedKey));
+    EXPECT_FALSE(typeLibRegistered());
+    EXPECT_FALSE(keyExists(HKEY_CLASSES_ROOT, L"TypeLib\\" + toWide(kCorvaneLibId)));
+    for (const std::wstring& key : kInterfaceKeys)
+        EXPECT_FALSE(keyExists(HKEY_CLASSES_ROOT, key)) << key;
+    EXPECT_FALSE(keyExists(HKEY_CLASSES_ROOT, kProxyClassKey));
 }
 
 TEST(Registration, WritesTheEntriesAndRemovesThem) {
@@ -131,14 +169,11 @@ TEST(Registration, WritesTheEntriesAndRemovesThem) {
     expectRegistered();
 
     ASSERT_EQ(regsvr32(true), 0u);
-    EXPECT_FALSE(keyExists(HKEY_CLASSES_ROOT, kClassKey));
-    EXPECT_FALSE(keyExists(HKEY_CLASSES_ROOT, kMenuHandlersKey + L"\\Corvane"));
-    EXPECT_TRUE(keyExists(HKEY_CLASSES_ROOT, kMenuHandlersKey));
-    EXPECT_FALSE(stringValue(HKEY_LOCAL_MACHINE, kApprovedKey, toWide(kFolderClassId)).has_value());
-    EXPECT_TRUE(keyExists(HKEY_LOCAL_MACHINE, kApprovedKey));
+    expectUnregistered();
 
     // Unregistering what is not there succeeds too.
     EXPECT_EQ(regsvr32(true), 0u);
+    expectUnregistered();
 }
 
 TEST(Registration, RewritesTheClassKeyFromScratch) {
@@ -154,6 +189,58 @@ TEST(Registration, RewritesTheClassKeyFromScratch) {
     ASSERT_EQ(regsvr32(false), 0u);
     expectRegistered();
     ASSERT_EQ(regsvr32(true), 0u);
+}
+
+TEST(Registration, ProxiesCarryBothInterfacesBetweenApartments) {
+    ASSERT_EQ(regsvr32(false), 0u);
+    corvane::testing::ProxiedObject object;
+    {
+        ComApartment apartment;
+        IStream* folderStream = nullptr;
+        IStream* viewStream = nullptr;
+        ASSERT_EQ(CoMarshalInterThreadInterfaceInStream(IID_IFolderImpl, &object, &folderStream), S_OK);
+        ASSERT_EQ(CoMarshalInterThreadInterfaceInStream(IID_INewsShellViewImpl, &object, &viewStream), S_OK);
+
+        HRESULT folderUnmarshalled = E_FAIL, viewUnmarshalled = E_FAIL, called = E_FAIL;
+        UINT count = 0;
+        bool viewIsProxy = false;
+        HANDLE finished = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        std::thread other([&] {
+            CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+            IDispatch* folder = nullptr;
+            folderUnmarshalled = CoGetInterfaceAndReleaseStream(folderStream, IID_IFolderImpl,
+                                                                reinterpret_cast<void**>(&folder));
+            if (folder) {
+                called = folder->GetTypeInfoCount(&count);
+                folder->Release();
+            }
+            IUnknown* view = nullptr;
+            viewUnmarshalled = CoGetInterfaceAndReleaseStream(viewStream, IID_INewsShellViewImpl,
+                                                              reinterpret_cast<void**>(&view));
+            if (view) {
+                viewIsProxy = view != static_cast<IUnknown*>(&object);
+                view->Release();
+            }
+            CoUninitialize();
+            SetEvent(finished);
+        });
+        // The object's apartment serves the calls through its message queue.
+        while (MsgWaitForMultipleObjects(1, &finished, FALSE, 30000, QS_ALLINPUT) == WAIT_OBJECT_0 + 1) {
+            MSG message;
+            while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+                DispatchMessageW(&message);
+        }
+        other.join();
+        CloseHandle(finished);
+
+        EXPECT_EQ(folderUnmarshalled, S_OK);
+        EXPECT_EQ(called, S_OK);
+        EXPECT_EQ(count, 7u);
+        EXPECT_EQ(object.callerThread, GetCurrentThreadId());
+        EXPECT_EQ(viewUnmarshalled, S_OK);
+        EXPECT_TRUE(viewIsProxy);
+    }
+    regsvr32(true);
 }
 
 TEST(Registration, WineExplorerOpensANewsFolderWithTheFolderClass) {

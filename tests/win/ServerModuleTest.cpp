@@ -4,9 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "platform/ComPtr.h"
 #include "server/ServerIds.h"
 #include "support/CorvaneLibrary.h"
+#include "support/ProxiedObject.h"
 
 namespace corvane {
 namespace {
@@ -102,6 +105,114 @@ TEST_F(ServerModule, UnloadsOnlyWithoutLocks) {
     EXPECT_EQ(classObject->LockServer(FALSE), S_OK);
     classObject.reset();
     EXPECT_EQ(library.canUnloadNow(), S_OK);
+}
+
+TEST_F(ServerModule, ServesTheProxyStubFactoryOfBothInterfaces) {
+    ComPtr<IPSFactoryBuffer> proxies;
+    ASSERT_EQ(library.getClassObject(IID_IFolderImpl, IID_IPSFactoryBuffer, proxies.putVoid()), S_OK);
+    EXPECT_EQ(library.canUnloadNow(), S_FALSE);
+    corvane::testing::ProxiedObject object;
+    for (const IID* iid : {&IID_IFolderImpl, &IID_INewsShellViewImpl}) {
+        IRpcStubBuffer* stub = nullptr;
+        EXPECT_EQ(proxies->CreateStub(*iid, &object, &stub), S_OK);
+        if (stub) stub->Release();
+    }
+    IRpcStubBuffer* stub = nullptr;
+    EXPECT_NE(proxies->CreateStub(IID_IShellFolder, &object, &stub), S_OK);
+    EXPECT_EQ(object.refCount, 1);
+    proxies.reset();
+    EXPECT_EQ(library.canUnloadNow(), S_OK);
+}
+
+// The embedded type library, as the shell's tools read it.
+class EmbeddedTypeLibrary : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_EQ(LoadTypeLibEx(corvane::testing::corvaneDllPath().c_str(), REGKIND_NONE, library.put()),
+                  S_OK);
+    }
+
+    struct Description {
+        std::wstring name;
+        std::wstring help;
+    };
+    Description describe(int index) {
+        BSTR name = nullptr;
+        BSTR help = nullptr;
+        EXPECT_EQ(library->GetDocumentation(index, &name, &help, nullptr, nullptr), S_OK);
+        Description result{name ? name : L"", help ? help : L""};
+        SysFreeString(name);
+        SysFreeString(help);
+        return result;
+    }
+    // The kind and flags of the type with identifier `id`, and its index in the library.
+    TYPEATTR attributesOf(REFGUID id, int& index) {
+        TYPEATTR copy = {};
+        ComPtr<ITypeInfo> info;
+        EXPECT_EQ(library->GetTypeInfoOfGuid(id, info.put()), S_OK);
+        if (!info) return copy;
+        TYPEATTR* attributes = nullptr;
+        EXPECT_EQ(info->GetTypeAttr(&attributes), S_OK);
+        copy = *attributes;
+        info->ReleaseTypeAttr(attributes);
+        index = -1;
+        for (UINT i = 0; i < library->GetTypeInfoCount(); ++i) {
+            ComPtr<ITypeInfo> candidate;
+            if (SUCCEEDED(library->GetTypeInfo(i, candidate.put())) && candidate.get() == info.get())
+                index = static_cast<int>(i);
+        }
+        return copy;
+    }
+
+    ComPtr<ITypeLib> library;
+};
+
+TEST_F(EmbeddedTypeLibrary, IsCorvaneLibOneZero) {
+    TLIBATTR* attributes = nullptr;
+    ASSERT_EQ(library->GetLibAttr(&attributes), S_OK);
+    EXPECT_TRUE(IsEqualGUID(attributes->guid, LIBID_CorvaneLib));
+    EXPECT_EQ(attributes->wMajorVerNum, kCorvaneLibMajor);
+    EXPECT_EQ(attributes->wMinorVerNum, kCorvaneLibMinor);
+    EXPECT_EQ(attributes->lcid, kCorvaneLibLocale);
+    library->ReleaseTLibAttr(attributes);
+    Description self = describe(-1);
+    EXPECT_EQ(self.name, L"CorvaneLib");
+    EXPECT_EQ(self.help, L"Corvane 1.0 Type Library");
+    EXPECT_EQ(library->GetTypeInfoCount(), 4u);
+}
+
+TEST_F(EmbeddedTypeLibrary, DescribesTheTwoClassesAndTheirInterfaces) {
+    struct Expected {
+        const GUID* id;
+        TYPEKIND kind;
+        const wchar_t* name;
+        const wchar_t* help;
+    };
+    // The dual interface appears as its dispatch side.
+    const Expected types[] = {
+        {&CLSID_FolderImpl, TKIND_COCLASS, L"FolderImpl", L"Corvane"},
+        {&IID_IFolderImpl, TKIND_DISPATCH, L"IFolderImpl", L"IFolderImpl Interface"},
+        {&CLSID_NewsShellViewImpl, TKIND_COCLASS, L"NewsShellViewImpl", L"NewsShellViewImpl Class"},
+        {&IID_INewsShellViewImpl, TKIND_INTERFACE, L"INewsShellViewImpl", L"INewsShellViewImpl Interface"},
+    };
+    for (const Expected& type : types) {
+        int index = -1;
+        TYPEATTR attributes = attributesOf(*type.id, index);
+        ASSERT_GE(index, 0) << type.name;
+        EXPECT_EQ(attributes.typekind, type.kind) << type.name;
+        Description description = describe(index);
+        EXPECT_EQ(description.name, type.name);
+        EXPECT_EQ(description.help, type.help);
+        if (type.kind == TKIND_COCLASS) {
+            EXPECT_TRUE(attributes.wTypeFlags & TYPEFLAG_FCANCREATE) << type.name;
+            EXPECT_EQ(attributes.cImplTypes, 1) << type.name;
+        }
+    }
+    int index = -1;
+    EXPECT_TRUE(attributesOf(IID_IFolderImpl, index).wTypeFlags & TYPEFLAG_FDUAL);
+    // Nothing beyond what IDispatch and IUnknown carry: the dispatch side lists their seven methods.
+    EXPECT_EQ(attributesOf(IID_IFolderImpl, index).cFuncs, 7);
+    EXPECT_EQ(attributesOf(IID_INewsShellViewImpl, index).cFuncs, 0);
 }
 
 }  // namespace
