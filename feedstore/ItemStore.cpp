@@ -2,6 +2,8 @@
 #include "feedstore/FeedErrors.h"
 #include "feedstore/RSSObject.h"
 #include "feedstore/XmlAccess.h"
+#include "feedstore/XmlTextWriter.h"
+#include "platform/FileReplace.h"
 #include "platform/Trace.h"
 
 namespace corvane {
@@ -52,16 +54,39 @@ void RSSObject::serializeItemsFromXml(xml::Document& document) {
     readItemsFromXml(document, items);
 }
 
+namespace {
+
+// The store as text, written in one pass: building it as a document first would cost more than
+// the writing itself. Its bytes are those the document of kItemsSkeleton with the channel of
+// serializeItemsToXml would give, but for what the document would not carry back as it was.
+XmlTextWriter itemStoreText(const RSSItemList& items) {
+    size_t expected = 128;
+    for (const auto& item : items)
+        expected += itemTextSize(*item);
+    XmlTextWriter out(expected + expected / 8);
+    out.markup("<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<rss version=\"2.0\">");
+    if (items.empty()) {
+        out.markup("<channel/>");
+    } else {
+        out.markup("<channel>");
+        for (const auto& item : items)
+            writeItemText(out, *item);
+        out.markup("</channel>");
+    }
+    out.markup("</rss>\n");
+    return out;
+}
+
+}  // namespace
+
 bool RSSObject::storeItems() {
     // Until the store was read, a save would overwrite messages it never saw.
     if (!itemsLoaded) return false;
     try {
-        xml::DocumentPtr document = xml::loadXmlText(kItemsSkeleton);
-        xml::NodePtr rss = xml::selectElement(*document, u"rss");
-        if (!rss) throw FeedStoreError(kStatusFail, u"the item store skeleton has no root");
-        serializeItemsToXml(*document, *rss);
+        const XmlTextWriter text = itemStoreText(items);
         if (!prepareToReplace(itemsPath, itemsState)) return false;
-        xml::saveXmlFile(*document, itemsPath);
+        const FileReplaceResult result = replaceFileAtomically(itemsPath, text.bytes());
+        if (!result) throw FeedStoreError(result.status, result.description);
         itemsState = StoreFileState::Read;
         return true;
     } catch (const std::exception& error) {

@@ -5,6 +5,7 @@
 #include "feedstore/ItemId.h"
 #include "feedstore/PubDate.h"
 #include "feedstore/XmlAccess.h"
+#include "feedstore/XmlTextWriter.h"
 
 namespace corvane {
 namespace {
@@ -41,22 +42,17 @@ int32_t parseDecimal(std::u16string_view text) {
 }
 
 std::unique_ptr<RSSItem> readItem(xml::Node& itemNode) {
+    std::unique_ptr<RSSItem> item = readItemId(itemNode);
+    readItemRest(itemNode, *item);
+    return item;
+}
+
+std::unique_ptr<RSSItem> readItemId(xml::Node& itemNode) {
     auto item = std::make_unique<RSSItem>();
     item->title = childText(itemNode, u"./title");
     item->link = childText(itemNode, u"./link");
-    item->description = childText(itemNode, u"./description");
     item->pubDate = childText(itemNode, u"./pubDate");
     item->guid = childText(itemNode, u"./guid");
-    item->author = childText(itemNode, u"./author");
-
-    if (xml::NodePtr enclosure = xml::selectNode(itemNode, u"./enclosure")) {
-        item->enclosure = std::make_unique<RSSEnclosure>();
-        item->enclosure->url = xml::getAttributeText(*enclosure, u"url", u"");
-        item->enclosure->length = parseDecimal(xml::getAttributeText(*enclosure, u"length", u""));
-        item->enclosure->type = xml::getAttributeText(*enclosure, u"type", u"");
-    }
-    if (xml::NodePtr label = xml::selectNode(itemNode, u"./corvane_label"))
-        item->label = parseDecimal(xml::nodeText(label.get()));
     item->id = childText(itemNode, u"./corvane_id");
 
     item->hasDate = parsePubDate(item->pubDate, &item->publishedTime);
@@ -65,14 +61,43 @@ std::unique_ptr<RSSItem> readItem(xml::Node& itemNode) {
     return item;
 }
 
+void readItemRest(xml::Node& itemNode, RSSItem& item) {
+    item.description = childText(itemNode, u"./description");
+    item.author = childText(itemNode, u"./author");
+    if (xml::NodePtr enclosure = xml::selectNode(itemNode, u"./enclosure")) {
+        item.enclosure = std::make_unique<RSSEnclosure>();
+        item.enclosure->url = xml::getAttributeText(*enclosure, u"url", u"");
+        item.enclosure->length = parseDecimal(xml::getAttributeText(*enclosure, u"length", u""));
+        item.enclosure->type = xml::getAttributeText(*enclosure, u"type", u"");
+    }
+    if (xml::NodePtr label = xml::selectNode(itemNode, u"./corvane_label"))
+        item.label = parseDecimal(xml::nodeText(label.get()));
+}
+
+namespace {
+
+// The text children of a stored item, in the store file's order; the label and the enclosure follow.
+struct TextField {
+    const char16_t* name;
+    const char* open;
+    const char* close;
+    std::u16string RSSItem::*member;
+};
+constexpr TextField kStoredTextFields[] = {
+    {u"title", "<title>", "</title>", &RSSItem::title},
+    {u"pubDate", "<pubDate>", "</pubDate>", &RSSItem::pubDate},
+    {u"description", "<description>", "</description>", &RSSItem::description},
+    {u"link", "<link>", "</link>", &RSSItem::link},
+    {u"author", "<author>", "</author>", &RSSItem::author},
+    {u"guid", "<guid>", "</guid>", &RSSItem::guid},
+    {u"corvane_id", "<corvane_id>", "</corvane_id>", &RSSItem::id},
+};
+
+}  // namespace
+
 void writeItem(xml::Document& document, xml::Node& itemElement, const RSSItem& item) {
-    xml::appendTextElement(document, itemElement, u"title", item.title);
-    xml::appendTextElement(document, itemElement, u"pubDate", item.pubDate);
-    xml::appendTextElement(document, itemElement, u"description", item.description);
-    xml::appendTextElement(document, itemElement, u"link", item.link);
-    xml::appendTextElement(document, itemElement, u"author", item.author);
-    xml::appendTextElement(document, itemElement, u"guid", item.guid);
-    xml::appendTextElement(document, itemElement, u"corvane_id", item.id);
+    for (const TextField& field : kStoredTextFields)
+        xml::appendTextElement(document, itemElement, field.name, item.*field.member);
     xml::appendIntElement(document, itemElement, u"corvane_label", item.label);
     if (item.enclosure) {
         xml::NodePtr enclosure = document.createElement(u"enclosure");
@@ -81,6 +106,37 @@ void writeItem(xml::Document& document, xml::Node& itemElement, const RSSItem& i
         xml::setAttributeText(*enclosure, u"type", item.enclosure->type);
         itemElement.appendChild(enclosure);
     }
+}
+
+void writeItemText(XmlTextWriter& out, const RSSItem& item) {
+    out.markup("<item>");
+    for (const TextField& field : kStoredTextFields) {
+        out.markup(field.open);
+        out.text(item.*field.member);
+        out.markup(field.close);
+    }
+    out.markup("<corvane_label>");
+    out.decimal(item.label);
+    out.markup("</corvane_label>");
+    if (item.enclosure) {
+        out.markup("<enclosure url=\"");
+        out.attribute(item.enclosure->url);
+        out.markup("\" length=\"");
+        out.decimal(item.enclosure->length);
+        out.markup("\" type=\"");
+        out.attribute(item.enclosure->type);
+        out.markup("\"/>");
+    }
+    out.markup("</item>");
+}
+
+size_t itemTextSize(const RSSItem& item) {
+    constexpr size_t kMarkup = 200;  // the tags, a label and an enclosure's length
+    size_t units = 0;
+    for (const TextField& field : kStoredTextFields)
+        units += (item.*field.member).size();
+    if (item.enclosure) units += item.enclosure->url.size() + item.enclosure->type.size();
+    return kMarkup + units;
 }
 
 }  // namespace corvane

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -9,6 +10,8 @@
 #include "feedstore/XmlDocument.h"
 
 namespace corvane {
+
+class XmlTextWriter;
 
 struct RSSEnclosure {
     std::u16string url;
@@ -42,8 +45,16 @@ struct RSSItem {
 // Reads an "item" element of a store file or a feed. A non-empty "corvane_id" is kept as the id
 // byte for byte; otherwise the id is computed.
 std::unique_ptr<RSSItem> readItem(xml::Node& itemNode);
+// readItem in two steps, for an update that keeps only items it has not seen: the fields the id is
+// made of (title, link, pubDate and its date, guid, corvane_id) with the id, then the others.
+std::unique_ptr<RSSItem> readItemId(xml::Node& itemNode);
+void readItemRest(xml::Node& itemNode, RSSItem& item);
 // Writes the item's children into its "item" element, in the store file's order.
 void writeItem(xml::Document& document, xml::Node& itemElement, const RSSItem& item);
+// Writes the whole "item" element as text, with the children writeItem makes, in the same order.
+void writeItemText(XmlTextWriter& out, const RSSItem& item);
+// About how many bytes writeItemText gives for the item.
+size_t itemTextSize(const RSSItem& item);
 
 // Leading whitespace, one optional sign, then digits up to the first other character; no digits
 // give 0. Values beyond 32 bits saturate.

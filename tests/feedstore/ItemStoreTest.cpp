@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
+
 #include "feedstore/FeedUpdate.h"
 #include "feedstore/RSSObject.h"
 #include "feedstore/XmlAccess.h"
 #include "platform/FileReplace.h"
+#include "platform/Utf.h"
 #include "support/TempFolder.h"
 
 namespace corvane {
@@ -203,6 +206,112 @@ TEST_F(ItemStore, StoredItemsAreNotTakenAgainWhenTheirIdsWereNeverSaved) {
     auto afterCrash = loaded();
     afterCrash->takeFetch(fetchOf());
     EXPECT_EQ(afterCrash->items.size(), 2u);
+}
+
+std::unique_ptr<RSSItem> itemWith(std::u16string text, bool enclosure) {
+    auto item = std::make_unique<RSSItem>();
+    item->title = u"T " + text;
+    item->pubDate = u"Tue, 10 Jun 2003 04:00:00 GMT";
+    item->description = u"<p>" + text + u"</p>";
+    item->link = u"http://127.0.0.1/?a=1&b=2";
+    item->author = u"A " + text;
+    item->guid = u"G " + text;
+    item->id = u"id+/=";
+    item->label = -3;
+    if (enclosure) {
+        item->enclosure = std::make_unique<RSSEnclosure>();
+        item->enclosure->url = u"U " + text;
+        item->enclosure->length = INT32_MIN;
+        item->enclosure->type = u"";
+    }
+    return item;
+}
+
+// The texts a feed gives most, none of which the component changes on its way to the file.
+const std::u16string kOrdinaryTexts[] = {
+    u"",
+    u"plain",
+    u"& < > \" ' ]]> &amp;",
+    u"caf\u00E9 \u00A0 \u2028 \u0085 \U0001D11E \uFFFD",
+    u"tab\tand\nlines\n\n",
+};
+
+TEST_F(ItemStore, StoredBytesAreThoseTheXmlComponentWrites) {
+    auto object = loaded();
+    for (const std::u16string& text : kOrdinaryTexts) {
+        object->items.push_back(itemWith(text, false));
+        object->items.push_back(itemWith(text, true));
+    }
+    for (size_t count : {object->items.size(), size_t{0}}) {
+        object->items.resize(count);
+        ASSERT_TRUE(object->storeItems());
+        xml::DocumentPtr document = xml::loadXmlText(kItemsSkeleton);
+        object->serializeItemsToXml(*document, *xml::selectElement(*document, u"rss"));
+        EXPECT_EQ(folder.read("rssitems.xml"), document->serialize());
+    }
+}
+
+TEST_F(ItemStore, EmptyStoresAndEmptyFieldsHaveTheirExactBytes) {
+    auto object = loaded();
+    ASSERT_TRUE(object->storeItems());
+    const std::string declaration = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n";
+    EXPECT_EQ(declaration + "<rss/>", toUtf8(kItemsSkeleton));
+    EXPECT_EQ(folder.read("rssitems.xml"), declaration + "<rss version=\"2.0\"><channel/></rss>\n");
+
+    object->items.push_back(std::make_unique<RSSItem>());
+    ASSERT_TRUE(object->storeItems());
+    EXPECT_EQ(folder.read("rssitems.xml"),
+              declaration +
+                  "<rss version=\"2.0\"><channel><item><title></title><pubDate></pubDate><description>"
+                  "</description><link></link><author></author><guid></guid><corvane_id></corvane_id>"
+                  "<corvane_label>0</corvane_label></item></channel></rss>\n");
+}
+
+// What the component would turn into a line feed (carriage returns) or write so that the file
+// cannot be read again (control characters, U+FFFE, U+FFFF, lone surrogates).
+using namespace std::string_literals;
+
+TEST_F(ItemStore, EveryTextReadsBackAsStoredAndUncarriableCharactersAsReplacements) {
+    auto object = loaded();
+    object->items.push_back(itemWith(u"cr\r crlf\r\n tab\t lf\n \"q\" & <", true));
+    object->items.push_back(itemWith(u"nul\x00 soh\x01 bs\x08 vt\x0B ff\x0C us\x1F nc\xFFFE\xFFFF"s, true));
+    object->items.push_back(itemWith(u"lone\xD800 low\xDC00 pair\U0001F600", true));
+    ASSERT_TRUE(object->storeItems());
+
+    auto again = loaded();
+    EXPECT_EQ(again->itemsState, StoreFileState::Read);
+    ASSERT_EQ(again->items.size(), 3u);
+    auto expectField = [](const std::u16string& read, std::u16string stored) {
+        for (char16_t& c : stored) {
+            const bool control = c < 0x20 && c != u'\t' && c != u'\n' && c != u'\r';
+            if (control || c >= 0xFFFE) c = u'\uFFFD';
+        }
+        for (size_t i = 0; i < stored.size(); ++i) {
+            const bool high = stored[i] >= 0xD800 && stored[i] <= 0xDBFF;
+            const bool low = stored[i] >= 0xDC00 && stored[i] <= 0xDFFF;
+            if (high && i + 1 < stored.size() && stored[i + 1] >= 0xDC00 && stored[i + 1] <= 0xDFFF)
+                ++i;
+            else if (high || low)
+                stored[i] = u'\uFFFD';
+        }
+        EXPECT_EQ(toUtf8(read), toUtf8(stored));
+    };
+    for (size_t i = 0; i < 3; ++i) {
+        const RSSItem& a = *object->items[i];
+        const RSSItem& b = *again->items[i];
+        expectField(b.title, a.title);
+        expectField(b.description, a.description);
+        expectField(b.author, a.author);
+        expectField(b.guid, a.guid);
+        expectField(b.link, a.link);
+        expectField(b.pubDate, a.pubDate);
+        EXPECT_EQ(b.id, a.id);
+        EXPECT_EQ(b.label, a.label);
+        ASSERT_TRUE(b.enclosure);
+        expectField(b.enclosure->url, a.enclosure->url);
+        EXPECT_EQ(b.enclosure->length, a.enclosure->length);
+        EXPECT_EQ(b.enclosure->type, a.enclosure->type);
+    }
 }
 
 }  // namespace
