@@ -73,10 +73,12 @@ int iterationsFor(size_t count, int perMillion) {
     return std::max(3, static_cast<int>(perMillion * 1000 / count));
 }
 
-// One update as the feed workers run it, its result taken over by the feed object.
+// One update as the feed workers run it, from the snapshot of the known ids to the feed object
+// taking the result over.
 bool update(RSSObject& feed, const std::u16string& url) {
+    const std::shared_ptr<const KnownItemIds> known = feed.knownIds();
     FeedFetch fetch;
-    const Status status = downloadFeed(url, nullptr, {}, fetch);
+    const Status status = downloadFeed(url, nullptr, {}, fetch, known.get());
     const bool read = status == kStatusOk && !fetch.notRss && !fetch.downloadFailed;
     feed.takeFetch(std::move(fetch));
     return read;

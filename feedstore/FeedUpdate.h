@@ -1,11 +1,14 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <set>
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "feedstore/RSSObject.h"
 
@@ -22,14 +25,40 @@ struct FeedFetch {
     std::optional<std::u16string> title;
     std::optional<std::u16string> link;
     std::optional<std::u16string> description;
-    // The document's items in feed order, each id once (a later duplicate is dropped).
+    // The document's items in feed order, each id once (a later duplicate is dropped), less those
+    // whose id the feed already knew when the update started.
     RSSItemList items;
+};
+
+// The ids a feed knew when an update started (RSSObject::knownIds), for the update's worker to read
+// while the feed goes on changing on its owner's thread: a copy that nothing changes once made.
+class KnownItemIds {
+  public:
+    explicit KnownItemIds(const std::set<std::u16string>& ids);
+    bool contains(std::u16string_view id) const;
+    bool empty() const { return count_ == 0; }
+
+  private:
+    // An open-addressing table at most half full; an id's hash and place are kept in its slot, so a
+    // search reads the id's units only when the hash matches.
+    struct Slot {
+        static constexpr size_t kFree = SIZE_MAX;
+        size_t hash = 0;
+        size_t start = kFree;  // in units_
+        size_t size = 0;
+    };
+
+    std::u16string units_;  // every id, one after the other
+    std::vector<Slot> slots_;
+    size_t count_ = 0;
 };
 
 // Reads a downloaded RSS document into `fetch`. `url` names it in the trace. `stopRequested`, when
 // given, is asked after the parse and before each item; a true answer ends with `cancelled`.
+// Items whose id is in `known` may be left out of `fetch.items`: taking the fetch over would drop
+// them anyway, since ids never leave the identity of the feed the snapshot was taken from.
 // Never raises.
 void readFeedDocument(std::span<const uint8_t> bytes, std::u16string_view url, FeedFetch& fetch,
-                      const std::function<bool()>& stopRequested = {});
+                      const std::function<bool()>& stopRequested = {}, const KnownItemIds* known = nullptr);
 
 }  // namespace corvane

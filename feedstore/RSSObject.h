@@ -19,6 +19,7 @@ struct RSSParam {
 
 using RSSItemList = std::vector<std::unique_ptr<RSSItem>>;
 struct FeedFetch;
+class KnownItemIds;
 struct RSSObjectThreadParams;
 
 // What reading rssitems.xml produced, made off the owner's thread and taken over on it.
@@ -80,6 +81,9 @@ class RSSObject {
     // handler (if any) as the download's sink. False when the download failed or was cancelled.
     bool update(std::u16string_view feedUrl, RSSObjectThreadParams* params);
     bool isNewId(const RSSItem* item) const { return item && identity.count(item->id) == 0; }
+    // A copy of identity for an update's worker, made on the owner's thread as the update starts.
+    // What is read with it must be taken over by this feed, whose identity only ever grows.
+    std::shared_ptr<const KnownItemIds> knownIds() const;
 };
 
 // Reads corvane.xml into a new feed object with both paths set. Never raises: an unreadable or missing

@@ -5,7 +5,7 @@
 namespace corvane {
 
 Status downloadFeed(std::u16string_view url, kturldownloader_eventhandler* sink, std::stop_token stop,
-                    FeedFetch& fetch) {
+                    FeedFetch& fetch, const KnownItemIds* known) {
     kturldownloader downloader;
     kturldownloader_job* job = downloader.addUrl(std::u16string(url));
     Status status = downloader.download(sink, stop);
@@ -14,14 +14,16 @@ Status downloadFeed(std::u16string_view url, kturldownloader_eventhandler* sink,
     } else if (status == kStatusFail || !job->streamReady) {
         fetch.downloadFailed = true;
     } else {
-        readFeedDocument(job->bytes(), url, fetch, [&stop] { return stop.stop_requested(); });
+        auto stopRequested = [&stop] { return stop.stop_requested(); };
+        readFeedDocument(job->bytes(), url, fetch, stopRequested, known);
     }
     return status;
 }
 
 bool RSSObject::update(std::u16string_view feedUrl, RSSObjectThreadParams* params) {
     FeedFetch fetch;
-    Status status = downloadFeed(feedUrl, params ? params->handler : nullptr, {}, fetch);
+    const std::shared_ptr<const KnownItemIds> known = knownIds();
+    Status status = downloadFeed(feedUrl, params ? params->handler : nullptr, {}, fetch, known.get());
     takeFetch(std::move(fetch));
     return status != kStatusCancelled && status != kStatusFail;
 }

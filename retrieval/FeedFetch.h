@@ -10,9 +10,10 @@
 namespace corvane {
 
 // Downloads the feed at `url` and reads it into `fetch` (cancelled, downloadFailed or notRss when it
-// went wrong). `stop` ends the download and the read early; the sink may be null. Returns the
-// download's status: kStatusOk, kStatusFail or kStatusCancelled.
+// went wrong). `stop` ends the download and the read early; the sink may be null. Items whose id
+// `known` holds may be left out (see readFeedDocument). Returns the download's status: kStatusOk,
+// kStatusFail or kStatusCancelled.
 Status downloadFeed(std::u16string_view url, kturldownloader_eventhandler* sink, std::stop_token stop,
-                    FeedFetch& fetch);
+                    FeedFetch& fetch, const KnownItemIds* known = nullptr);
 
 }  // namespace corvane

@@ -37,12 +37,14 @@ std::optional<StoredItems> CRSSObjectInitializeThread::TakeResult() {
 WorkerBody CRSSObjectUpdateThread::Run(RSSObjectThreadParams* param) {
     auto outcome = std::make_shared<Outcome>();
     outcome_ = outcome;
-    // The URL is copied here, on the view's thread, so the options may change it meanwhile.
-    return [outcome, url = param->feed->url](WorkerContext& context) -> uint32_t {
+    // The URL and the known ids are copied here, on the view's thread, so the options may change
+    // the one and the view may take items in meanwhile.
+    return [outcome, url = param->feed->url,
+            known = param->feed->knownIds()](WorkerContext& context) -> uint32_t {
         ComApartment apartment;
         context.post(WM_FEED_UPDATE_STARTED);
         FeedFetch fetch;
-        downloadFeed(url, context.sink(), context.stopToken(), fetch);
+        downloadFeed(url, context.sink(), context.stopToken(), fetch, known.get());
         UpdateResult result = updateResultOf(fetch);
         {
             std::lock_guard<std::mutex> guard(outcome->lock);

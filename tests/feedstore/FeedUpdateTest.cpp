@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <set>
 #include <string>
+#include <vector>
 
 #include "feedstore/RSSDatabase.h"
 
@@ -175,6 +178,177 @@ TEST(FeedUpdate, FeedLabelIsKept) {
     feed.takeFetch(read(feedWith("<item><guid>x</guid><corvane_label>2</corvane_label></item>")));
     ASSERT_EQ(feed.items.size(), 1u);
     EXPECT_EQ(feed.items[0]->label, 2);
+}
+
+// An update reading against the ids its feed knew at the start must end exactly as one that reads
+// every item: the items handed over may be fewer, never the feed that takes them over.
+class KnownIdsRead : public ::testing::Test {
+  protected:
+    // What `feed` would look like after taking the document over, read with and without a snapshot.
+    struct Outcome {
+        std::vector<std::u16string> titles, descriptions, ids;
+        std::u16string title;
+        bool notRss = false;
+        bool cancelled = false;
+        int stopQueries = 0;
+    };
+
+    static FeedFetch readWith(const std::string& document, const KnownItemIds* known,
+                              int* stopQueries = nullptr) {
+        FeedFetch fetch;
+        int asked = 0;
+        readFeedDocument(
+            {reinterpret_cast<const uint8_t*>(document.data()), document.size()}, u"u", fetch,
+            [&asked] { return ++asked < 0; }, known);
+        if (stopQueries) *stopQueries = asked;
+        return fetch;
+    }
+
+    Outcome takeOver(const std::string& document, bool withSnapshot) {
+        RSSObject copy;
+        copy.identity = feed.identity;
+        const std::shared_ptr<const KnownItemIds> known = copy.knownIds();
+        Outcome outcome;
+        FeedFetch fetch = readWith(document, withSnapshot ? known.get() : nullptr, &outcome.stopQueries);
+        outcome.cancelled = fetch.cancelled;
+        copy.takeFetch(std::move(fetch));
+        for (const auto& entry : copy.items) {
+            outcome.titles.push_back(entry->title);
+            outcome.descriptions.push_back(entry->description);
+            outcome.ids.push_back(entry->id);
+        }
+        outcome.title = copy.title;
+        outcome.notRss = copy.notRss;
+        return outcome;
+    }
+
+    void expectSameOutcome(const std::string& document) {
+        const Outcome all = takeOver(document, false);
+        const Outcome skipping = takeOver(document, true);
+        EXPECT_EQ(skipping.titles, all.titles) << document.substr(0, 200);
+        EXPECT_EQ(skipping.descriptions, all.descriptions);
+        EXPECT_EQ(skipping.ids, all.ids);
+        EXPECT_EQ(skipping.title, all.title);
+        EXPECT_EQ(skipping.notRss, all.notRss);
+        EXPECT_EQ(skipping.stopQueries, all.stopQueries);
+    }
+
+    std::vector<std::u16string> handedOverTitles(const std::string& document) {
+        const std::shared_ptr<const KnownItemIds> known = feed.knownIds();
+        FeedFetch fetch = readWith(document, known.get());
+        std::vector<std::u16string> list;
+        for (const auto& entry : fetch.items)
+            list.push_back(entry->title);
+        return list;
+    }
+
+    RSSObject feed;
+};
+
+TEST_F(KnownIdsRead, KnownItemsAreNotHandedOverNewOnesAreInFeedOrder) {
+    feed.takeFetch(read(feedWith(item("a", "", "A") + item("b", "Tue, 10 Jun 2003 04:00:00 GMT", "B"))));
+    const std::string next = feedWith(item("c", "", "C") + item("a", "", "A") + item("d", "", "D") +
+                                      item("b", "Tue, 10 Jun 2003 04:00:30 GMT", "B") +
+                                      item("b", "Tue, 10 Jun 2003 04:01:00 GMT", "B2"));
+    EXPECT_EQ(handedOverTitles(next), (std::vector<std::u16string>{u"C", u"D", u"B2"}));
+    expectSameOutcome(next);
+    // A known id given by the feed itself counts as well.
+    feed.identity.insert(u"fixed");
+    EXPECT_TRUE(
+        handedOverTitles(feedWith("<item><corvane_id>fixed</corvane_id><title>F</title></item>")).empty());
+}
+
+TEST_F(KnownIdsRead, DuplicatesInTheDocumentAreHandedOverOnceFirstOneWins) {
+    feed.takeFetch(read(feedWith(item("a", "", "A"))));
+    // Same guid and title, so the same id: only the description differs.
+    const std::string first = "<item><guid>n</guid><title>N</title><description>first</description></item>";
+    const std::string second = "<item><guid>n</guid><title>N</title><description>second</description></item>";
+    const std::string next = feedWith(item("a", "", "A") + first + item("a", "", "A") + second +
+                                      "<item><description>one</description></item>" +
+                                      "<item><description>two</description></item>");
+    const std::shared_ptr<const KnownItemIds> known = feed.knownIds();
+    FeedFetch fetch = readWith(next, known.get());
+    ASSERT_EQ(fetch.items.size(), 2u);
+    EXPECT_EQ(fetch.items[0]->description, u"first");
+    EXPECT_EQ(fetch.items[1]->description, u"one");
+    expectSameOutcome(next);
+}
+
+TEST_F(KnownIdsRead, SnapshotKeepsTheIdsOfItsMoment) {
+    feed.takeFetch(read(feedWith(item("a", "", "A"))));
+    const std::shared_ptr<const KnownItemIds> known = feed.knownIds();
+    feed.takeFetch(read(feedWith(item("b", "", "B"))));
+    feed.identity.clear();
+    FeedFetch fetch = readWith(feedWith(item("a", "", "A") + item("b", "", "B")), known.get());
+    ASSERT_EQ(fetch.items.size(), 1u);
+    EXPECT_EQ(fetch.items[0]->title, u"B");
+}
+
+TEST_F(KnownIdsRead, EveryDocumentEndsAsAFullReadWould) {
+    feed.takeFetch(read(feedWith(item("a", "", "A") + item("b", "", "B") + item("c", "", "C"))));
+    std::string bigEntity(2000, 'x');
+    std::string overBudget;  // more entity text than one field's text may expand to
+    for (int i = 0; i < 6000; ++i)
+        overBudget += "&big;";
+    const std::string withEntities = "<?xml version=\"1.0\"?><!DOCTYPE rss [<!ENTITY big \"" + bigEntity +
+                                     "\">]><rss version=\"2.0\"><channel><title>E</title>";
+    const std::string documents[] = {
+        feedWith(item("a", "", "A") + item("n", "", "N") + item("b", "", "B")),
+        feedWith(""),
+        // The field that fails to read belongs to a known item; with no snapshot the read stops there.
+        withEntities + "<item><guid>a</guid><title>A</title><link>http://127.0.0.1/a</link><description>" +
+            overBudget + "</description><pubDate></pubDate></item>" + item("n", "", "N") + "</channel></rss>",
+        withEntities + item("n", "", "&big;") + item("a", "", "A") + "</channel></rss>",
+        "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><rss><channel>" + item("b", "", "B") +
+            item("\xE9", "", "\xE9t\xE9") + "</channel></rss>",
+        "<!-- <rss> --><!DOCTYPE rss SYSTEM \"rss.dtd\"><rss><channel>" + item("c", "", "C") +
+            item("m", "", "M") + "</channel></rss>",
+        "<!-- <rss> --><!DOCTYPE rss [<!ENTITY e \"E\">]><rss><channel>" + item("c", "", "&e;") +
+            item("m", "", "&e;") + "</channel></rss>",
+        feedWith(item("a", "", "A") + item("n", "", "N")).substr(0, 150),
+    };
+    for (const std::string& document : documents)
+        expectSameOutcome(document);
+}
+
+TEST_F(KnownIdsRead, Utf16DocumentsAreReadAsBefore) {
+    feed.takeFetch(read(feedWith(item("a", "", "A"))));
+    const std::string text = feedWith(item("a", "", "A") + item("n", "", "N"));
+    std::string document = "\xFF\xFE";
+    for (char c : text) {
+        document += c;
+        document += '\0';
+    }
+    EXPECT_EQ(handedOverTitles(document), (std::vector<std::u16string>{u"N"}));
+    expectSameOutcome(document);
+}
+
+TEST_F(KnownIdsRead, CancelledReadIsCancelledWithASnapshotToo) {
+    feed.takeFetch(read(feedWith(item("a", "", "A"))));
+    const std::shared_ptr<const KnownItemIds> known = feed.knownIds();
+    const std::string document = feedWith(item("a", "", "A") + item("b", "", "B") + item("c", "", "C"));
+    FeedFetch fetch;
+    int asked = 0;
+    readFeedDocument(
+        {reinterpret_cast<const uint8_t*>(document.data()), document.size()}, u"u", fetch,
+        [&asked] { return ++asked > 3; }, known.get());
+    EXPECT_TRUE(fetch.cancelled);
+    EXPECT_EQ(asked, 4);  // after the parse and before each item, known ones too
+}
+
+TEST(KnownItemIds, HoldsExactlyTheIdsItWasMadeOf) {
+    std::set<std::u16string> ids{u"", u"a", u"ab", u"abc", u"b"};
+    for (int i = 0; i < 1000; ++i)
+        ids.insert(u"id-" + std::u16string(1, static_cast<char16_t>(u'0' + i % 10)) +
+                   std::u16string(static_cast<size_t>(i / 10), u'x'));
+    const KnownItemIds known(ids);
+    EXPECT_FALSE(known.empty());
+    for (const std::u16string& id : ids)
+        EXPECT_TRUE(known.contains(id)) << std::string(id.begin(), id.end());
+    for (std::u16string_view other : {u"abcd", u"c", u"A", u"id-", u"id-0y", u"\u00e9"})
+        EXPECT_FALSE(known.contains(other));
+    EXPECT_TRUE(KnownItemIds({}).empty());
+    EXPECT_FALSE(KnownItemIds({}).contains(u""));
 }
 
 }  // namespace

@@ -4,6 +4,8 @@
 
 #include <atomic>
 #include <chrono>
+#include <string>
+#include <vector>
 
 #include "feedstore/RSSDatabase.h"
 #include "retrieval/MessageQueue.h"
@@ -110,6 +112,22 @@ TEST_F(FeedWorkers, UpdateMergesOnlyWhenTheViewTakesTheResult) {
     // The same feed again: nothing new, still result 0.
     EXPECT_EQ(updateFrom(testing::serverUrl("/feed?items=5")), UPDATE_OK);
     EXPECT_EQ(feed.items.size(), 5u);
+}
+
+TEST_F(FeedWorkers, SecondUpdateHandsOverOnlyTheItemsNotKnownAtItsStart) {
+    EXPECT_EQ(updateFrom(testing::serverUrl("/feed?items=3&first=2")), UPDATE_OK);
+    feed.url = testing::serverUrl("/feed?items=6");
+    ASSERT_TRUE(updater.Start(&params));
+    EXPECT_EQ(nextMessage(), WM_FEED_UPDATE_STARTED);
+    EXPECT_EQ(nextMessage(), WM_FEED_UPDATE_DONE);
+    auto fetch = updater.TakeResult();
+    ASSERT_TRUE(fetch);
+    std::vector<std::u16string> guids;
+    for (const auto& item : fetch->items)
+        guids.push_back(item->guid);
+    EXPECT_EQ(guids, (std::vector<std::u16string>{u"message-0", u"message-1", u"message-5"}));
+    feed.takeFetch(std::move(*fetch));
+    EXPECT_EQ(feed.items.size(), 6u);
 }
 
 TEST_F(FeedWorkers, FailuresGiveTheirResults) {

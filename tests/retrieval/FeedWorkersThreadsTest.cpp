@@ -97,5 +97,28 @@ TEST(FeedWorkersThreads, ViewKeepsWorkingWhileAnUpdateRuns) {
     EXPECT_EQ(feed.items.size(), 2998u);
 }
 
+TEST(FeedWorkersThreads, TheKnownIdsAreThoseOfTheStart) {
+    RSSObject feed;
+    feed.url = testing::serverUrl("/feed?items=3000");
+    ASSERT_TRUE(feed.update(testing::serverUrl("/feed?items=1000"), nullptr));
+    MessageQueue queue;
+    RSSObjectThreadParams params{&queue, &feed, nullptr};
+    CRSSObjectUpdateThread updater;
+    ASSERT_TRUE(updater.Start(&params));
+    // Meanwhile the owner takes every item in itself: the worker still knows only the first 1000.
+    ASSERT_TRUE(feed.update(feed.url, nullptr));
+    EXPECT_EQ(feed.items.size(), 3000u);
+    std::optional<PostedMessage> done;
+    const auto deadline = Clock::now() + 60s;
+    while ((!(done = queue.next(20s)) || done->message != WM_FEED_UPDATE_DONE) && Clock::now() < deadline) {
+    }
+    ASSERT_TRUE(done);
+    auto fetch = updater.TakeResult();
+    ASSERT_TRUE(fetch);
+    EXPECT_EQ(fetch->items.size(), 2000u);
+    feed.takeFetch(std::move(*fetch));
+    EXPECT_EQ(feed.items.size(), 3000u);
+}
+
 }  // namespace
 }  // namespace corvane
