@@ -74,9 +74,11 @@ STDAPI DllRegisterServer() {
         HRESULT hr;
         {
             SystemLocale locale;
-            // The class has no component categories to register.
+            // The class has no component categories to register. The type library is registered even
+            // when the script failed; the first failure is the answer.
             hr = runFolderScript(true);
-            if (SUCCEEDED(hr)) hr = corvane::RegisterModuleTypeLib(theModule().ModulePath());
+            HRESULT typeLib = corvane::RegisterModuleTypeLib(theModule().ModulePath());
+            if (SUCCEEDED(hr)) hr = typeLib;
         }
         if (SUCCEEDED(hr)) hr = PrxDllRegisterServer();
         return FAILED(hr) ? hr : S_OK;
@@ -91,7 +93,8 @@ STDAPI DllUnregisterServer() {
         {
             SystemLocale locale;
             hr = runFolderScript(false);
-            if (SUCCEEDED(hr)) hr = corvane::UnregisterModuleTypeLib(theModule().ModulePath());
+            HRESULT typeLib = corvane::UnregisterModuleTypeLib(theModule().ModulePath());
+            if (SUCCEEDED(hr)) hr = typeLib;
         }
         // Registering first makes the removal complete whether or not the entries were there.
         if (SUCCEEDED(hr)) hr = PrxDllRegisterServer();
