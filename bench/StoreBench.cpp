@@ -14,6 +14,7 @@
 #include "FeedGenerator.h"
 #include "PeakMemory.h"
 #include "RatioReporter.h"
+#include "SizedRuns.h"
 #include "feedstore/RSSDatabase.h"
 #include "feedstore/RSSObject.h"
 #include "platform/FileReplace.h"
@@ -22,7 +23,6 @@ namespace corvane::bench {
 namespace {
 
 constexpr size_t kSizes[] = {1'000, 10'000, 100'000};
-constexpr double kMegabyte = 1024.0 * 1024.0;
 
 struct StoreFile {
     std::filesystem::path path;
@@ -55,16 +55,6 @@ RSSObject& loadedFeed(size_t count) {
 
 std::string nameOf(std::string_view what, size_t count) {
     return "Store/" + std::string(what) + "/" + std::to_string(count);
-}
-
-std::string megabytes(size_t bytes) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.1f MB", static_cast<double>(bytes) / kMegabyte);
-    return text;
-}
-
-int iterationsFor(size_t count, int perMillion) {
-    return std::max(3, static_cast<int>(perMillion * 1000 / count));
 }
 
 // Baseline: libxml2 alone reading, parsing and freeing the file, with the options the backend uses.
@@ -164,27 +154,14 @@ int measureLoad(const char* path, const char* count) {
 void registerBenchmarks() {
     for (size_t count : kSizes) {
         const std::string baseline = nameOf("BareParse", count);
-        benchmark::RegisterBenchmark(baseline.c_str(), bareParse, count)
-            ->Iterations(iterationsFor(count, 200))
-            ->Unit(benchmark::kMillisecond)
-            ->UseRealTime();
-        benchmark::RegisterBenchmark(nameOf("InitializeItems", count).c_str(), initializeItems, count)
-            ->Iterations(iterationsFor(count, 200))
-            ->Unit(benchmark::kMillisecond)
-            ->UseRealTime();
+        registerRun(baseline, iterationsFor(count, 200), bareParse, count);
+        registerRun(nameOf("InitializeItems", count), iterationsFor(count, 200), initializeItems, count);
         benchmark::RegisterBenchmark(nameOf("StoreItemsWithoutFlush", count).c_str(), storeItems, count)
             ->Iterations(iterationsFor(count, 100))
             ->Unit(benchmark::kMillisecond)
             ->UseManualTime();
-        benchmark::RegisterBenchmark(nameOf("SortByTitle", count).c_str(), sortByTitle, count)
-            ->Iterations(iterationsFor(count, 2000))
-            ->Unit(benchmark::kMillisecond)
-            ->UseRealTime();
-        benchmark::RegisterBenchmark(nameOf("LoadPeakMemory", count).c_str(), loadPeakMemory, count,
-                                     count >= 100'000 ? 6.0 : 0.0)
-            ->Iterations(1)
-            ->Unit(benchmark::kMillisecond)
-            ->UseRealTime();
+        registerRun(nameOf("SortByTitle", count), iterationsFor(count, 2000), sortByTitle, count);
+        registerRun(nameOf("LoadPeakMemory", count), 1, loadPeakMemory, count, count >= 100'000 ? 6.0 : 0.0);
 
         const bool large = count >= 100'000;
         compareWith(nameOf("InitializeItems", count), baseline, large ? 1.5 : 0);

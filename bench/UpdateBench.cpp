@@ -17,6 +17,7 @@
 #include "LoopbackServer.h"
 #include "PeakMemory.h"
 #include "RatioReporter.h"
+#include "SizedRuns.h"
 #include "feedstore/FeedUpdate.h"
 #include "feedstore/RSSObject.h"
 #include "platform/Utf.h"
@@ -27,7 +28,6 @@ namespace corvane::bench {
 namespace {
 
 constexpr size_t kSizes[] = {1'000, 10'000, 100'000};
-constexpr double kMegabyte = 1024.0 * 1024.0;
 // Far more than a full run takes; the server stops by itself after it in any case.
 constexpr auto kServerLifetime = std::chrono::minutes(20);
 
@@ -61,16 +61,6 @@ std::u16string urlOf(size_t count) {
 
 std::string nameOf(std::string_view what, size_t count) {
     return "Update/" + std::string(what) + "/" + std::to_string(count);
-}
-
-std::string megabytes(size_t bytes) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.1f MB", static_cast<double>(bytes) / kMegabyte);
-    return text;
-}
-
-int iterationsFor(size_t count, int perMillion) {
-    return std::max(3, static_cast<int>(perMillion * 1000 / count));
 }
 
 // One update as the feed workers run it, from the snapshot of the known ids to the feed object
@@ -192,31 +182,12 @@ void registerBenchmarks() {
     for (size_t count : kSizes) {
         const std::string baseline = nameOf("BareParse", count);
         const bool judged = count >= 10'000;
-        benchmark::RegisterBenchmark(baseline.c_str(), bareParse, count)
-            ->Iterations(iterationsFor(count, 200))
-            ->Unit(benchmark::kMillisecond)
-            ->UseRealTime();
-        benchmark::RegisterBenchmark(nameOf("Download", count).c_str(), download, count)
-            ->Iterations(iterationsFor(count, 200))
-            ->Unit(benchmark::kMillisecond)
-            ->UseRealTime();
-        benchmark::RegisterBenchmark(nameOf("ReadFeedDocument", count).c_str(), readDocument, count)
-            ->Iterations(iterationsFor(count, 200))
-            ->Unit(benchmark::kMillisecond)
-            ->UseRealTime();
-        benchmark::RegisterBenchmark(nameOf("FirstUpdate", count).c_str(), firstUpdate, count)
-            ->Iterations(iterationsFor(count, 200))
-            ->Unit(benchmark::kMillisecond)
-            ->UseRealTime();
-        benchmark::RegisterBenchmark(nameOf("KnownUpdate", count).c_str(), knownUpdate, count)
-            ->Iterations(iterationsFor(count, 200))
-            ->Unit(benchmark::kMillisecond)
-            ->UseRealTime();
-        benchmark::RegisterBenchmark(nameOf("UpdatePeakMemory", count).c_str(), updatePeakMemory, count,
-                                     judged ? 6.0 : 0.0)
-            ->Iterations(1)
-            ->Unit(benchmark::kMillisecond)
-            ->UseRealTime();
+        registerRun(baseline, iterationsFor(count, 200), bareParse, count);
+        registerRun(nameOf("Download", count), iterationsFor(count, 200), download, count);
+        registerRun(nameOf("ReadFeedDocument", count), iterationsFor(count, 200), readDocument, count);
+        registerRun(nameOf("FirstUpdate", count), iterationsFor(count, 200), firstUpdate, count);
+        registerRun(nameOf("KnownUpdate", count), iterationsFor(count, 200), knownUpdate, count);
+        registerRun(nameOf("UpdatePeakMemory", count), 1, updatePeakMemory, count, judged ? 6.0 : 0.0);
 
         compareWith(nameOf("Download", count), baseline);
         compareWith(nameOf("ReadFeedDocument", count), baseline);

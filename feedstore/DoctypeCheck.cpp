@@ -35,6 +35,17 @@ class DoctypeReader {
   public:
     explicit DoctypeReader(std::string_view text) : text_(text) {}
 
+    DoctypeVerdict verdict() {
+        DoctypeVerdict verdict;
+        verdict.safe = safe();
+        // UCS-4 and EBCDIC documents, which this reader cannot follow, begin otherwise.
+        const std::string_view start = text_.substr(text_.starts_with("\xEF\xBB\xBF") ? 3 : 0, 2);
+        const bool readable = start.size() == 2 && start[0] == '<' && start[1] != '\0';
+        verdict.mayDeclareEntities = !verdict.safe || !readable || entities_ > 0;
+        return verdict;
+    }
+
+  private:
     bool safe() {
         if (!skipProlog()) return true;  // no DOCTYPE before the root element
         position_ += 9;                  // "<!DOCTYPE"
@@ -55,7 +66,6 @@ class DoctypeReader {
         return peek() == '>';
     }
 
-  private:
     // Walks the XML declaration, comments, processing instructions and whitespace before the root;
     // true when it stops at a DOCTYPE.
     bool skipProlog() {
@@ -97,6 +107,7 @@ class DoctypeReader {
     }
 
     bool entityIsSafe() {
+        ++entities_;
         position_ += 8;  // "<!ENTITY"
         skipSpace();
         if (peek() == '%') return false;  // parameter entities are never needed by a feed
@@ -167,16 +178,22 @@ class DoctypeReader {
 
     std::string_view text_;
     size_t position_ = 0;
+    int entities_ = 0;
 };
 
 }  // namespace
 
-bool isDoctypeSafe(std::span<const uint8_t> bytes) {
+DoctypeVerdict checkDoctype(std::span<const uint8_t> bytes) {
     bool littleEndian = false;
-    if (isUtf16(bytes, littleEndian)) return DoctypeReader(narrowUtf16(bytes, littleEndian)).safe();
+    if (isUtf16(bytes, littleEndian)) return DoctypeReader(narrowUtf16(bytes, littleEndian)).verdict();
     // Any other encoding is read byte for byte where it lies: a feed may be large, and only what
     // comes before its root element is looked at.
-    return DoctypeReader(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size())).safe();
+    return DoctypeReader(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()))
+        .verdict();
+}
+
+bool isDoctypeSafe(std::span<const uint8_t> bytes) {
+    return checkDoctype(bytes).safe;
 }
 
 }  // namespace corvane

@@ -12,4 +12,13 @@ namespace corvane {
 // references, pass. UTF-8, ASCII-compatible 8-bit encodings and UTF-16 (either byte order) are read.
 bool isDoctypeSafe(std::span<const uint8_t> bytes);
 
+// The same look at the DOCTYPE, with what it found.
+struct DoctypeVerdict {
+    bool safe = true;
+    // False only when the document certainly declares no entity: its start reads as markup and no
+    // internal subset declares one. Without entities no text of the document can fail to read.
+    bool mayDeclareEntities = true;
+};
+DoctypeVerdict checkDoctype(std::span<const uint8_t> bytes);
+
 }  // namespace corvane

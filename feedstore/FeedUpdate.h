@@ -8,7 +8,7 @@
 #include <span>
 #include <string>
 #include <string_view>
-#include <vector>
+#include <unordered_set>
 
 #include "feedstore/RSSObject.h"
 
@@ -30,27 +30,26 @@ struct FeedFetch {
     RSSItemList items;
 };
 
+// The empty id (an item with no guid, date, title or link) is an id like any other.
+struct ItemIdHash {
+    size_t operator()(std::u16string_view id) const noexcept { return std::hash<std::u16string_view>()(id); }
+};
+
 // The ids a feed knew when an update started (RSSObject::knownIds), for the update's worker to read
 // while the feed goes on changing on its owner's thread: a copy that nothing changes once made.
 class KnownItemIds {
   public:
     explicit KnownItemIds(const std::set<std::u16string>& ids);
-    bool contains(std::u16string_view id) const;
-    bool empty() const { return count_ == 0; }
+    // The set's views point into units_, so the object stays where it was made.
+    KnownItemIds(const KnownItemIds&) = delete;
+    KnownItemIds& operator=(const KnownItemIds&) = delete;
+
+    bool contains(std::u16string_view id) const { return ids_.count(id) != 0; }
+    bool empty() const { return ids_.empty(); }
 
   private:
-    // An open-addressing table at most half full; an id's hash and place are kept in its slot, so a
-    // search reads the id's units only when the hash matches.
-    struct Slot {
-        static constexpr size_t kFree = SIZE_MAX;
-        size_t hash = 0;
-        size_t start = kFree;  // in units_
-        size_t size = 0;
-    };
-
-    std::u16string units_;  // every id, one after the other
-    std::vector<Slot> slots_;
-    size_t count_ = 0;
+    std::u16string units_;  // every id, one after the other: one allocation instead of one per id
+    std::unordered_set<std::u16string_view, ItemIdHash> ids_;
 };
 
 // Reads a downloaded RSS document into `fetch`. `url` names it in the trace. `stopRequested`, when

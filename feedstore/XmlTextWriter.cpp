@@ -6,6 +6,8 @@
 #include <cstring>
 #include <string_view>
 
+#include "platform/Utf.h"
+
 namespace corvane {
 namespace {
 
@@ -34,13 +36,6 @@ constexpr AsciiTable asciiTable(bool inAttribute) {
 
 constexpr AsciiTable kContentTable = asciiTable(false);
 constexpr AsciiTable kAttributeTable = asciiTable(true);
-
-bool isHighSurrogate(char16_t unit) {
-    return unit >= 0xD800 && unit <= 0xDBFF;
-}
-bool isLowSurrogate(char16_t unit) {
-    return unit >= 0xDC00 && unit <= 0xDFFF;
-}
 
 char* put(char* out, std::string_view bytes) {
     std::memcpy(out, bytes.data(), bytes.size());
@@ -86,8 +81,7 @@ void XmlTextWriter::escaped(std::u16string_view text) {
     const AsciiTable& table = InAttribute ? kAttributeTable : kContentTable;
     char* const start = room(text.size() * kMaxBytesPerUnit);
     char* out = start;
-    const size_t count = text.size();
-    for (size_t i = 0; i < count; ++i) {
+    for (size_t i = 0; i < text.size();) {
         const char16_t unit = text[i];
         if (unit < 0x80) {
             const std::string_view replacement = table[unit];
@@ -95,21 +89,11 @@ void XmlTextWriter::escaped(std::u16string_view text) {
                 *out++ = static_cast<char>(unit);
             else
                 out = put(out, replacement);
-        } else if (unit < 0x800) {
-            *out++ = static_cast<char>(0xC0 | (unit >> 6));
-            *out++ = static_cast<char>(0x80 | (unit & 0x3F));
-        } else if (isHighSurrogate(unit) && i + 1 < count && isLowSurrogate(text[i + 1])) {
-            const char32_t point = 0x10000 + ((char32_t{unit} - 0xD800) << 10) + (text[++i] - 0xDC00);
-            *out++ = static_cast<char>(0xF0 | (point >> 18));
-            *out++ = static_cast<char>(0x80 | ((point >> 12) & 0x3F));
-            *out++ = static_cast<char>(0x80 | ((point >> 6) & 0x3F));
-            *out++ = static_cast<char>(0x80 | (point & 0x3F));
-        } else if (isHighSurrogate(unit) || isLowSurrogate(unit) || unit >= 0xFFFE) {
-            out = put(out, kReplacement);
+            ++i;
         } else {
-            *out++ = static_cast<char>(0xE0 | (unit >> 12));
-            *out++ = static_cast<char>(0x80 | ((unit >> 6) & 0x3F));
-            *out++ = static_cast<char>(0x80 | (unit & 0x3F));
+            // A lone surrogate comes back as U+FFFD; the two non-characters XML also refuses go the same way.
+            const char32_t point = nextCodePoint(text, i);
+            out = point == 0xFFFE || point == 0xFFFF ? put(out, kReplacement) : writeUtf8(out, point);
         }
     }
     size_ += static_cast<size_t>(out - start);

@@ -18,26 +18,6 @@ bool isLowSurrogate(char16_t unit) {
     return unit >= 0xDC00 && unit <= 0xDFFF;
 }
 
-// Writes the code point's UTF-8 bytes at `out`; returns the end of what it wrote.
-char* writeUtf8(char* out, char32_t cp) {
-    if (cp < 0x80) {
-        *out++ = static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        *out++ = static_cast<char>(0xC0 | (cp >> 6));
-        *out++ = static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        *out++ = static_cast<char>(0xE0 | (cp >> 12));
-        *out++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        *out++ = static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        *out++ = static_cast<char>(0xF0 | (cp >> 18));
-        *out++ = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        *out++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        *out++ = static_cast<char>(0x80 | (cp & 0x3F));
-    }
-    return out;
-}
-
 bool isSurrogatePair(std::u16string_view text, size_t i) {
     return isHighSurrogate(text[i]) && i + 1 < text.size() && isLowSurrogate(text[i + 1]);
 }
@@ -134,6 +114,32 @@ char32_t decodeUtf8(std::string_view text, size_t& i) {
 
 }  // namespace
 
+char* writeUtf8(char* out, char32_t cp) {
+    if (cp < 0x80) {
+        *out++ = static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        *out++ = static_cast<char>(0xC0 | (cp >> 6));
+        *out++ = static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        *out++ = static_cast<char>(0xE0 | (cp >> 12));
+        *out++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        *out++ = static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        *out++ = static_cast<char>(0xF0 | (cp >> 18));
+        *out++ = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        *out++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        *out++ = static_cast<char>(0x80 | (cp & 0x3F));
+    }
+    return out;
+}
+
+char32_t nextCodePoint(std::u16string_view text, size_t& i) {
+    const char16_t unit = text[i++];
+    if (isHighSurrogate(unit) && i < text.size() && isLowSurrogate(text[i]))
+        return 0x10000 + ((char32_t(unit) - 0xD800) << 10) + (char32_t(text[i++]) - 0xDC00);
+    return isHighSurrogate(unit) || isLowSurrogate(unit) ? kReplacement : unit;
+}
+
 // Both directions size their result first and write it in place: texts are often large (a
 // description, a whole document) and are converted at every load and save.
 std::string toUtf8(std::u16string_view text) {
@@ -156,21 +162,11 @@ std::string toUtf8(std::u16string_view text) {
     }
     std::string out(size, '\0');
     char* write = out.data();
-    for (size_t i = 0; i < count; ++i) {
+    for (size_t i = 0; i < count;) {
         const size_t run = narrowAscii(units + i, count - i, write);
         write += run;
         i += run;
-        if (i == count) break;
-        const char16_t unit = units[i];
-        if (isSurrogatePair(text, i)) {
-            write = writeUtf8(
-                write, 0x10000 + ((char32_t(unit) - 0xD800) << 10) + (char32_t(units[i + 1]) - 0xDC00));
-            ++i;
-        } else if (isHighSurrogate(unit) || isLowSurrogate(unit)) {
-            write = writeUtf8(write, kReplacement);
-        } else {
-            write = writeUtf8(write, unit);
-        }
+        if (i < count) write = writeUtf8(write, nextCodePoint(text, i));
     }
     return out;
 }

@@ -11,6 +11,10 @@ bool safe(std::string_view text) {
     return isDoctypeSafe({reinterpret_cast<const uint8_t*>(text.data()), text.size()});
 }
 
+bool mayDeclareEntities(std::string_view text) {
+    return checkDoctype({reinterpret_cast<const uint8_t*>(text.data()), text.size()}).mayDeclareEntities;
+}
+
 std::string utf16(std::string_view text, bool littleEndian) {
     std::string out = littleEndian ? "\xFF\xFE" : "\xFE\xFF";
     for (char c : text) {
@@ -67,6 +71,23 @@ TEST(DoctypeCheck, Utf16DocumentsAreReadInBothByteOrders) {
     EXPECT_FALSE(safe(utf16(kBillionLaughs, true)));
     EXPECT_FALSE(safe(utf16(kBillionLaughs, false)));
     EXPECT_TRUE(safe(utf16("<?xml version=\"1.0\"?><!DOCTYPE rss SYSTEM \"rss.dtd\"><rss/>", true)));
+}
+
+// A reader may pass over texts unread only where no entity can make a text fail.
+TEST(DoctypeCheck, SaysWhenNoEntityCanBeDeclared) {
+    EXPECT_FALSE(mayDeclareEntities("<rss><channel/></rss>"));
+    EXPECT_FALSE(mayDeclareEntities(
+        "\xEF\xBB\xBF<?xml version=\"1.0\"?><!-- c --><!DOCTYPE rss SYSTEM \"r.dtd\"><rss/>"));
+    EXPECT_FALSE(mayDeclareEntities("<!DOCTYPE rss [<!ELEMENT rss ANY><!ATTLIST rss v CDATA \"2\">]><rss/>"));
+    EXPECT_FALSE(mayDeclareEntities(utf16("<?xml version=\"1.0\"?><rss/>", true)));
+
+    EXPECT_TRUE(mayDeclareEntities("<!DOCTYPE rss [<!ENTITY e \"plain\">]><rss>&e;</rss>"));
+    EXPECT_TRUE(mayDeclareEntities(utf16("<!DOCTYPE rss [<!ENTITY e \"x\">]><rss/>", false)));
+    EXPECT_TRUE(mayDeclareEntities(kBillionLaughs));
+    // Starts this reader cannot follow: UCS-4, EBCDIC, nothing at all.
+    EXPECT_TRUE(mayDeclareEntities(std::string("<\0\0\0?\0\0\0", 8)));
+    EXPECT_TRUE(mayDeclareEntities("\x4C\x6F\xA7\x94"));
+    EXPECT_TRUE(mayDeclareEntities(""));
 }
 
 }  // namespace
