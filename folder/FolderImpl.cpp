@@ -4,9 +4,9 @@
 
 #include "folder/FolderSystem.h"
 #include "folder/NewsFolder.h"
+#include "platform/ModuleLock.h"
 #include "platform/Trace.h"
 #include "platform/Win32Text.h"
-#include "server/CorvaneModule.h"
 #include "server/ServerIds.h"
 
 namespace corvane {
@@ -20,7 +20,7 @@ HRESULT createNewsView(IShellFolder* /*folder*/, REFIID /*riid*/, void** /*ppv*/
 }  // namespace
 
 CFolderImpl::CFolderImpl(IUnknown* outer) : controlling_(outer ? outer : &inner_) {
-    theModule().Lock();
+    module::Lock();
     trace(u"CFolderImpl constructor");
 }
 
@@ -31,7 +31,7 @@ CFolderImpl::~CFolderImpl() {
     updateWorker_.Stop();
     feed_.reset();
     database_.reset();
-    theModule().Unlock();
+    module::Unlock();
 }
 
 HRESULT CFolderImpl::CreateInstance(IUnknown* outer, REFIID riid, void** ppv) {

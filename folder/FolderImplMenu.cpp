@@ -8,10 +8,10 @@
 #include "folder/ContextMenuSelection.h"
 #include "folder/NewsFolder.h"
 #include "platform/ComPtr.h"
+#include "platform/ModuleLock.h"
 #include "platform/Trace.h"
 #include "platform/Win32Text.h"
 #include "resources/ResourceIds.h"
-#include "server/CorvaneModule.h"
 
 namespace corvane {
 namespace {
@@ -38,7 +38,7 @@ CFolderImpl::RemoveConfirmation removeConfirmation = &askWithMessageBox;
 
 std::wstring loadText(UINT id) {
     wchar_t text[RESOURCE_TEXT_LENGTH] = {};
-    LoadStringW(theModule().Instance(), id, text, RESOURCE_TEXT_LENGTH);
+    LoadStringW(module::Instance(), id, text, RESOURCE_TEXT_LENGTH);
     return text;
 }
 

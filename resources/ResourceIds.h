@@ -26,5 +26,16 @@
 // Icon group of news folders.
 #define IDI_NEWSFOLDER 212
 
+// The view's "Cor&vane" menu, merged into the file manager's menu bar.
+#define IDR_VIEWMENU 202
+// The About box and its picture.
+#define IDD_ABOUT 206
+#define IDB_ABOUT 208
+// The two pages of the Options sheet.
+#define IDD_OPTIONS_GENERAL 210
+#define IDD_OPTIONS_DISPLAY 211
+// The animation of the progress window during an update (type "AVI").
+#define IDR_PROGRESS_AVI 213
+
 // Texts are loaded into buffers of this many characters.
 #define RESOURCE_TEXT_LENGTH 100

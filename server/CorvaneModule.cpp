@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "platform/ModuleLock.h"
 #include "retrieval/KtThread.h"
 #include "server/FolderClassFactory.h"
 #include "server/ServerIds.h"
@@ -31,15 +32,15 @@ CCorvaneModule::~CCorvaneModule() {
 }
 
 LONG CCorvaneModule::Lock() {
-    return InterlockedIncrement(&lockCount_);
+    return module::Lock();
 }
 
 LONG CCorvaneModule::Unlock() {
-    return InterlockedDecrement(&lockCount_);
+    return module::Unlock();
 }
 
 LONG CCorvaneModule::GetLockCount() {
-    return InterlockedCompareExchange(&lockCount_, 0, 0);
+    return module::LockCount();
 }
 
 HRESULT CCorvaneModule::GetGITPtr(IGlobalInterfaceTable** table) {

@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "platform/ModuleLock.h"
 #include "server/RegistryScript.h"
 
 namespace corvane {
@@ -35,15 +36,13 @@ class CCorvaneModule {
     // True when the guard could not be set up; the library then refuses to load.
     bool InitFailed() const { return initFailed_; }
     // The library's instance; the program's own when no library recorded one (tests link the code in).
-    HINSTANCE Instance() const { return instance_ ? instance_ : GetModuleHandleW(nullptr); }
-    void SetInstance(HINSTANCE instance) { instance_ = instance; }
+    HINSTANCE Instance() const { return module::Instance(); }
+    void SetInstance(HINSTANCE instance) { module::SetInstance(instance); }
     std::wstring ModulePath() const;
 
   private:
-    volatile LONG lockCount_ = 0;
     CRITICAL_SECTION guard_{};
     bool initFailed_ = false;
-    HINSTANCE instance_ = nullptr;
     CFolderClassFactory* folderFactory_ = nullptr;
     IGlobalInterfaceTable* globalInterfaceTable_ = nullptr;
 };

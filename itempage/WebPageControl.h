@@ -1,0 +1,35 @@
+#pragma once
+// Windows only: the message page of the news view. A child window of class "KtWebHost" hosting an
+// HTML document; where no HTML document can be created it shows the same page as rich text.
+
+#include <windows.h>
+
+#include "feedstore/RSSItem.h"
+
+namespace corvane {
+
+class WebPageControl {
+  public:
+    WebPageControl();
+    ~WebPageControl();
+    WebPageControl(const WebPageControl&) = delete;
+    WebPageControl& operator=(const WebPageControl&) = delete;
+
+    // Registers the window class on first use and creates the child window at 0,0 with size 0;
+    // style 0 means WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN. Null on failure.
+    HWND Create(HWND parent, const wchar_t* windowText, DWORD style = 0, DWORD exStyle = 0);
+    // The hosted control's interface `riid`; E_FAIL when nothing is hosted.
+    HRESULT QueryControl(REFIID riid, void** ppv);
+    // Shows one message; a failure leaves the page as it was.
+    void ShowItem(const RSSItem& item);
+    // Destroys the window if there is one and forgets it.
+    void Destroy();
+    HWND Window() const { return window_; }
+
+  private:
+    HWND window_ = nullptr;
+    struct Document;
+    Document* document_ = nullptr;  // the hosted document, fetched by the first ShowItem
+};
+
+}  // namespace corvane

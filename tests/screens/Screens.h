@@ -1,0 +1,31 @@
+#pragma once
+// Windows only: scenes that put one window of ours on screen so scripts/screens can photograph it.
+// A scene shows its windows and then runs their message loop (its own, or a modal dialog's) until
+// the process ends; the shot is taken from outside with ImageMagick.
+
+#include <windows.h>
+
+namespace corvane::screens {
+
+struct Scene {
+    const wchar_t* name;
+    const wchar_t* description;
+    void (*show)();
+};
+
+// Adds a scene to the program's list; used through a namespace-scope object in each scene file.
+struct Registration {
+    explicit Registration(const Scene& scene);
+};
+
+// Tells the photographer that the scene is drawn. Without it the shot is taken two seconds after
+// the scene started.
+void Ready();
+
+// Runs an ordinary message loop until the process ends.
+void RunMessageLoop();
+
+// A folder of test data written by the scene, removed with the process: Z: paths under /tmp.
+const wchar_t* ScratchFolder();
+
+}  // namespace corvane::screens
