@@ -123,6 +123,27 @@ void KtThread::Stop() {
     }
 }
 
+void KtThread::LetGo() {
+    if (!thread_.joinable()) {
+        control_.reset();
+        return;
+    }
+    std::shared_ptr<Control> control = std::move(control_);
+    bool ended;
+    {
+        std::unique_lock<std::mutex> guard(control->lock);
+        control->detached = true;
+        control->stop.request_stop();
+        control->changed.wait(guard, [&] { return control->sinkCallsInFlight == 0; });
+        ended = control->finished;
+        exitCode_ = ended ? control->exitCode : kNoExitCode;
+    }
+    if (ended)
+        thread_.join();
+    else
+        thread_.detach();
+}
+
 void KtThread::threadMain(std::shared_ptr<Control> control, WorkerBody body) {
     uint32_t code = kNoExitCode;
     try {

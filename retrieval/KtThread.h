@@ -35,6 +35,9 @@ class KtThread {
     // Requests a stop, waits at most kStopWait for the thread to end, then joins or lets it go.
     // Afterwards no thread of this object runs on our behalf. Nothing happens without a thread.
     void Stop();
+    // Cuts the run off and asks it to end without waiting for it: returns once no call into the
+    // record's download sink is under way (those never block), and lets the thread finish on its own.
+    void LetGo();
     bool IsRunning() const;
     // The body's result after Stop; kNoExitCode from Start until then, or when the thread was let go.
     uint32_t exitCode() const { return exitCode_; }

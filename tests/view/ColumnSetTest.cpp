@@ -1,0 +1,71 @@
+#include "view/ColumnSet.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace corvane {
+namespace {
+
+ColumnSet fourColumns() {
+    ColumnSet set;
+    for (int kind = 0; kind < 4; ++kind)
+        set.inserted(kind, kColumnKinds[kind].initialWidth, kind);
+    std::vector<int> header{0, 1, 2, 3};
+    set.rebuildIndex(header);
+    return set;
+}
+
+TEST(ColumnSet, HidingAndShowingFollowTheRecords) {
+    ColumnSet set = fourColumns();
+    EXPECT_TRUE(set.canHide(2));
+    EXPECT_FALSE(set.canShow(2));
+    set.setHidden(2, true);
+    std::vector<int> header{0, 1, 3};
+    set.rebuildIndex(header);
+    EXPECT_TRUE(set.isHidden(2));
+    EXPECT_EQ(set.indexOf(2), -1);
+    EXPECT_EQ(set.indexOf(3), 2);
+    EXPECT_EQ(set.kindOf(2), 3);
+    EXPECT_FALSE(set.canHide(2));
+    EXPECT_TRUE(set.canShow(2));
+    // Shown again: inserted at index = kind, after Description.
+    set.inserted(2, 72, 2);
+    set.setHidden(2, false);
+    header = {0, 1, 2, 3};
+    set.rebuildIndex(header);
+    EXPECT_EQ(set.indexOf(2), 2);
+    EXPECT_EQ(set.columns().size(), 4u);  // a second insertion makes no second record
+}
+
+TEST(ColumnSet, KindsWithoutARecordCountAsHiddenAndCannotBeShown) {
+    ColumnSet set;
+    EXPECT_TRUE(set.isHidden(4));
+    EXPECT_FALSE(set.canShow(4));
+    EXPECT_FALSE(set.canHide(5));
+    EXPECT_EQ(set.indexOf(7), -1);
+    EXPECT_EQ(set.kindOf(0), -1);
+}
+
+TEST(ColumnSet, RebuildKeepsTitleAndSurvivesDraggedHeaders) {
+    ColumnSet set = fourColumns();
+    // Header items keep their kinds whatever the display order; an item without a known kind is skipped.
+    std::vector<int> header{0, 3, 1, 9};
+    set.rebuildIndex(header);
+    EXPECT_EQ(set.indexOf(3), 1);
+    EXPECT_EQ(set.indexOf(1), 2);
+    EXPECT_EQ(set.indexOf(2), -1);
+    EXPECT_EQ(set.kindOf(3), 9);
+    std::vector<int> none;
+    set.rebuildIndex(none);
+    EXPECT_EQ(set.indexOf(0), 0);  // Title's entry is never cleared: it cannot be hidden
+}
+
+TEST(ColumnSet, OnlyTitleCannotBeHidden) {
+    EXPECT_FALSE(kColumnKinds[0].canHide);
+    for (int kind = 1; kind < 4; ++kind)
+        EXPECT_TRUE(kColumnKinds[kind].canHide);
+}
+
+}  // namespace
+}  // namespace corvane

@@ -1,0 +1,54 @@
+#include "view/ColumnSet.h"
+
+namespace corvane {
+
+const ColumnSet::Column* ColumnSet::find(int kind) const {
+    for (const Column& column : columns_)
+        if (column.kind == kind) return &column;
+    return nullptr;
+}
+
+void ColumnSet::inserted(int kind, int width, int index) {
+    if (!find(kind)) columns_.push_back({kind, width, index, false});
+}
+
+bool ColumnSet::canHide(int kind) const {
+    const Column* column = find(kind);
+    return column && !column->hidden;
+}
+
+bool ColumnSet::canShow(int kind) const {
+    const Column* column = find(kind);
+    return column && column->hidden;
+}
+
+void ColumnSet::setHidden(int kind, bool hidden) {
+    for (Column& column : columns_)
+        if (column.kind == kind) column.hidden = hidden;
+}
+
+bool ColumnSet::isHidden(int kind) const {
+    const Column* column = find(kind);
+    return !column || column->hidden;
+}
+
+void ColumnSet::rebuildIndex(std::span<const int> headerKinds) {
+    for (int kind = 1; kind < 4; ++kind)
+        columnIndex_[kind] = -1;
+    headerKinds_.assign(headerKinds.begin(), headerKinds.end());
+    for (size_t index = 0; index < headerKinds.size(); ++index) {
+        int kind = headerKinds[index];
+        if (kind >= 0 && kind < 4) columnIndex_[kind] = static_cast<int>(index);
+    }
+}
+
+int ColumnSet::indexOf(int kind) const {
+    return kind >= 0 && kind < 4 ? columnIndex_[kind] : -1;
+}
+
+int ColumnSet::kindOf(int index) const {
+    if (index < 0 || static_cast<size_t>(index) >= headerKinds_.size()) return -1;
+    return headerKinds_[index];
+}
+
+}  // namespace corvane
