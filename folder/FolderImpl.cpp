@@ -8,16 +8,10 @@
 #include "platform/Trace.h"
 #include "platform/Win32Text.h"
 #include "server/ServerIds.h"
+#include "view/NewsShellViewImpl.h"
 
 namespace corvane {
-namespace {
-
-// The news view is made here; no view class is part of this library yet, so none can be made.
-HRESULT createNewsView(IShellFolder* /*folder*/, REFIID /*riid*/, void** /*ppv*/) {
-    return E_NOTIMPL;
-}
-
-}  // namespace
+namespace {}  // namespace
 
 CFolderImpl::CFolderImpl(IUnknown* outer) : controlling_(outer ? outer : &inner_) {
     module::Lock();
@@ -26,9 +20,11 @@ CFolderImpl::CFolderImpl(IUnknown* outer) : controlling_(outer ? outer : &inner_
 
 CFolderImpl::~CFolderImpl() {
     trace(u"CFolderImpl destructor");
-    // Both workers read and write the feed object and the collection: they stop first.
-    initializeWorker_.Stop();
-    updateWorker_.Stop();
+    // The workers hold copies of what they read and hand results over only through the view, so
+    // they are let go rather than waited for: a download blocked where it cannot be interrupted
+    // must not freeze the window closing the folder. Each keeps its module lock until it ends.
+    initializeWorker_.LetGo();
+    updateWorker_.LetGo();
     feed_.reset();
     database_.reset();
     module::Unlock();
@@ -123,9 +119,33 @@ STDMETHODIMP CFolderImpl::CreateViewObject(HWND, REFIID riid, void** ppv) {
     if (!ppv) return E_POINTER;
     *ppv = nullptr;
     try {
-        return createNewsView(this, riid, ppv);
+        if (!feed_) return E_UNEXPECTED;
+        return CNewsShellViewImpl::CreateInstance(this, riid, ppv);
     } catch (...) {
         return E_UNEXPECTED;
+    }
+}
+
+bool CFolderImpl::StartInitialLoad(RSSObjectThreadParams* params) {
+    if (!initializeWorker_.Start(params)) return false;
+    initializeParams_ = params;
+    return true;
+}
+
+bool CFolderImpl::StartUpdate(RSSObjectThreadParams* params) {
+    if (!updateWorker_.Start(params)) return false;
+    updateParams_ = params;
+    return true;
+}
+
+void CFolderImpl::LetWorkersGo(RSSObjectThreadParams* params) {
+    if (params && initializeParams_ == params) {
+        initializeWorker_.LetGo();
+        initializeParams_ = nullptr;
+    }
+    if (params && updateParams_ == params) {
+        updateWorker_.LetGo();
+        updateParams_ = nullptr;
     }
 }
 

@@ -11,13 +11,15 @@
 #include "feedstore/RSSDatabase.h"
 #include "feedstore/RSSObject.h"
 #include "retrieval/FeedWorkers.h"
+#include "view/NewsFolderHost.h"
 
 namespace corvane {
 
 class CFolderImpl final : public IShellFolder,
                           public IPersistFolder,
                           public IContextMenu,
-                          public IShellExtInit {
+                          public IShellExtInit,
+                          private INewsFolderHost {
   public:
     // With an outer object, `riid` must be IID_IUnknown and the object's own IUnknown is returned.
     static HRESULT CreateInstance(IUnknown* outer, REFIID riid, void** ppv);
@@ -70,6 +72,16 @@ class CFolderImpl final : public IShellFolder,
     CRSSObjectUpdateThread& UpdateWorker() { return updateWorker_; }
 
   private:
+    // INewsFolderHost: what the news view borrows.
+    IUnknown* HostObject() override { return controlling_; }
+    RSSObject* Feed() override { return feed_.get(); }
+    RSSDatabase* Collection() override { return database_.get(); }
+    bool StartInitialLoad(RSSObjectThreadParams* params) override;
+    std::optional<StoredItems> TakeLoadedItems() override { return initializeWorker_.TakeResult(); }
+    bool StartUpdate(RSSObjectThreadParams* params) override;
+    std::optional<FeedFetch> TakeUpdate() override { return updateWorker_.TakeResult(); }
+    void LetWorkersGo(RSSObjectThreadParams* params) override;
+
     // The object's own IUnknown; the interfaces above go to the outer object when aggregated.
     class Inner final : public IUnknown {
       public:
@@ -92,6 +104,9 @@ class CFolderImpl final : public IShellFolder,
     std::unique_ptr<RSSDatabase> database_;
     CRSSObjectInitializeThread initializeWorker_;
     CRSSObjectUpdateThread updateWorker_;
+    // The record each worker's last run was started with.
+    RSSObjectThreadParams* initializeParams_ = nullptr;
+    RSSObjectThreadParams* updateParams_ = nullptr;
 };
 
 }  // namespace corvane

@@ -39,3 +39,8 @@
 
 // Texts are loaded into buffers of this many characters.
 #define RESOURCE_TEXT_LENGTH 100
+
+// Commands of the view's menu.
+#define ID_VIEW_SETTINGS 3000
+#define ID_VIEW_ABOUT 3001
+#define ID_VIEW_UPDATE_FEED 3003

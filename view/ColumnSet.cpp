@@ -14,7 +14,8 @@ void ColumnSet::inserted(int kind, int width, int index) {
 
 bool ColumnSet::canHide(int kind) const {
     const Column* column = find(kind);
-    return column && !column->hidden;
+    // The Title column holds the not-configured text and is the list's anchor: it always stays.
+    return column && !column->hidden && kColumnKinds[kind].canHide;
 }
 
 bool ColumnSet::canShow(int kind) const {

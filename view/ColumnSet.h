@@ -32,7 +32,7 @@ class ColumnSet {
 
     // A column the control inserted at `index`; the first insertion of a kind makes its record.
     void inserted(int kind, int width, int index);
-    // Whether HideColumn may remove the kind: a record exists and it is shown.
+    // Whether HideColumn may remove the kind: a record exists, it is shown and it is not Title.
     bool canHide(int kind) const;
     // Whether ShowColumn may bring the kind back: a record exists and it is hidden.
     bool canShow(int kind) const;

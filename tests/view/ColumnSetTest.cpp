@@ -62,6 +62,8 @@ TEST(ColumnSet, RebuildKeepsTitleAndSurvivesDraggedHeaders) {
 }
 
 TEST(ColumnSet, OnlyTitleCannotBeHidden) {
+    ColumnSet set = fourColumns();
+    EXPECT_FALSE(set.canHide(0));
     EXPECT_FALSE(kColumnKinds[0].canHide);
     for (int kind = 1; kind < 4; ++kind)
         EXPECT_TRUE(kColumnKinds[kind].canHide);

@@ -1,0 +1,203 @@
+#include "view/MainList.h"
+
+#include <algorithm>
+#include <string>
+
+#include "platform/ModuleLock.h"
+#include "platform/Win32Text.h"
+#include "view/MessageList.h"
+
+namespace corvane {
+namespace {
+
+std::wstring loadText(int id) {
+    wchar_t text[100] = L"";
+    LoadStringW(module::Instance(), static_cast<UINT>(id), text, 100);
+    return text;
+}
+
+// Copies at most capacity - 10 characters, as the list has always cut its cells.
+void copyCut(const std::u16string& text, wchar_t* buffer, int capacity) {
+    if (!buffer || capacity <= 0) return;
+    size_t room = capacity > 10 ? static_cast<size_t>(capacity - 10) : 0;
+    size_t length = std::min(text.size(), room);
+    std::copy_n(text.data(), length, reinterpret_cast<char16_t*>(buffer));
+    buffer[length] = L'\0';
+}
+
+}  // namespace
+
+CMainList::~CMainList() {
+    if (boldFont_) DeleteObject(boldFont_);
+}
+
+void CMainList::Setup(RSSDatabase* collection) {
+    collection_ = collection;
+    LONG_PTR style = GetWindowLongPtrW(window_, GWL_STYLE);
+    if (!(style & WS_HSCROLL)) SetWindowLongPtrW(window_, GWL_STYLE, style | WS_HSCROLL);
+    DWORD extended = LVS_EX_HEADERDRAGDROP | LVS_EX_FULLROWSELECT;
+    SendMessageW(window_, LVM_SETEXTENDEDLISTVIEWSTYLE, extended, extended);
+    for (int kind = 0; kind < 4; ++kind)
+        InsertColumn(kind, kColumnKinds[kind].initialWidth);
+    RebuildColumnIndex();
+    InvalidateRect(window_, nullptr, TRUE);
+}
+
+int CMainList::InsertColumn(int kind, int width) {
+    std::wstring text = loadText(kColumnKinds[kind].headerStringId);
+    LVCOLUMNW column{};
+    column.mask = LVCF_FMT | LVCF_TEXT | LVCF_WIDTH;
+    column.fmt = LVCFMT_LEFT;
+    column.cx = width;
+    column.pszText = text.data();
+    int index =
+        static_cast<int>(SendMessageW(window_, LVM_INSERTCOLUMNW, kind, reinterpret_cast<LPARAM>(&column)));
+    if (index < 0) return index;
+    columns_.inserted(kind, width, index);
+    HWND header = ListView_GetHeader(window_);
+    HDITEMW item{};
+    item.mask = HDI_LPARAM;
+    item.lParam = kind;
+    SendMessageW(header, HDM_SETITEMW, index, reinterpret_cast<LPARAM>(&item));
+    return index;
+}
+
+void CMainList::RebuildColumnIndex() {
+    HWND header = ListView_GetHeader(window_);
+    int count = header ? static_cast<int>(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0)) : 0;
+    std::vector<int> kinds;
+    for (int index = 0; index < count; ++index) {
+        HDITEMW item{};
+        item.mask = HDI_LPARAM;
+        SendMessageW(header, HDM_GETITEMW, index, reinterpret_cast<LPARAM>(&item));
+        kinds.push_back(static_cast<int>(item.lParam));
+    }
+    columns_.rebuildIndex(kinds);
+}
+
+void CMainList::HideColumn(int kind) {
+    if (!columns_.canHide(kind)) return;
+    if (!SendMessageW(window_, LVM_DELETECOLUMN, columns_.indexOf(kind), 0)) return;
+    RebuildColumnIndex();
+    columns_.setHidden(kind, true);
+}
+
+void CMainList::ShowColumn(int kind) {
+    if (!columns_.canShow(kind)) return;
+    if (kind >= 1 && kind <= 3) InsertColumn(kind, kColumnKinds[kind].initialWidth);
+    columns_.setHidden(kind, false);
+    RebuildColumnIndex();
+    InvalidateRect(window_, nullptr, TRUE);
+}
+
+void CMainList::SetSort(int kind, bool ascending) {
+    if (collection_) collection_->sort(kind, ascending);
+    ShowSortArrow(kind, ascending);
+    InvalidateRect(window_, nullptr, TRUE);
+}
+
+void CMainList::ShowSortArrow(int kind, bool ascending) {
+    HWND header = ListView_GetHeader(window_);
+    int count = header ? static_cast<int>(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0)) : 0;
+    for (int index = 0; index < count; ++index) {
+        HDITEMW item{};
+        item.mask = HDI_FORMAT;
+        SendMessageW(header, HDM_GETITEMW, index, reinterpret_cast<LPARAM>(&item));
+        item.fmt &= ~(HDF_SORTUP | HDF_SORTDOWN);
+        if (index == columns_.indexOf(kind)) item.fmt |= ascending ? HDF_SORTUP : HDF_SORTDOWN;
+        SendMessageW(header, HDM_SETITEMW, index, reinterpret_cast<LPARAM>(&item));
+    }
+}
+
+void CMainList::OnGetDispInfo(NMLVDISPINFOW* info, const RSSObject& feed) {
+    if (info->hdr.hwndFrom != window_ || !collection_) return;
+    if (!(info->item.mask & LVIF_TEXT)) return;
+    int kind = ColumnKindOf(info->item.iSubItem);
+    std::u16string text = messagelist::cellText(feed, *collection_, info->item.iItem, kind);
+    if (kind == kColumnDate || (!feed.isConfigured() && kind == kColumnTitle)) {
+        // Whole texts: the date never exceeds 19 characters, the not-configured text is ours.
+        size_t length = std::min(text.size(), static_cast<size_t>(std::max(info->item.cchTextMax - 1, 0)));
+        if (info->item.pszText && info->item.cchTextMax > 0) {
+            std::copy_n(text.data(), length, reinterpret_cast<char16_t*>(info->item.pszText));
+            info->item.pszText[length] = L'\0';
+        }
+        return;
+    }
+    copyCut(text, info->item.pszText, info->item.cchTextMax);
+}
+
+HFONT CMainList::BoldFont() {
+    auto font = reinterpret_cast<HFONT>(SendMessageW(window_, WM_GETFONT, 0, 0));
+    if (boldFont_ && font == boldFontSource_) return boldFont_;
+    LOGFONTW description{};
+    if (!GetObjectW(font ? static_cast<HGDIOBJ>(font) : GetStockObject(DEFAULT_GUI_FONT), sizeof(description),
+                    &description))
+        return nullptr;
+    description.lfWeight = FW_BOLD;
+    HFONT bold = CreateFontIndirectW(&description);
+    if (!bold) return nullptr;
+    if (boldFont_) DeleteObject(boldFont_);
+    boldFont_ = bold;
+    boldFontSource_ = font;
+    return boldFont_;
+}
+
+LRESULT CMainList::OnCustomDraw(NMLVCUSTOMDRAW* draw) {
+    if (draw->nmcd.hdr.hwndFrom != window_) return CDRF_DODEFAULT;
+    if (draw->nmcd.dwDrawStage == CDDS_PREPAINT) return CDRF_NOTIFYITEMDRAW | CDRF_NOTIFYPOSTPAINT;
+    if (draw->nmcd.dwDrawStage != CDDS_ITEMPREPAINT || !collection_) return CDRF_DODEFAULT;
+    const RSSItem* item = collection_->itemAt(static_cast<int>(draw->nmcd.dwItemSpec));
+    if (!item) return CDRF_DODEFAULT;
+    messagelist::LabelStyle style = messagelist::labelStyle(item->label);
+    if (style.coloured) draw->clrText = RGB(style.red, style.green, style.blue);
+    if (style.bold)
+        if (HFONT bold = BoldFont()) SelectObject(draw->nmcd.hdc, bold);
+    return CDRF_NEWFONT;
+}
+
+void CMainList::OnColumnClick(NMLISTVIEW* click) {
+    if (click->hdr.hwndFrom != window_) return;
+    messagelist::SortOrder order = messagelist::sortAfterHeaderClick(ColumnKindOf(click->iSubItem));
+    SetSort(order.kind, order.ascending);
+}
+
+void CMainList::SetRowCount(size_t rows) {
+    SendMessageW(window_, LVM_SETITEMCOUNT, static_cast<WPARAM>(rows), 0);
+}
+
+std::vector<int> CMainList::SelectedRows() const {
+    std::vector<int> rows;
+    int row = -1;
+    while ((row = static_cast<int>(SendMessageW(window_, LVM_GETNEXTITEM, row, LVNI_SELECTED))) >= 0)
+        rows.push_back(row);
+    return rows;
+}
+
+void CMainList::SelectRow(int row) {
+    SendMessageW(window_, LVM_ENSUREVISIBLE, row, FALSE);
+    LVITEMW state{};
+    state.stateMask = state.state = LVIS_SELECTED | LVIS_FOCUSED;
+    SendMessageW(window_, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&state));
+}
+
+void CMainList::RedrawRows(const std::vector<int>& rows) {
+    if (rows.empty()) return;
+    auto [low, high] = std::minmax_element(rows.begin(), rows.end());
+    SendMessageW(window_, LVM_REDRAWITEMS, *low, *high);
+    UpdateWindow(window_);
+}
+
+std::vector<int> CMainList::KindsInDisplayOrder() const {
+    HWND header = ListView_GetHeader(window_);
+    int count = header ? static_cast<int>(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0)) : 0;
+    std::vector<int> kinds;
+    if (count < 1 || count > 4) return kinds;
+    std::vector<int> order(count);
+    if (!SendMessageW(window_, LVM_GETCOLUMNORDERARRAY, count, reinterpret_cast<LPARAM>(order.data())))
+        return kinds;
+    for (int index : order)
+        kinds.push_back(ColumnKindOf(index));
+    return kinds;
+}
+
+}  // namespace corvane

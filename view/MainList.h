@@ -1,0 +1,68 @@
+#pragma once
+// Windows only: the message list, an owner-data report list view. It keeps the column bookkeeping
+// and answers the control's notifications; the view routes them here.
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <vector>
+
+#include "feedstore/RSSDatabase.h"
+#include "view/ColumnSet.h"
+
+namespace corvane {
+
+// Commands of the list's menus: 1124 + kind shows or hides a column, 1224 + n sets label n.
+constexpr UINT kCommandColumnFirst = 1124;
+constexpr UINT kCommandLabelFirst = 1224;
+constexpr UINT kCommandDelete = 1324;
+
+class CMainList {
+  public:
+    CMainList() = default;
+    ~CMainList();
+    CMainList(const CMainList&) = delete;
+    CMainList& operator=(const CMainList&) = delete;
+
+    void Attach(HWND window) { window_ = window; }
+    HWND Window() const { return window_; }
+    // Styles and the four columns.
+    void Setup(RSSDatabase* collection);
+
+    int ColumnIndexOf(int kind) const { return columns_.indexOf(kind); }
+    int ColumnKindOf(int index) const { return columns_.kindOf(index); }
+    bool IsColumnHidden(int kind) const { return columns_.isHidden(kind); }
+    const std::array<int, 4>& ColumnIndexes() const { return columns_.columnIndex(); }
+    void ShowColumn(int kind);
+    void HideColumn(int kind);
+    // Sorts the collection, records the sort process-wide and shows the header arrow.
+    void SetSort(int kind, bool ascending);
+
+    // Notification handlers; each does nothing for another control's notification.
+    void OnGetDispInfo(NMLVDISPINFOW* info, const RSSObject& feed);
+    LRESULT OnCustomDraw(NMLVCUSTOMDRAW* draw);
+    void OnColumnClick(NMLISTVIEW* click);
+
+    void SetRowCount(size_t rows);
+    std::vector<int> SelectedRows() const;
+    // Scrolls the row fully into view and makes it selected and focused.
+    void SelectRow(int row);
+    void RedrawRows(const std::vector<int>& rows);
+    // The kinds in display order (for the view state).
+    std::vector<int> KindsInDisplayOrder() const;
+
+  private:
+    int InsertColumn(int kind, int width);
+    void RebuildColumnIndex();
+    void ShowSortArrow(int kind, bool ascending);
+    HFONT BoldFont();
+
+    HWND window_ = nullptr;
+    RSSDatabase* collection_ = nullptr;
+    ColumnSet columns_;
+    // Made once from the control's font and kept while that font stays: rows drawn bold share it.
+    HFONT boldFont_ = nullptr;
+    HFONT boldFontSource_ = nullptr;
+};
+
+}  // namespace corvane

@@ -1,0 +1,130 @@
+#pragma once
+// Windows only: the shell view of a news folder: the list and the page in a splitter, the merged
+// "Cor&vane" menu, the status text, updates with the progress window, and the saved layout.
+
+#include <windows.h>
+#include <docobj.h>
+#include <shlobj.h>
+
+#include <memory>
+
+#include "itempage/WebPageControl.h"
+#include "platform/ComPtr.h"
+#include "retrieval/UrlDownloader.h"
+#include "view/MainList.h"
+#include "view/NewsFolderHost.h"
+#include "view/ProgressRelay.h"
+#include "view/SplitterWindow.h"
+#include "view/UpdateSchedule.h"
+
+namespace corvane {
+
+// The view's window class and its own message: progress waiting on the view's thread.
+inline constexpr wchar_t kViewWindowClass[] = L"KtCorvane";
+constexpr UINT WM_FEED_PROGRESS = WM_APP + 4;
+
+class CNewsShellViewImpl final : public IShellView,
+                                 public IOleCommandTarget,
+                                 private kturldownloader_eventhandler,
+                                 private MessageTarget {
+  public:
+    static HRESULT CreateInstance(INewsFolderHost* folder, REFIID riid, void** ppv);
+
+    // IUnknown
+    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
+    STDMETHODIMP_(ULONG) AddRef() override;
+    STDMETHODIMP_(ULONG) Release() override;
+
+    // IOleWindow
+    STDMETHODIMP GetWindow(HWND* window) override;
+    STDMETHODIMP ContextSensitiveHelp(BOOL enterMode) override;
+
+    // IShellView
+    STDMETHODIMP TranslateAccelerator(MSG* message) override;
+    STDMETHODIMP EnableModeless(BOOL enable) override;
+    STDMETHODIMP UIActivate(UINT state) override;
+    STDMETHODIMP Refresh() override;
+    STDMETHODIMP CreateViewWindow(IShellView* previous, LPCFOLDERSETTINGS settings, IShellBrowser* browser,
+                                  RECT* rectangle, HWND* window) override;
+    STDMETHODIMP DestroyViewWindow() override;
+    STDMETHODIMP GetCurrentInfo(LPFOLDERSETTINGS settings) override;
+    STDMETHODIMP AddPropertySheetPages(DWORD reserved, LPFNSVADDPROPSHEETPAGE add, LPARAM lParam) override;
+    STDMETHODIMP SaveViewState() override;
+    STDMETHODIMP SelectItem(PCUITEMID_CHILD pidl, SVSIF flags) override;
+    STDMETHODIMP GetItemObject(UINT item, REFIID riid, void** ppv) override;
+
+    // IOleCommandTarget
+    STDMETHODIMP QueryStatus(const GUID* group, ULONG count, OLECMD* commands, OLECMDTEXT* text) override;
+    STDMETHODIMP Exec(const GUID* group, DWORD id, DWORD options, VARIANT* in, VARIANT* out) override;
+
+  private:
+    explicit CNewsShellViewImpl(INewsFolderHost* folder);
+    ~CNewsShellViewImpl();
+
+    // kturldownloader_eventhandler, called on the update worker's thread.
+    void OnStart(kturldownloader* downloader) override;
+    bool OnProgress(kturldownloader* downloader) override;
+    // MessageTarget: the workers' messages, posted to the view window.
+    void post(uint32_t message, uintptr_t wParam, intptr_t lParam) override;
+
+    static LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT OnCreate();
+    void OnSize(int width, int height);
+    LRESULT OnNotify(NMHDR* header);
+    void OnCommand(UINT id);
+
+    // Activation, status, saving.
+    void RemoveMenus();
+    void MergeMenus(UINT state);
+    void UpdateStatusText();
+    void SaveFeed();
+    void ReadUIState();
+
+    // The list.
+    void RefreshListFromCollection();
+    void OnItemChanged(NMLISTVIEW* change);
+    void OnItemActivate(NMITEMACTIVATE* activate);
+    void OnRightClick(NMHDR* header);
+    LRESULT OnKeyDown(NMLVKEYDOWN* key);
+    void SetLabelOfSelection(int label);
+    void OnDeleteItemsFromMenu();
+    void ShowRow(int row);
+
+    // Loading and updating.
+    void OnFeedLoaded();
+    void StartUpdate();
+    void OnUpdateStarted();
+    void OnProgressWaiting();
+    void OnUpdateDone(WPARAM result);
+    void CloseProgress();
+    void OnSettings(bool repaint);
+
+    CSplitterWindow* Splitter() const;
+
+    LONG refCount_ = 1;
+    UINT activationState = SVUIA_DEACTIVATE;
+    FOLDERSETTINGS folderSettings{};
+    HWND browserWindow = nullptr;
+    HMENU menu = nullptr;
+    CMainList list;
+    std::unique_ptr<CSplitterWindow> verticalSplitter;
+    std::unique_ptr<CSplitterWindow> horizontalSplitter;
+    bool vertical = false;
+    WebPageControl page;
+    INewsFolderHost* const host_;
+    ComPtr<IUnknown> folder;
+    ComPtr<IShellBrowser> browser;
+    ComPtr<IProgressDialog> progress;
+    bool stateNotRead = false;
+    int currentIndex = -1;
+    std::unique_ptr<RSSObjectThreadParams> threadParams;
+
+    HWND window_ = nullptr;
+    UpdateSchedule schedule_;
+    ProgressRelay relay_;
+    // Labels, deletions and merged messages not yet written to the folder's files.
+    bool unsaved_ = false;
+};
+
+}  // namespace corvane

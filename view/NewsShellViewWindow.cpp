@@ -1,0 +1,211 @@
+// The news view's window: its message map, its children, and the layout kept in the browser's stream.
+
+#include "feedstore/Options.h"
+#include "platform/ModuleLock.h"
+#include "platform/Trace.h"
+#include "resources/ResourceIds.h"
+#include "view/NewsShellViewImpl.h"
+#include "view/ViewPrompts.h"
+#include "view/ViewStateRecord.h"
+
+namespace corvane {
+
+LRESULT CNewsShellViewImpl::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_CREATE:
+            return OnCreate();
+        case WM_SIZE:
+            OnSize(LOWORD(lParam), HIWORD(lParam));
+            return 0;
+        case WM_SETFOCUS:
+            if (list.Window()) SetFocus(list.Window());
+            return 0;
+        case WM_NOTIFY:
+            return OnNotify(reinterpret_cast<NMHDR*>(lParam));
+        case WM_COMMAND:
+            OnCommand(LOWORD(wParam));
+            return 0;
+        case WM_FEED_LOADED:
+            OnFeedLoaded();
+            return 0;
+        case WM_FEED_UPDATE_STARTED:
+            OnUpdateStarted();
+            return 0;
+        case WM_FEED_UPDATE_DONE:
+            OnUpdateDone(wParam);
+            return 0;
+        case WM_FEED_PROGRESS:
+            OnProgressWaiting();
+            return 0;
+        case WM_DESTROY:
+            // However the window goes, nothing a worker does afterwards may reach this view.
+            if (threadParams) host_->LetWorkersGo(threadParams.get());
+            break;
+        case WM_NCDESTROY: {
+            HWND window = window_;
+            SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+            window_ = nullptr;
+            list.Attach(nullptr);
+            return DefWindowProcW(window, message, wParam, lParam);
+        }
+        default:
+            break;
+    }
+    return DefWindowProcW(window_, message, wParam, lParam);
+}
+
+LRESULT CNewsShellViewImpl::OnCreate() {
+    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_LISTVIEW_CLASSES};
+    InitCommonControlsEx(&controls);
+    RSSObject& feed = *host_->Feed();
+    vertical = options::splitterIsVertical(feed);
+    auto& slot = vertical ? verticalSplitter : horizontalSplitter;
+    slot = std::make_unique<CSplitterWindow>(vertical);
+    HWND splitter = slot->Create(window_, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN);
+    HWND listWindow = CreateWindowExW(0, WC_LISTVIEWW, L"",
+                                      WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_SHOWSELALWAYS | LVS_OWNERDATA,
+                                      0, 0, 0, 0, splitter, nullptr, module::Instance(), nullptr);
+    page.Create(splitter, L"MSHTML:", WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL, WS_EX_CLIENTEDGE);
+    if (!listWindow) return -1;
+    list.Attach(listWindow);
+    list.Setup(host_->Collection());
+    slot->SetPane(0, listWindow);
+    slot->SetPane(1, page.Window());
+    slot->UpdateLayout();
+    slot->SetBarEdge(5);
+    slot->SetPosition(-1);
+    stateNotRead = true;
+
+    threadParams = std::make_unique<RSSObjectThreadParams>();
+    threadParams->target = this;
+    threadParams->feed = &feed;
+    threadParams->handler = this;
+    schedule_.loadStarted();
+    // Without a worker the load ends at once: the items may already be there from an earlier view.
+    if (!host_->StartInitialLoad(threadParams.get())) PostMessageW(window_, WM_FEED_LOADED, 0, 0);
+    return 0;
+}
+
+void CNewsShellViewImpl::OnSize(int width, int height) {
+    if (CSplitterWindow* splitter = Splitter(); splitter && splitter->Window())
+        MoveWindow(splitter->Window(), 0, 0, width, height, TRUE);
+    if (stateNotRead) {
+        ReadUIState();
+        stateNotRead = false;
+    }
+}
+
+LRESULT CNewsShellViewImpl::OnNotify(NMHDR* header) {
+    if (!header) return 0;
+    switch (header->code) {
+        case LVN_GETDISPINFOW:
+            list.OnGetDispInfo(reinterpret_cast<NMLVDISPINFOW*>(header), *host_->Feed());
+            return 0;
+        case LVN_ITEMACTIVATE:
+            OnItemActivate(reinterpret_cast<NMITEMACTIVATE*>(header));
+            return 0;
+        case LVN_ITEMCHANGED:
+            OnItemChanged(reinterpret_cast<NMLISTVIEW*>(header));
+            return 0;
+        case LVN_COLUMNCLICK:
+            list.OnColumnClick(reinterpret_cast<NMLISTVIEW*>(header));
+            return 0;
+        case NM_CUSTOMDRAW:
+            return list.OnCustomDraw(reinterpret_cast<NMLVCUSTOMDRAW*>(header));
+        case NM_RCLICK:
+            OnRightClick(header);
+            return 0;
+        case LVN_KEYDOWN:
+            return OnKeyDown(reinterpret_cast<NMLVKEYDOWN*>(header));
+        default:
+            return DefWindowProcW(window_, WM_NOTIFY, header->idFrom, reinterpret_cast<LPARAM>(header));
+    }
+}
+
+void CNewsShellViewImpl::OnCommand(UINT id) {
+    if (id == ID_VIEW_UPDATE_FEED) {
+        Refresh();
+    } else if (id == ID_VIEW_SETTINGS) {
+        OnSettings(true);
+    } else if (id == ID_VIEW_ABOUT) {
+        CurrentViewPrompts().showAbout();
+    } else if (id == kCommandDelete) {
+        OnDeleteItemsFromMenu();
+    } else if (id >= kCommandColumnFirst && id < kCommandColumnFirst + 6) {
+        int kind = static_cast<int>(id - kCommandColumnFirst);
+        if (list.IsColumnHidden(kind))
+            list.ShowColumn(kind);
+        else
+            list.HideColumn(kind);
+    } else if (id >= kCommandLabelFirst && id < kCommandLabelFirst + 6) {
+        SetLabelOfSelection(static_cast<int>(id - kCommandLabelFirst));
+    }
+}
+
+STDMETHODIMP CNewsShellViewImpl::SaveViewState() {
+    try {
+        if (!browser || !list.Window()) return S_OK;
+        ComPtr<IStream> stream;
+        if (FAILED(browser->GetViewStateStream(STGM_WRITE, stream.put())) || !stream) return S_OK;
+        viewstate::Record record;
+        record.rememberedRow = options::isOn(*host_->Feed(), options::kRememberPosition) ? currentIndex : -1;
+        for (int kind = 0; kind < viewstate::kColumnKinds; ++kind) {
+            int index = list.ColumnIndexOf(kind);
+            if (!list.IsColumnHidden(kind) && index >= 0)
+                record.widths[kind] =
+                    static_cast<int32_t>(SendMessageW(list.Window(), LVM_GETCOLUMNWIDTH, index, 0));
+        }
+        if (CSplitterWindow* splitter = Splitter()) record.splitterPosition = splitter->Position();
+        std::vector<int> kinds = list.KindsInDisplayOrder();
+        record.positions = viewstate::positionsFromOrder(kinds);
+        trace(u"saved order %d, %d, %d, %d", record.positions[0], record.positions[1], record.positions[2],
+              record.positions[3]);
+        for (int kind = 0; kind < viewstate::kColumnKinds; ++kind)
+            record.visible[kind] = list.IsColumnHidden(kind) ? 0 : 1;
+        record.savedSortColumn = RSSDatabase::sortColumn;
+        record.savedSortAscending = RSSDatabase::sortAscending ? 1 : 0;
+        auto bytes = viewstate::encode(record);
+        ULONG written = 0;
+        stream->Write(bytes.data(), static_cast<ULONG>(bytes.size()), &written);
+        trace(u" %d bytes written to stream ", static_cast<int>(written));
+        return S_OK;
+    } catch (...) {
+        return S_OK;
+    }
+}
+
+void CNewsShellViewImpl::ReadUIState() {
+    CSplitterWindow* splitter = Splitter();
+    if (!splitter) return;
+    ComPtr<IStream> stream;
+    uint8_t bytes[viewstate::kRecordSize] = {};
+    ULONG read = 0;
+    if (browser && SUCCEEDED(browser->GetViewStateStream(STGM_READ, stream.put())) && stream) {
+        stream->Read(bytes, sizeof(bytes), &read);
+        trace(u" %d bytes readed to stream", static_cast<int>(read));
+    }
+    auto record = viewstate::decode(std::span<const uint8_t>(bytes, read));
+    if (!record) {
+        RECT client{};
+        GetClientRect(window_, &client);
+        splitter->SetPosition(vertical ? client.right / 2 : client.bottom / 2);
+        return;
+    }
+    for (int kind = 0; kind < viewstate::kColumnKinds; ++kind)
+        SendMessageW(list.Window(), LVM_SETCOLUMNWIDTH, kind, viewstate::storedWidth(record->widths[kind]));
+    splitter->SetPosition(record->splitterPosition);
+    trace(u"splitter position: %d", record->splitterPosition);
+    for (int kind = 1; kind < viewstate::kColumnKinds; ++kind) {
+        if (record->visible[kind])
+            list.ShowColumn(kind);
+        else
+            list.HideColumn(kind);
+    }
+    if (auto order = viewstate::columnOrder(record->positions, list.ColumnIndexes()))
+        SendMessageW(list.Window(), LVM_SETCOLUMNORDERARRAY, order->size(),
+                     reinterpret_cast<LPARAM>(order->data()));
+    list.SetSort(record->savedSortColumn, record->savedSortAscending != 0);
+    currentIndex = record->rememberedRow;
+}
+
+}  // namespace corvane
