@@ -114,7 +114,7 @@ TEST(FolderImpl, GivesItsClassId) {
     EXPECT_TRUE(traced(capture, "CFolderImpl::GetClassID"));
 }
 
-TEST(FolderImpl, HasNoViewToGiveYet) {
+TEST(FolderImpl, HasNoViewBeforeItIsInitialized) {
     ComPtr<IShellFolder> folder = newFolder();
     EXPECT_EQ(folder->CreateViewObject(nullptr, IID_IShellView, nullptr), E_POINTER);
     void* view = reinterpret_cast<void*>(1);

@@ -1,0 +1,682 @@
+// The news view made by a real folder object, hosted in a window of the tests' own with a browser
+// of their own; the list is driven with the notifications its control sends.
+#include <windows.h>
+#include <commctrl.h>
+#include <shlobj.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "folder/FolderImpl.h"
+#include "folder/NewsFolder.h"
+#include "platform/ComPtr.h"
+#include "platform/Utf.h"
+#include "support/TempFolder.h"
+#include "support/TestServer.h"
+#include "view/NewsShellViewImpl.h"
+#include "view/ViewPrompts.h"
+#include "view/ViewStateRecord.h"
+#include "win/TestBrowser.h"
+
+namespace corvane {
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+using testing::TempFolder;
+using testing::TestBrowser;
+
+// What the view asked of the user, and how the test answers.
+struct Prompts {
+    static inline std::vector<std::wstring> boxes;
+    static inline int answer = IDYES;
+    static inline int optionsShown = 0;
+    static inline std::u16string urlFromOptions;
+    static inline std::vector<std::u16string> opened;
+    static inline std::function<UINT(HMENU)> chooseFromMenu;
+
+    static void install() {
+        boxes.clear();
+        answer = IDYES;
+        optionsShown = 0;
+        urlFromOptions.clear();
+        opened.clear();
+        chooseFromMenu = nullptr;
+        SetViewPrompts({[](RSSObject& feed) {
+                            ++optionsShown;
+                            if (!urlFromOptions.empty()) feed.url = urlFromOptions;
+                        },
+                        [] {},
+                        [](HWND, const wchar_t* text, const wchar_t* caption, UINT) {
+                            boxes.push_back(std::wstring(caption) + L"|" + text);
+                            return answer;
+                        },
+                        [](std::u16string_view url) {
+                            opened.emplace_back(url);
+                            return true;
+                        },
+                        [](HMENU menu, HWND, POINT) { return chooseFromMenu ? chooseFromMenu(menu) : 0u; }});
+    }
+};
+
+std::string items(int count, int firstLabel = 0) {
+    std::string text = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<rss version=\"2.0\"><channel>\n";
+    for (int n = 0; n < count; ++n)
+        text += "<item><title>Message " + std::to_string(n) + "</title><link>http://127.0.0.1/" +
+                std::to_string(n) + "</link><guid>g" + std::to_string(n) +
+                "</guid><pubDate>Tue, 10 Jun 2003 0" + std::to_string(n % 10) +
+                ":00:00 GMT</pubDate><corvane_label>" + std::to_string((firstLabel + n) % 6) +
+                "</corvane_label></item>\n";
+    return text + "</channel></rss>\n";
+}
+
+std::string settings(const std::u16string& url, const std::string& params = "") {
+    std::string escaped;
+    for (char c : toUtf8(url))
+        escaped += c == '&' ? std::string("&amp;") : std::string(1, c);
+    return "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<corvane version=\"1.0\"><title>Test "
+           "channel</title><url>" +
+           escaped + "</url>" + params + "</corvane>";
+}
+
+LRESULT CALLBACK frameProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+HWND makeFrame() {
+    WNDCLASSW frameClass{};
+    frameClass.lpfnWndProc = &frameProcedure;
+    frameClass.hInstance = GetModuleHandleW(nullptr);
+    frameClass.lpszClassName = L"CorvaneTestFrame";
+    RegisterClassW(&frameClass);
+    return CreateWindowW(L"CorvaneTestFrame", L"News", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 900, 600,
+                         nullptr, nullptr, frameClass.hInstance, nullptr);
+}
+
+void pump() {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+}
+
+bool pumpUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout = 15s) {
+    auto deadline = Clock::now() + timeout;
+    while (!done()) {
+        if (Clock::now() > deadline) return false;
+        pump();
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+    }
+    return true;
+}
+
+class NewsView : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        Prompts::install();
+        RSSDatabase::sortColumn = kColumnNone;
+        RSSDatabase::sortAscending = false;
+        ASSERT_EQ(folder::createNewsFolder(directory.path().u16string()).status, folder::FolderStatus::Done);
+        frame = makeFrame();
+        ASSERT_NE(frame, nullptr);
+        browser.setWindow(frame);
+    }
+    void TearDown() override {
+        close();
+        DestroyWindow(frame);
+        pump();
+        SetViewPrompts({});
+    }
+
+    // Opens the folder as the file manager does and waits until its stored messages are listed.
+    void open(size_t expectedRows) {
+        ASSERT_EQ(CFolderImpl::CreateInstance(nullptr, IID_IShellFolder, folder.putVoid()), S_OK);
+        PIDLIST_ABSOLUTE pidl = ILCreateFromPathW(directory.path().wstring().c_str());
+        ASSERT_EQ(folder.as<IPersistFolder>(IID_IPersistFolder)->Initialize(pidl), S_OK);
+        ILFree(pidl);
+        ASSERT_EQ(folder->CreateViewObject(frame, IID_IShellView, view.putVoid()), S_OK);
+        FOLDERSETTINGS settings{FVM_DETAILS, 0};
+        RECT area{0, 0, 880, 560};
+        ASSERT_EQ(view->CreateViewWindow(nullptr, &settings, &browser, &area, &viewWindow), S_OK);
+        ASSERT_NE(viewWindow, nullptr);
+        HWND splitter = nullptr;
+        view->GetWindow(&splitter);
+        list = FindWindowExW(splitter, nullptr, WC_LISTVIEWW, nullptr);
+        ASSERT_NE(list, nullptr);
+        ASSERT_TRUE(pumpUntil([&] { return rows() == expectedRows && feed().itemsLoaded; }))
+            << rows() << " rows";
+    }
+    void close() {
+        if (view) {
+            view->DestroyViewWindow();
+            view.reset();
+        }
+        folder.reset();
+        pump();
+    }
+
+    RSSObject& feed() { return *static_cast<CFolderImpl*>(folder.get())->GetRSSObject(); }
+    size_t rows() const { return static_cast<size_t>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0)); }
+    HWND header() const { return ListView_GetHeader(list); }
+
+    LRESULT notify(NMHDR& header) {
+        header.hwndFrom = header.hwndFrom ? header.hwndFrom : list;
+        return SendMessageW(viewWindow, WM_NOTIFY, header.idFrom, reinterpret_cast<LPARAM>(&header));
+    }
+    std::wstring cell(int row, int kind) {
+        wchar_t buffer[260] = L"";
+        NMLVDISPINFOW info{};
+        info.hdr.code = LVN_GETDISPINFOW;
+        info.item.mask = LVIF_TEXT;
+        info.item.iItem = row;
+        info.item.iSubItem = ListView_GetHeader(list) ? columnIndexOf(kind) : kind;
+        info.item.pszText = buffer;
+        info.item.cchTextMax = 260;
+        notify(info.hdr);
+        return buffer;
+    }
+    int columnIndexOf(int kind) {
+        HWND h = header();
+        int count = static_cast<int>(SendMessageW(h, HDM_GETITEMCOUNT, 0, 0));
+        for (int index = 0; index < count; ++index) {
+            HDITEMW item{};
+            item.mask = HDI_LPARAM;
+            SendMessageW(h, HDM_GETITEMW, index, reinterpret_cast<LPARAM>(&item));
+            if (item.lParam == kind) return index;
+        }
+        return -1;
+    }
+    void select(std::initializer_list<int> selected) {
+        LVITEMW state{};
+        state.stateMask = LVIS_SELECTED;
+        SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&state));
+        state.state = LVIS_SELECTED;
+        for (int row : selected)
+            SendMessageW(list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&state));
+    }
+    LRESULT key(WORD virtualKey) {
+        NMLVKEYDOWN down{};
+        down.hdr.code = LVN_KEYDOWN;
+        down.wVKey = virtualKey;
+        return notify(down.hdr);
+    }
+    void clickColumn(int kind) {
+        NMLISTVIEW click{};
+        click.hdr.code = LVN_COLUMNCLICK;
+        click.iItem = -1;
+        click.iSubItem = columnIndexOf(kind);
+        notify(click.hdr);
+    }
+    int headerFormat(int kind) {
+        HDITEMW item{};
+        item.mask = HDI_FORMAT;
+        SendMessageW(header(), HDM_GETITEMW, columnIndexOf(kind), reinterpret_cast<LPARAM>(&item));
+        return item.fmt & (HDF_SORTUP | HDF_SORTDOWN);
+    }
+    void rightClick(HWND from) {
+        NMHDR click{};
+        click.hwndFrom = from;
+        click.code = NM_RCLICK;
+        notify(click);
+    }
+    int label(int row) {
+        return static_cast<CFolderImpl*>(folder.get())->GetRSSDatabase()->itemAt(row)->label;
+    }
+
+    TempFolder directory;
+    HWND frame = nullptr;
+    TestBrowser browser{nullptr};
+    ComPtr<IShellFolder> folder;
+    ComPtr<IShellView> view;
+    HWND viewWindow = nullptr;
+    HWND list = nullptr;
+};
+
+TEST_F(NewsView, IsHandedOutByTheFolderWithItsInterfacesAndWindows) {
+    directory.write("corvane.xml", settings(u"http://127.0.0.1/feed"));
+    directory.write("rssitems.xml", items(3));
+    open(3);
+    for (REFIID riid : {IID_IUnknown, IID_IOleWindow, IID_IShellView, IID_IOleCommandTarget}) {
+        ComPtr<IUnknown> answer;
+        EXPECT_EQ(view->QueryInterface(riid, answer.putVoid()), S_OK);
+    }
+    ComPtr<IUnknown> none;
+    EXPECT_EQ(view->QueryInterface(IID_IShellFolder, none.putVoid()), E_NOINTERFACE);
+    wchar_t className[32] = L"";
+    GetClassNameW(viewWindow, className, 32);
+    EXPECT_STREQ(className, L"KtCorvane");
+    EXPECT_EQ(GetParent(viewWindow), frame);
+    HWND splitter = nullptr;
+    EXPECT_EQ(view->GetWindow(&splitter), S_OK);
+    EXPECT_EQ(GetParent(splitter), viewWindow);
+    HWND page = FindWindowExW(splitter, nullptr, L"KtWebHost", nullptr);
+    ASSERT_NE(page, nullptr);
+    wchar_t pageText[16] = L"";
+    GetWindowTextW(page, pageText, 16);
+    EXPECT_STREQ(pageText, L"MSHTML:");
+    EXPECT_TRUE(GetWindowLongPtrW(page, GWL_EXSTYLE) & WS_EX_CLIENTEDGE);
+    EXPECT_TRUE(GetWindowLongPtrW(list, GWL_STYLE) & LVS_OWNERDATA);
+    // Stacked by default: the list above the page.
+    RECT listArea, pageArea;
+    GetWindowRect(list, &listArea);
+    GetWindowRect(page, &pageArea);
+    EXPECT_LT(listArea.bottom, pageArea.top);
+    EXPECT_EQ(view->TranslateAccelerator(nullptr), E_NOTIMPL);
+    FOLDERSETTINGS info{};
+    EXPECT_EQ(view->GetCurrentInfo(&info), S_OK);
+    EXPECT_EQ(info.ViewMode, static_cast<UINT>(FVM_DETAILS));
+}
+
+TEST_F(NewsView, VerticalLayoutPutsListAndPageSideBySide) {
+    directory.write("corvane.xml", settings(u"http://127.0.0.1/feed",
+                                            "<param name=\"splitterWindow\" value=\"vertical\"/>"));
+    open(0);
+    HWND splitter = nullptr;
+    view->GetWindow(&splitter);
+    RECT listArea, pageArea;
+    GetWindowRect(list, &listArea);
+    GetWindowRect(FindWindowExW(splitter, nullptr, L"KtWebHost", nullptr), &pageArea);
+    EXPECT_LT(listArea.right, pageArea.left);
+    EXPECT_EQ(listArea.top, pageArea.top);
+}
+
+TEST_F(NewsView, CellsShowTheMessagesOrTheNotConfiguredRow) {
+    directory.write("corvane.xml", settings(u"http://127.0.0.1/feed",
+                                            "<param name=\"formatTime\" value=\"dmy\"/><param "
+                                            "name=\"displayTime\" value=\"off\"/>"));
+    directory.write("rssitems.xml", items(3));
+    open(3);
+    EXPECT_EQ(cell(1, kColumnTitle), L"Message 1");
+    EXPECT_EQ(cell(1, kColumnLink), L"http://127.0.0.1/1");
+    EXPECT_EQ(cell(1, kColumnDate), L"10.06.2003");
+    EXPECT_EQ(cell(7, kColumnTitle), L"");  // beyond the collection
+    close();
+
+    directory.write("corvane.xml", settings(u""));
+    open(1);
+    EXPECT_EQ(cell(0, kColumnTitle),
+              L"Corvane is not configured. Double-click to proceed with configuration.");
+    EXPECT_EQ(cell(0, kColumnDate), L"");
+}
+
+TEST_F(NewsView, MenuIsMergedBeforeFileAndEditGoesOnlyWithFocus) {
+    directory.write("corvane.xml", settings(u"http://127.0.0.1/feed"));
+    directory.write("rssitems.xml", items(2));
+    open(2);
+    auto captions = [&] {
+        std::vector<std::wstring> names;
+        for (int n = 0; n < GetMenuItemCount(browser.sharedMenu); ++n) {
+            wchar_t text[64] = L"";
+            GetMenuStringW(browser.sharedMenu, n, text, 64, MF_BYPOSITION);
+            names.push_back(text);
+        }
+        return names;
+    };
+    EXPECT_EQ(view->UIActivate(SVUIA_ACTIVATE_NOFOCUS), S_OK);
+    EXPECT_EQ(captions(), (std::vector<std::wstring>{L"Cor&vane", L"&File", L"&Edit", L"&View"}));
+    HMENU ours = GetSubMenu(browser.sharedMenu, 0);
+    EXPECT_EQ(GetMenuItemID(ours, 0), 3003u);
+    EXPECT_EQ(GetMenuItemID(ours, 2), 3000u);
+    EXPECT_EQ(GetMenuItemID(ours, 3), 3001u);
+    EXPECT_EQ(browser.statusTexts.back(), L"Title: Test channel [2]");
+
+    EXPECT_EQ(view->UIActivate(SVUIA_ACTIVATE_FOCUS), S_OK);
+    EXPECT_EQ(browser.removeMenusCalls, 1);
+    EXPECT_EQ(captions(), (std::vector<std::wstring>{L"Cor&vane", L"&File", L"&View"}));
+
+    // Deactivation writes both files.
+    std::filesystem::remove(directory.path() / "rssitems.xml");
+    EXPECT_EQ(view->UIActivate(SVUIA_DEACTIVATE), S_OK);
+    EXPECT_EQ(browser.removeMenusCalls, 2);
+    EXPECT_TRUE(directory.exists("rssitems.xml"));
+}
+
+TEST_F(NewsView, NotConfiguredFolderShowsItsStatusAndOpensTheOptions) {
+    directory.write("corvane.xml", settings(u""));
+    open(1);
+    view->UIActivate(SVUIA_ACTIVATE_FOCUS);
+    EXPECT_EQ(browser.statusTexts.back(), L"Corvane is not configured");
+    // The options give a URL: an update starts at once and its messages arrive.
+    Prompts::urlFromOptions = testing::serverUrl("/feed?items=4");
+    NMITEMACTIVATE activate{};
+    activate.hdr.code = LVN_ITEMACTIVATE;
+    activate.iItem = 0;
+    notify(activate.hdr);
+    EXPECT_EQ(Prompts::optionsShown, 1);
+    ASSERT_TRUE(pumpUntil([&] { return rows() == 4; }));
+    EXPECT_EQ(browser.statusTexts.back(), L"Title: Test feed [4]");
+    EXPECT_NE(directory.read("rssitems.xml").find("Message 3"), std::string::npos);
+}
+
+TEST_F(NewsView, SettingsCommandStartsAnUpdateOnlyWhenItMadeTheFeedConfigured) {
+    directory.write("corvane.xml", settings(testing::serverUrl("/feed?items=2")));
+    open(0);
+    SendMessageW(viewWindow, WM_COMMAND, 3000, 0);
+    EXPECT_EQ(Prompts::optionsShown, 1);
+    pumpUntil([] { return false; }, 300ms);
+    EXPECT_EQ(rows(), 0u);
+}
+
+TEST_F(NewsView, HeaderClicksSortAndShowTheArrow) {
+    directory.write("corvane.xml", settings(u"http://127.0.0.1/feed"));
+    directory.write("rssitems.xml", items(3));
+    open(3);
+    clickColumn(kColumnDate);
+    EXPECT_EQ(headerFormat(kColumnDate), HDF_SORTUP);
+    EXPECT_EQ(cell(0, kColumnTitle), L"Message 0");
+    clickColumn(kColumnDate);
+    EXPECT_EQ(headerFormat(kColumnDate), HDF_SORTDOWN);
+    EXPECT_EQ(cell(0, kColumnTitle), L"Message 2");
+    clickColumn(kColumnTitle);
+    EXPECT_EQ(headerFormat(kColumnDate), 0);
+    EXPECT_EQ(headerFormat(kColumnTitle), HDF_SORTUP);
+    EXPECT_EQ(RSSDatabase::sortColumn, kColumnTitle);
+}
+
+TEST_F(NewsView, LabelKeysAndCommandsLabelTheSelection) {
+    directory.write("corvane.xml", settings(u"http://127.0.0.1/feed"));
+    directory.write("rssitems.xml", items(3));
+    open(3);
+    select({0, 2});
+    EXPECT_EQ(key('3'), 1);
+    EXPECT_EQ(label(0), 3);
+    EXPECT_EQ(label(1), 1);
+    EXPECT_EQ(label(2), 3);
+    EXPECT_EQ(key('7'), 0);
+    EXPECT_EQ(label(0), 3);
+    SendMessageW(viewWindow, WM_COMMAND, 1229, 0);
+    EXPECT_EQ(label(2), 5);
+}
+
+TEST_F(NewsView, CustomDrawColoursLabelsAndReusesOneBoldFont) {
+    directory.write("corvane.xml", settings(u"http://127.0.0.1/feed"));
+    directory.write("rssitems.xml", items(6));  // labels 0 to 5
+    open(6);
+    HDC dc = GetDC(list);
+    NMLVCUSTOMDRAW draw{};
+    draw.nmcd.hdr.code = NM_CUSTOMDRAW;
+    draw.nmcd.hdc = dc;
+    draw.nmcd.dwDrawStage = CDDS_PREPAINT;
+    EXPECT_EQ(notify(draw.nmcd.hdr), CDRF_NOTIFYITEMDRAW | CDRF_NOTIFYPOSTPAINT);
+    draw.nmcd.dwDrawStage = CDDS_ITEMPREPAINT;
+    const COLORREF expected[] = {RGB(1, 2, 3), RGB(104, 23, 13), RGB(20, 97, 37), RGB(104, 90, 13),
+                                 RGB(35, 20, 97)};
+    for (int row = 0; row < 5; ++row) {
+        draw.nmcd.dwItemSpec = row;
+        draw.clrText = RGB(1, 2, 3);
+        EXPECT_EQ(notify(draw.nmcd.hdr), CDRF_NEWFONT);
+        EXPECT_EQ(draw.clrText, expected[row]) << row;
+    }
+    HGDIOBJ original = GetCurrentObject(dc, OBJ_FONT);
+    draw.nmcd.dwItemSpec = 5;
+    notify(draw.nmcd.hdr);
+    HGDIOBJ bold = GetCurrentObject(dc, OBJ_FONT);
+    LOGFONTW description{};
+    ASSERT_TRUE(GetObjectW(bold, sizeof(description), &description));
+    EXPECT_EQ(description.lfWeight, FW_BOLD);
+    for (int n = 0; n < 5000; ++n) {
+        SelectObject(dc, original);
+        notify(draw.nmcd.hdr);
+        ASSERT_EQ(GetCurrentObject(dc, OBJ_FONT), bold);
+    }
+    SelectObject(dc, original);
+    draw.nmcd.dwItemSpec = 99;
+    EXPECT_EQ(notify(draw.nmcd.hdr), CDRF_DODEFAULT);
+    ReleaseDC(list, dc);
+}
+
+TEST_F(NewsView, DeletingAsksAndReselects) {
+    directory.write("corvane.xml", settings(u"http://127.0.0.1/feed"));
+    directory.write("rssitems.xml", items(5));
+    open(5);
+    select({});
+    EXPECT_EQ(key(VK_DELETE), 1);
+    EXPECT_TRUE(Prompts::boxes.empty());  // nothing selected: no question
+
+    select({1});
+    Prompts::answer = IDNO;
+    key(VK_DELETE);
+    ASSERT_EQ(Prompts::boxes.size(), 1u);
+    EXPECT_EQ(Prompts::boxes[0],
+              L"Corvane|Are you sure you wish to permanently delete the selected message(s)?");
+    EXPECT_EQ(rows(), 5u);
+
+    Prompts::answer = IDYES;
+    select({1, 2});
+    SendMessageW(viewWindow, WM_COMMAND, 1324, 0);
+    EXPECT_EQ(rows(), 3u);
+    EXPECT_EQ(cell(1, kColumnTitle), L"Message 3");
+    // The current row (the last one selected) is selected again.
+    EXPECT_EQ(SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED), 2);
+
+    feed().setParam(u"dontShowDeleteConfirm", u"on");
+    select({2});
+    key(VK_DELETE);
+    EXPECT_EQ(Prompts::boxes.size(), 2u);
+    EXPECT_EQ(rows(), 2u);
+    // The deletion reached the end: the last row is selected.
+    EXPECT_EQ(SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED), 1);
+}
+
+TEST_F(NewsView, ListMenuGreysWithoutSelectionAndLabelsWithOne) {
+    directory.write("corvane.xml",
+                    settings(u"http://127.0.0.1/feed", "<param name=\"label2Title\" value=\"Urgent\"/>"));
+    directory.write("rssitems.xml", items(3));
+    open(3);
+    select({});
+    UINT labelState = 0, deleteState = 0;
+    std::wstring secondLabel;
+    Prompts::chooseFromMenu = [&](HMENU menu) {
+        labelState = GetMenuState(menu, 0, MF_BYPOSITION);
+        deleteState = GetMenuState(menu, 1324, MF_BYCOMMAND);
+        wchar_t text[64] = L"";
+        GetMenuStringW(GetSubMenu(menu, 0), 1226, text, 64, MF_BYCOMMAND);
+        secondLabel = text;
+        return 1225u;
+    };
+    rightClick(list);
+    EXPECT_TRUE(labelState & MF_GRAYED);
+    EXPECT_TRUE(deleteState & MF_GRAYED);
+    EXPECT_EQ(secondLabel, L"Urgent");
+    select({1});
+    rightClick(list);
+    EXPECT_FALSE(labelState & MF_GRAYED);
+    EXPECT_FALSE(deleteState & MF_GRAYED);
+    EXPECT_EQ(label(1), 1);
+}
+
+TEST_F(NewsView, HeaderMenuHidesAndShowsColumnsButNeverTitle) {
+    directory.write("corvane.xml", settings(u"http://127.0.0.1/feed"));
+    open(0);
+    std::vector<UINT> ids;
+    UINT linkState = 0;
+    Prompts::chooseFromMenu = [&](HMENU menu) {
+        ids.clear();
+        for (int n = 0; n < GetMenuItemCount(menu); ++n)
+            ids.push_back(GetMenuItemID(menu, n));
+        linkState = GetMenuState(menu, 1126, MF_BYCOMMAND);
+        return 1126u;
+    };
+    rightClick(header());
+    EXPECT_EQ(ids, (std::vector<UINT>{1125, 1126, 1127}));
+    EXPECT_TRUE(linkState & MF_CHECKED);
+    EXPECT_EQ(columnIndexOf(kColumnLink), -1);
+    EXPECT_EQ(columnIndexOf(kColumnDate), 2);
+    rightClick(header());
+    EXPECT_FALSE(linkState & MF_CHECKED);
+    EXPECT_EQ(columnIndexOf(kColumnLink), 2);
+    EXPECT_EQ(SendMessageW(list, LVM_GETCOLUMNWIDTH, 2, 0), 72);
+    SendMessageW(viewWindow, WM_COMMAND, 1124, 0);  // Title stays
+    SendMessageW(viewWindow, WM_COMMAND, 1129, 0);  // no such column
+    EXPECT_EQ(SendMessageW(header(), HDM_GETITEMCOUNT, 0, 0), 4);
+}
+
+TEST_F(NewsView, LayoutIsStoredAndRestoredByteForByte) {
+    directory.write("corvane.xml",
+                    settings(u"http://127.0.0.1/feed", "<param name=\"rememberPosition\" value=\"on\"/>"));
+    directory.write("rssitems.xml", items(4));
+    open(4);
+    // No stored state: defaults.
+    EXPECT_EQ(SendMessageW(list, LVM_GETCOLUMNWIDTH, 0, 0), 400);
+    EXPECT_EQ(SendMessageW(list, LVM_GETCOLUMNWIDTH, 3, 0), 118);
+    SendMessageW(viewWindow, WM_COMMAND, 1126, 0);  // hide Link
+    int order[] = {2, 0, 1};                        // Date leftmost
+    SendMessageW(list, LVM_SETCOLUMNORDERARRAY, 3, reinterpret_cast<LPARAM>(order));
+    clickColumn(kColumnDate);
+    clickColumn(kColumnDate);
+    select({2});
+    NMLISTVIEW change{};
+    change.hdr.code = LVN_ITEMCHANGED;
+    change.iItem = 2;
+    notify(change.hdr);
+    EXPECT_EQ(view->SaveViewState(), S_OK);
+    auto bytes = browser.storedBytes();
+    ASSERT_EQ(bytes.size(), 64u);
+    auto record = viewstate::decode(bytes);
+    ASSERT_TRUE(record);
+    EXPECT_EQ(record->widths, (std::array<int32_t, 4>{400, 72, 72, 118}));
+    EXPECT_EQ(record->positions, (std::array<int32_t, 4>{1, 2, -1, 0}));
+    EXPECT_EQ(record->visible, (std::array<int32_t, 4>{1, 1, 0, 1}));
+    EXPECT_EQ(record->rememberedRow, 2);
+    EXPECT_EQ(record->savedSortColumn, kColumnDate);
+    EXPECT_EQ(record->savedSortAscending, 0);
+    EXPECT_GT(record->splitterPosition, 0);
+    close();
+
+    RSSDatabase::sortColumn = kColumnNone;
+    open(4);
+    EXPECT_EQ(columnIndexOf(kColumnLink), -1);
+    int restored[3] = {};
+    SendMessageW(list, LVM_GETCOLUMNORDERARRAY, 3, reinterpret_cast<LPARAM>(restored));
+    EXPECT_EQ(restored[0], columnIndexOf(kColumnDate));
+    EXPECT_EQ(restored[1], columnIndexOf(kColumnTitle));
+    EXPECT_EQ(headerFormat(kColumnDate), HDF_SORTDOWN);
+    EXPECT_EQ(SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED), 2);
+}
+
+TEST_F(NewsView, DamagedOrMissingRecordsChangeNothingButTheSplitter) {
+    directory.write("corvane.xml", settings(u"http://127.0.0.1/feed"));
+    viewstate::Record record;
+    record.positions = {0, 0, 0, 0};
+    record.visible = {1, 1, 1, 1};
+    record.splitterPosition = -1;
+    auto bytes = viewstate::encode(record);
+    CreateStreamOnHGlobal(nullptr, TRUE, browser.stored.put());
+    browser.stored->Write(bytes.data(), 64, nullptr);
+    open(0);
+    int order[4] = {};
+    SendMessageW(list, LVM_GETCOLUMNORDERARRAY, 4, reinterpret_cast<LPARAM>(order));
+    EXPECT_EQ(std::vector<int>(order, order + 4), (std::vector<int>{0, 1, 2, 3}));
+    close();
+
+    browser.refuseStream = true;
+    open(0);
+    EXPECT_EQ(view->SaveViewState(), S_OK);
+}
+
+TEST_F(NewsView, RefreshCommandIsExplorersOnly) {
+    directory.write("corvane.xml", settings(testing::serverUrl("/feed?items=2")));
+    open(0);
+    auto target = view.as<IOleCommandTarget>(IID_IOleCommandTarget);
+    OLECMD commands[2] = {{OLECMDID_REFRESH, 0}, {OLECMDID_PRINT, 7}};
+    EXPECT_EQ(target->QueryStatus(nullptr, 2, commands, nullptr), S_OK);
+    EXPECT_EQ(commands[0].cmdf, static_cast<DWORD>(OLECMDF_SUPPORTED | OLECMDF_ENABLED));
+    EXPECT_EQ(commands[1].cmdf, 7u);
+    EXPECT_EQ(target->QueryStatus(nullptr, 1, nullptr, nullptr), E_POINTER);
+    EXPECT_EQ(target->QueryStatus(&CGID_Explorer, 1, commands, nullptr), OLECMDERR_E_UNKNOWNGROUP);
+    EXPECT_EQ(target->Exec(&CGID_Explorer, OLECMDID_REFRESH, 0, nullptr, nullptr), OLECMDERR_E_UNKNOWNGROUP);
+    EXPECT_EQ(target->Exec(nullptr, OLECMDID_REFRESH, 0, nullptr, nullptr), S_OK);
+    ASSERT_TRUE(pumpUntil([&] { return rows() == 2; }));
+}
+
+TEST_F(NewsView, UpdateCommandMergesAndSavesTheStore) {
+    directory.write("corvane.xml", settings(testing::serverUrl("/feed?items=3")));
+    directory.write("rssitems.xml", items(1));
+    open(1);
+    SendMessageW(viewWindow, WM_COMMAND, 3003, 0);
+    SendMessageW(viewWindow, WM_COMMAND, 3003, 0);  // ignored while the first runs
+    ASSERT_TRUE(pumpUntil([&] { return rows() == 4; }));
+    EXPECT_EQ(cell(3, kColumnTitle), L"Message 2");
+    EXPECT_NE(directory.read("rssitems.xml").find("Message 2"), std::string::npos);
+    EXPECT_TRUE(Prompts::boxes.empty());
+    // Refreshed again: nothing new, nothing twice.
+    view->Refresh();
+    pumpUntil([] { return false; }, 1s);
+    EXPECT_EQ(rows(), 4u);
+}
+
+TEST_F(NewsView, FailedUpdatesShowTheirBoxWithTheUrl) {
+    std::u16string notRss = testing::serverUrl("/body?size=100");
+    directory.write("corvane.xml", settings(notRss));
+    directory.write("rssitems.xml", items(2));
+    open(2);
+    view->Refresh();
+    ASSERT_TRUE(pumpUntil([&] { return !Prompts::boxes.empty(); }));
+    EXPECT_EQ(Prompts::boxes[0], L"Update failed|Requested url is not valid RSS XML: " +
+                                     std::wstring(notRss.begin(), notRss.end()));
+    EXPECT_EQ(rows(), 2u);
+
+    std::u16string refused = testing::refusedUrl();
+    feed().url = refused;
+    view->Refresh();
+    ASSERT_TRUE(pumpUntil([&] { return Prompts::boxes.size() == 2; }));
+    EXPECT_EQ(Prompts::boxes[1],
+              L"Update failed|Unable to download RSS feed: " + std::wstring(refused.begin(), refused.end()));
+
+    feed().url = refused + u"?" + std::u16string(2100, u'a');
+    view->Refresh();
+    ASSERT_TRUE(pumpUntil([&] { return Prompts::boxes.size() == 3; }));
+    EXPECT_EQ(Prompts::boxes[2], L"Update failed|Unable to download RSS feed");
+}
+
+TEST_F(NewsView, ClosingDuringAStalledUpdateReturnsAtOnce) {
+    directory.write("corvane.xml", settings(testing::serverUrl("/stall?after=100&seconds=3")));
+    open(0);
+    view->Refresh();
+    pumpUntil([] { return false; }, 500ms);
+    auto before = Clock::now();
+    close();
+    EXPECT_LT(Clock::now() - before, 1s);
+    // Whatever the worker does as the server lets go reaches nothing of the freed view.
+    pumpUntil([] { return false; }, 3500ms);
+    EXPECT_TRUE(Prompts::boxes.empty());
+}
+
+TEST_F(NewsView, AHostThatNeverActivatesStillGetsTheChangesSaved) {
+    directory.write("corvane.xml", settings(u"http://127.0.0.1/feed"));
+    directory.write("rssitems.xml", items(3));
+    open(3);
+    select({0});
+    key('4');
+    SendMessageW(viewWindow, WM_COMMAND, 1324, 0);
+    close();
+    std::string stored = directory.read("rssitems.xml");
+    EXPECT_EQ(stored.find("Message 0"), std::string::npos);
+    EXPECT_NE(stored.find("Message 2"), std::string::npos);
+}
+
+TEST_F(NewsView, ActivationOpensOnlyWebLinksWhenAskedTo) {
+    directory.write("corvane.xml", settings(u"http://127.0.0.1/feed"));
+    directory.write("rssitems.xml", items(1));
+    open(1);
+    NMITEMACTIVATE activate{};
+    activate.hdr.code = LVN_ITEMACTIVATE;
+    activate.iItem = 0;
+    notify(activate.hdr);
+    EXPECT_TRUE(Prompts::opened.empty());
+    feed().setParam(u"openOnDoubleClick", u"on");
+    notify(activate.hdr);
+    ASSERT_EQ(Prompts::opened.size(), 1u);
+    EXPECT_EQ(Prompts::opened[0], u"http://127.0.0.1/0");
+    static_cast<CFolderImpl*>(folder.get())->GetRSSDatabase()->itemAt(0)->link = u"file:///c:/x.html";
+    notify(activate.hdr);
+    EXPECT_EQ(Prompts::opened.size(), 1u);
+}
+
+}  // namespace
+}  // namespace corvane
