@@ -1,0 +1,106 @@
+// What the message list does with a large feed: deleting 1,000 selected rows (finding their items,
+// removing them and sorting again, as the view refreshes after a deletion) at 10,000 and 100,000
+// messages, each against a sort of the same collection in the same run.
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "FeedGenerator.h"
+#include "RatioReporter.h"
+#include "SizedRuns.h"
+#include "feedstore/RSSDatabase.h"
+#include "feedstore/RSSObject.h"
+#include "view/MessageList.h"
+
+namespace corvane::bench {
+namespace {
+
+constexpr size_t kSizes[] = {10'000, 100'000};
+constexpr int kSelectedRows = 1'000;
+
+std::unique_ptr<RSSObject> loadFeed(size_t count) {
+    static std::map<size_t, std::filesystem::path> files;
+    auto& path = files[count];
+    if (path.empty()) path = writeScratchFile("view-" + std::to_string(count) + ".xml", generateStore(count));
+    auto feed = std::make_unique<RSSObject>();
+    feed->itemsPath = path.u16string();
+    feed->initializeItems();
+    return feed;
+}
+
+std::string nameOf(std::string_view what, size_t count) {
+    return "View/" + std::string(what) + "/" + std::to_string(count);
+}
+
+void sortByTitle(benchmark::State& state, size_t count) {
+    auto feed = loadFeed(count);
+    RSSDatabase database(*feed);
+    for (auto _ : state) {
+        database.sort(kColumnTitle, true);
+        benchmark::DoNotOptimize(database.itemAt(0));
+    }
+}
+
+// What the sort and the list read of an item.
+std::unique_ptr<RSSItem> copyOf(const RSSItem& item) {
+    auto copy = std::make_unique<RSSItem>();
+    copy->title = item.title;
+    copy->description = item.description;
+    copy->link = item.link;
+    copy->id = item.id;
+    copy->hasDate = item.hasDate;
+    copy->publishedTime = item.publishedTime;
+    copy->publishedFileTime = item.publishedFileTime;
+    copy->label = item.label;
+    return copy;
+}
+
+// Rows spread over the whole list, as a user's selection of every hundredth message would be.
+void deleteSelectedRows(benchmark::State& state, size_t count) {
+    auto feed = loadFeed(count);
+    std::vector<std::unique_ptr<RSSItem>> spare;
+    for (auto _ : state) {
+        // Put back what the last round deleted, untimed, so every round deletes from `count` items.
+        for (auto& item : spare)
+            feed->items.push_back(std::move(item));
+        spare.clear();
+        RSSDatabase database(*feed);
+        database.sort(kColumnTitle, true);
+        std::vector<int> rows;
+        for (int n = 0; n < kSelectedRows; ++n)
+            rows.push_back(static_cast<int>(n * (count / kSelectedRows)));
+        for (int row : rows)
+            spare.push_back(copyOf(*database.itemAt(row)));
+
+        auto start = std::chrono::steady_clock::now();
+        database.remove(messagelist::itemsOfRows(database, rows));
+        database.sort(RSSDatabase::sortColumn, RSSDatabase::sortAscending);
+        benchmark::DoNotOptimize(database.itemAt(0));
+        state.SetIterationTime(
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    }
+}
+
+void registerBenchmarks() {
+    for (size_t count : kSizes) {
+        const std::string baseline = nameOf("SortByTitle", count);
+        registerRun(baseline, iterationsFor(count, 2000), sortByTitle, count);
+        benchmark::RegisterBenchmark(nameOf("DeleteSelectedRows", count).c_str(), deleteSelectedRows, count)
+            ->Iterations(iterationsFor(count, 2000))
+            ->Unit(benchmark::kMillisecond)
+            ->UseManualTime();
+        compareWith(nameOf("DeleteSelectedRows", count), baseline, count >= 100'000 ? 1.5 : 0);
+    }
+}
+
+}  // namespace
+}  // namespace corvane::bench
+
+int main(int argc, char** argv) {
+    corvane::bench::registerBenchmarks();
+    return corvane::bench::runBenchmarks(argc, argv);
+}
