@@ -133,8 +133,9 @@ class NewsView : public ::testing::Test {
         SetViewPrompts({});
     }
 
-    // Opens the folder as the file manager does and waits until its stored messages are listed.
-    void open(size_t expectedRows) {
+    // Opens the folder as the file manager does and waits until its stored messages are listed;
+    // `duringLoad` runs before any message of the initial load is handled.
+    void open(size_t expectedRows, const std::function<void()>& duringLoad = nullptr) {
         ASSERT_EQ(CFolderImpl::CreateInstance(nullptr, IID_IShellFolder, folder.putVoid()), S_OK);
         PIDLIST_ABSOLUTE pidl = ILCreateFromPathW(directory.path().wstring().c_str());
         ASSERT_EQ(folder.as<IPersistFolder>(IID_IPersistFolder)->Initialize(pidl), S_OK);
@@ -148,6 +149,7 @@ class NewsView : public ::testing::Test {
         view->GetWindow(&splitter);
         list = FindWindowExW(splitter, nullptr, WC_LISTVIEWW, nullptr);
         ASSERT_NE(list, nullptr);
+        if (duringLoad) duringLoad();
         ASSERT_TRUE(pumpUntil([&] { return rows() == expectedRows && feed().itemsLoaded; }))
             << rows() << " rows";
     }
@@ -608,6 +610,22 @@ TEST_F(NewsView, UpdateCommandMergesAndSavesTheStore) {
     view->Refresh();
     pumpUntil([] { return false; }, 1s);
     EXPECT_EQ(rows(), 4u);
+}
+
+TEST_F(NewsView, RefreshDuringTheInitialLoadRunsOnceTheStoredMessagesAreIn) {
+    directory.write("corvane.xml", settings(testing::serverUrl("/feed?items=3")));
+    directory.write("rssitems.xml", items(2));
+    open(5, [&] {
+        view->Refresh();
+        view->Refresh();
+    });
+    // Stored messages first, then the new ones, each once.
+    EXPECT_EQ(cell(0, kColumnTitle), L"Message 0");
+    EXPECT_EQ(cell(1, kColumnTitle), L"Message 1");
+    EXPECT_EQ(cell(2, kColumnTitle), L"Message 0");
+    EXPECT_EQ(feed().items[2]->guid, u"message-0");
+    pumpUntil([] { return false; }, 500ms);
+    EXPECT_EQ(rows(), 5u);
 }
 
 TEST_F(NewsView, FailedUpdatesShowTheirBoxWithTheUrl) {
