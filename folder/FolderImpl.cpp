@@ -116,6 +116,7 @@ STDMETHODIMP CFolderImpl::CompareIDs(LPARAM, PCUIDLIST_RELATIVE, PCUIDLIST_RELAT
 }
 
 STDMETHODIMP CFolderImpl::CreateViewObject(HWND, REFIID riid, void** ppv) {
+    trace(u"CFolderImpl::CreateViewObject");
     if (!ppv) return E_POINTER;
     *ppv = nullptr;
     try {
