@@ -652,6 +652,40 @@ TEST_F(NewsView, FailedUpdatesShowTheirBoxWithTheUrl) {
     EXPECT_EQ(Prompts::boxes[2], L"Update failed|Unable to download RSS feed");
 }
 
+// The shell's progress window, found by its title among the process's top-level windows.
+HWND progressWindow() {
+    HWND found = nullptr;
+    EnumWindows(
+        [](HWND window, LPARAM result) {
+            wchar_t title[64] = L"";
+            GetWindowTextW(window, title, 64);
+            if (std::wstring(title) != L"Updating feed..." || !IsWindowVisible(window)) return TRUE;
+            *reinterpret_cast<HWND*>(result) = window;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+TEST_F(NewsView, CancelInTheProgressWindowEndsTheDownloadWithoutABox) {
+    directory.write("corvane.xml", settings(testing::serverUrl("/drip?size=3000&interval_ms=5")));
+    directory.write("rssitems.xml", items(2));
+    open(2);
+    std::string before = directory.read("rssitems.xml");
+    view->Refresh();
+    HWND progress = nullptr;
+    ASSERT_TRUE(pumpUntil([&] { return (progress = progressWindow()) != nullptr; }));
+    HWND cancel = FindWindowExW(progress, nullptr, L"Button", nullptr);
+    ASSERT_NE(cancel, nullptr);
+    SendMessageW(cancel, BM_CLICK, 0, 0);
+    auto clicked = Clock::now();
+    ASSERT_TRUE(pumpUntil([&] { return progressWindow() == nullptr; }, 10s));
+    EXPECT_LT(Clock::now() - clicked, 5s);  // the whole drip would take 15 s
+    EXPECT_TRUE(Prompts::boxes.empty());
+    EXPECT_EQ(rows(), 2u);
+    EXPECT_EQ(feed().items.size(), 2u);
+}
+
 TEST_F(NewsView, ClosingDuringAStalledUpdateReturnsAtOnce) {
     directory.write("corvane.xml", settings(testing::serverUrl("/stall?after=100&seconds=3")));
     open(0);
