@@ -1,0 +1,126 @@
+#include "dialogs/DialogAbout.h"
+
+#include "dialogs/AboutDialog.h"
+#include "platform/ModuleLock.h"
+#include "platform/Trace.h"
+#include "resources/ResourceIds.h"
+
+namespace corvane {
+namespace {
+
+constexpr wchar_t kProductText[] =
+    L"Corvane\nVersion 1.1\n\u00A9 2006 www.corvane.example\nAll rights reserved.";
+constexpr wchar_t kSloganText[] = L"Use Corvane to read RSS news in your explorer";
+constexpr COLORREF kTextColour = RGB(47, 47, 47);
+constexpr RECT kProductRect = {5, 85, 150, 145};
+constexpr LONG kSloganTop = 145;
+constexpr LONG kSloganBottom = 175;
+
+void centreOnWorkArea(HWND window) {
+    RECT work, frame;
+    if (!SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0) || !GetWindowRect(window, &frame)) return;
+    const LONG width = frame.right - frame.left;
+    const LONG height = frame.bottom - frame.top;
+    SetWindowPos(window, nullptr, work.left + (work.right - work.left - width) / 2,
+                 work.top + (work.bottom - work.top - height) / 2, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+}  // namespace
+
+CDialogAbout::CDialogAbout() = default;
+
+CDialogAbout::~CDialogAbout() {
+    DeleteFont();
+}
+
+INT_PTR CDialogAbout::DoModal(HWND owner) {
+    return DialogBoxParamW(module::Instance(), MAKEINTRESOURCEW(IDD_ABOUT), owner, &CDialogAbout::DialogProc,
+                           reinterpret_cast<LPARAM>(this));
+}
+
+void CDialogAbout::OnInitDialog() {
+    centreOnWorkArea(window_);
+    productText_ = kProductText;
+    sloganText_ = kSloganText;
+    DeleteFont();
+    font_ = CreateFontW(12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                        CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY, DEFAULT_PITCH | FF_SWISS, L"MS Shell Dlg");
+}
+
+void CDialogAbout::DeleteFont() {
+    if (font_) DeleteObject(font_);
+    font_ = nullptr;
+}
+
+void CDialogAbout::Paint(HDC dc) const {
+    RECT client;
+    GetClientRect(window_, &client);
+    HDC memory = CreateCompatibleDC(dc);
+    if (!memory) return;
+    HBITMAP picture = LoadBitmapW(module::Instance(), MAKEINTRESOURCEW(IDB_ABOUT));
+    HGDIOBJ previousBitmap = picture ? SelectObject(memory, picture) : nullptr;
+    if (picture)
+        BitBlt(dc, 0, 0, client.right - client.left, client.bottom - client.top, memory, 0, 0, SRCCOPY);
+    else
+        FillRect(dc, &client, GetSysColorBrush(COLOR_3DFACE));
+
+    SetBkMode(dc, TRANSPARENT);
+    HGDIOBJ previousFont = font_ ? SelectObject(dc, font_) : nullptr;
+    if (previousFont) {
+        SetTextColor(dc, kTextColour);
+        RECT product = kProductRect;
+        DrawTextW(dc, productText_.c_str(), -1, &product, DT_LEFT | DT_WORDBREAK);
+        RECT slogan = {client.left, kSloganTop, client.right, kSloganBottom};
+        DrawTextW(dc, sloganText_.c_str(), -1, &slogan, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+        SelectObject(dc, previousFont);
+    }
+
+    if (previousBitmap) SelectObject(memory, previousBitmap);
+    DeleteDC(memory);
+    if (picture) DeleteObject(picture);
+}
+
+INT_PTR CALLBACK CDialogAbout::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* about = reinterpret_cast<CDialogAbout*>(GetWindowLongPtrW(window, DWLP_USER));
+    try {
+        switch (message) {
+            case WM_INITDIALOG:
+                about = reinterpret_cast<CDialogAbout*>(lParam);
+                SetWindowLongPtrW(window, DWLP_USER, lParam);
+                about->window_ = window;
+                about->OnInitDialog();
+                return TRUE;
+            case WM_ERASEBKGND:
+                if (!about) return FALSE;
+                about->Paint(reinterpret_cast<HDC>(wParam));
+                SetWindowLongPtrW(window, DWLP_MSGRESULT, TRUE);
+                return TRUE;
+            case WM_COMMAND:
+                // The Close button is IDCANCEL, which Esc and the caption's close box send as well.
+                if (LOWORD(wParam) != IDCANCEL) return FALSE;
+                EndDialog(window, IDCANCEL);
+                return TRUE;
+            case WM_DESTROY:
+                if (about) about->DeleteFont();
+                return FALSE;
+            default:
+                return FALSE;
+        }
+    } catch (...) {
+        traceError(u"CDialogAbout::DialogProc failed", static_cast<uint32_t>(E_UNEXPECTED));
+        return FALSE;
+    }
+}
+
+void ShowAboutDialog() {
+    try {
+        CDialogAbout about;
+        if (about.DoModal(GetActiveWindow()) < 0)
+            traceError(u"ShowAboutDialog failed", static_cast<uint32_t>(GetLastError()));
+    } catch (...) {
+        traceError(u"ShowAboutDialog failed", static_cast<uint32_t>(E_UNEXPECTED));
+    }
+}
+
+}  // namespace corvane
