@@ -1,5 +1,7 @@
 #include "dialogs/DialogAbout.h"
 
+#include <algorithm>
+
 #include "dialogs/AboutDialog.h"
 #include "platform/ModuleLock.h"
 #include "platform/Trace.h"
@@ -8,8 +10,7 @@
 namespace corvane {
 namespace {
 
-constexpr wchar_t kProductText[] =
-    L"Corvane\nVersion 1.1\n\u00A9 2006 www.corvane.example\nAll rights reserved.";
+constexpr wchar_t kProductText[] = L"Corvane\nVersion 1.1\n\u00A9 2006 corvane.example\nAll rights reserved.";
 constexpr wchar_t kSloganText[] = L"Use Corvane to read RSS news in your explorer";
 constexpr COLORREF kTextColour = RGB(47, 47, 47);
 constexpr RECT kProductRect = {5, 85, 150, 145};
@@ -24,6 +25,26 @@ void centreOnWorkArea(HWND window) {
     SetWindowPos(window, nullptr, work.left + (work.right - work.left - width) / 2,
                  work.top + (work.bottom - work.top - height) / 2, 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// Copies the picture to the client's origin. Where the client is larger than the picture (dialog units
+// of a wider font, as under Wine's substitute for the dialog font), the picture's last column and row
+// are drawn out to the edges: nothing else would paint there.
+void copyPicture(HDC dc, HDC memory, HBITMAP picture, int width, int height) {
+    BITMAP size = {};
+    GetObjectW(picture, sizeof(size), &size);
+    BitBlt(dc, 0, 0, width, height, memory, 0, 0, SRCCOPY);
+    const int right = size.bmWidth, bottom = size.bmHeight;
+    if (right <= 0 || bottom <= 0) return;
+    if (width > right)
+        StretchBlt(dc, right, 0, width - right, std::min(height, bottom), memory, right - 1, 0, 1,
+                   std::min(height, bottom), SRCCOPY);
+    if (height > bottom)
+        StretchBlt(dc, 0, bottom, std::min(width, right), height - bottom, memory, 0, bottom - 1,
+                   std::min(width, right), 1, SRCCOPY);
+    if (width > right && height > bottom)
+        StretchBlt(dc, right, bottom, width - right, height - bottom, memory, right - 1, bottom - 1, 1, 1,
+                   SRCCOPY);
 }
 
 }  // namespace
@@ -60,8 +81,8 @@ void CDialogAbout::Paint(HDC dc) const {
     if (!memory) return;
     HBITMAP picture = LoadBitmapW(module::Instance(), MAKEINTRESOURCEW(IDB_ABOUT));
     HGDIOBJ previousBitmap = picture ? SelectObject(memory, picture) : nullptr;
-    if (picture)
-        BitBlt(dc, 0, 0, client.right - client.left, client.bottom - client.top, memory, 0, 0, SRCCOPY);
+    if (previousBitmap)
+        copyPicture(dc, memory, picture, client.right - client.left, client.bottom - client.top);
     else
         FillRect(dc, &client, GetSysColorBrush(COLOR_3DFACE));
 
