@@ -2,13 +2,14 @@
 
 Usage: make_progress_avi.py OUTPUT. A page leaves the feed symbol on the left and arcs over into the
 folder on the right. The animation control plays only uncompressed or RLE8 video, so every frame is a
-full RLE8 picture (a key frame) over one shared palette.
+full RLE8 picture (a key frame) over one shared palette. Frames are 56 rows high, not the customary 60:
+some progress windows leave only that much room above their first line of text.
 """
 import math
 import struct
 import sys
 
-WIDTH, HEIGHT = 272, 60
+WIDTH, HEIGHT = 272, 56
 FRAMES = 16
 MICROSECONDS_PER_FRAME = 66667
 

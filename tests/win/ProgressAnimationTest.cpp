@@ -28,13 +28,13 @@ class ProgressAnimation : public ::testing::Test {
     HWND animation = nullptr;
 };
 
-TEST_F(ProgressAnimation, OpensFromTheModuleAsSixteenFramesOf272By60) {
+TEST_F(ProgressAnimation, OpensFromTheModuleAsSixteenFramesOf272By56) {
     ASSERT_TRUE(Animate_OpenEx(animation, module::Instance(), MAKEINTRESOURCEW(IDR_PROGRESS_AVI)));
     // Without ACS_CENTER the control takes the size of the frames.
     RECT client;
     GetClientRect(animation, &client);
     EXPECT_EQ(client.right, 272);
-    EXPECT_EQ(client.bottom, 60);
+    EXPECT_EQ(client.bottom, 56);
     EXPECT_TRUE(Animate_Seek(animation, 15));
     EXPECT_FALSE(Animate_Seek(animation, 16));
     EXPECT_TRUE(Animate_Play(animation, 0, -1, 1));
@@ -46,13 +46,13 @@ TEST_F(ProgressAnimation, FirstFrameShowsTheFeedTileOnItsBackground) {
     ASSERT_TRUE(Animate_Seek(animation, 0));
     HDC screen = GetDC(nullptr);
     HDC dc = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, 272, 60);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, 272, 56);
     ReleaseDC(nullptr, screen);
     HGDIOBJ previous = SelectObject(dc, bitmap);
     SendMessageW(animation, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
     // The tile's amber corner, and the plain background beside it.
     EXPECT_EQ(GetPixel(dc, 14, 14), RGB(236, 150, 44));
-    EXPECT_EQ(GetPixel(dc, 130, 55), RGB(240, 240, 240));
+    EXPECT_EQ(GetPixel(dc, 130, 54), RGB(240, 240, 240));
     SelectObject(dc, previous);
     DeleteObject(bitmap);
     DeleteDC(dc);
