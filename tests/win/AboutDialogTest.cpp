@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -113,6 +114,18 @@ TEST(AboutBox, DrawsTheTextsOverThePictureWhereItSays) {
     EXPECT_EQ(std::count(box->pixels.begin(), box->pixels.end(), RGB(0, 0, 0)), 0);
     for (int x = 404; x < box->width; ++x)
         EXPECT_EQ(box->at(x, 2), picture->at(403, 2)) << x;
+}
+
+TEST(AboutBox, PictureIs404By214With24Bits) {
+    HANDLE picture =
+        LoadImageW(module::Instance(), MAKEINTRESOURCEW(IDB_ABOUT), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION);
+    ASSERT_NE(picture, nullptr);
+    DIBSECTION section = {};
+    ASSERT_EQ(GetObjectW(picture, sizeof(section), &section), static_cast<int>(sizeof(section)));
+    EXPECT_EQ(section.dsBmih.biWidth, 404);
+    EXPECT_EQ(std::abs(section.dsBmih.biHeight), 214);
+    EXPECT_EQ(section.dsBmih.biBitCount, 24);
+    DeleteObject(picture);
 }
 
 TEST(AboutBox, EscTheCloseBoxAndCloseEndItWithTwo) {
