@@ -1,7 +1,5 @@
-// Windows only, temporary: the page control and the dialogs the view calls, until their own code
-// is merged. A blank page window and dialogs that show nothing; this file goes when they arrive.
-#include "dialogs/AboutDialog.h"
-#include "dialogs/OptionsDialog.h"
+// Windows only, temporary: the page control the view calls, until its own code is merged. A blank
+// page window; this file goes when the page arrives.
 #include "itempage/WebPageControl.h"
 #include "platform/ModuleLock.h"
 
@@ -43,9 +41,5 @@ void WebPageControl::Destroy() {
     if (window_ && IsWindow(window_)) DestroyWindow(window_);
     window_ = nullptr;
 }
-
-void ShowOptionsDialog(RSSObject&) {}
-
-void ShowAboutDialog() {}
 
 }  // namespace corvane
