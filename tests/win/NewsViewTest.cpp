@@ -2,6 +2,7 @@
 // of their own; the list is driven with the notifications its control sends.
 #include <windows.h>
 #include <commctrl.h>
+#include <prsht.h>
 #include <shlobj.h>
 
 #include <gtest/gtest.h>
@@ -15,8 +16,11 @@
 #include "folder/NewsFolder.h"
 #include "platform/ComPtr.h"
 #include "platform/Utf.h"
+#include "platform/Win32Text.h"
+#include "resources/ResourceIds.h"
 #include "support/TempFolder.h"
 #include "support/TestServer.h"
+#include "support/WindowWatcher.h"
 #include "view/NewsShellViewImpl.h"
 #include "view/ViewPrompts.h"
 #include "view/ViewStateRecord.h"
@@ -362,6 +366,22 @@ TEST_F(NewsView, SettingsCommandStartsAnUpdateOnlyWhenItMadeTheFeedConfigured) {
     EXPECT_EQ(Prompts::optionsShown, 1);
     pumpUntil([] { return false; }, 300ms);
     EXPECT_EQ(rows(), 0u);
+}
+
+TEST_F(NewsView, TheRealOptionsSheetGivingAUrlStartsAnUpdate) {
+    directory.write("corvane.xml", settings(u""));
+    open(1);
+    SetViewPrompts({});
+    std::wstring url = toWide(testing::serverUrl("/feed?items=2"));
+    testing::WindowWatcher watcher(L"Options", [&](HWND sheet) {
+        SetDlgItemTextW(PropSheet_GetCurrentPageHwnd(sheet), IDC_FEED_URL, url.c_str());
+        PropSheet_PressButton(sheet, PSBTN_OK);
+    });
+    SendMessageW(viewWindow, WM_COMMAND, 3000, 0);
+    EXPECT_TRUE(watcher.acted());
+    EXPECT_EQ(feed().url, fromWide(url));
+    ASSERT_TRUE(pumpUntil([&] { return rows() == 2; }));
+    EXPECT_EQ(cell(1, kColumnTitle), L"Message 1");
 }
 
 TEST_F(NewsView, HeaderClicksSortAndShowTheArrow) {
