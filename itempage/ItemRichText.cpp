@@ -10,6 +10,7 @@ namespace {
 // The HTML page's margins (20 pixels around the content, 25 more before the description, 10 at
 // the bottom links) in twips at 96 pixels to the inch.
 constexpr int kContentMargin = 300;
+constexpr int kTopMargin = 225;
 constexpr int kDescriptionIndent = 375;
 constexpr int kBottomMargin = 150;
 constexpr uint32_t kTitleColor = 0x404050;
@@ -36,6 +37,7 @@ RichText renderItemRichText(const RSSItem& item) {
     RichTextBuilder out;
     out.block().indent = kContentMargin;
     out.block().rightIndent = kContentMargin;
+    out.leaveSpace(kTopMargin);
 
     out.pushFormat();
     out.format().size = kItemRichTextSize - 1;
@@ -44,7 +46,7 @@ RichText renderItemRichText(const RSSItem& item) {
     out.popFormat();
 
     out.pushFormat();
-    out.format().size = kItemRichTextSize + 3;
+    out.format().size = kItemRichTextSize + 5;
     out.format().color = kTitleColor;
     out.text(item.title);
     out.endParagraph(true);

@@ -86,8 +86,8 @@ void RichTextBuilder::tab() {
 void RichTextBuilder::closeParagraph() {
     const Block& settings = block();
     page_.paragraphs.push_back({paragraphStart_, page_.text.size() - paragraphStart_, settings.indent,
-                                settings.rightIndent, spaceNext_ ? kParagraphSpace : 0, settings.align});
-    spaceNext_ = false;
+                                settings.rightIndent, spaceNext_, settings.align});
+    spaceNext_ = 0;
     append(u"\r");
     paragraphStart_ = page_.text.size();
 }
@@ -95,7 +95,11 @@ void RichTextBuilder::closeParagraph() {
 void RichTextBuilder::endParagraph(bool spaced) {
     pendingSpace_ = false;
     if (page_.text.size() > paragraphStart_) closeParagraph();
-    if (spaced && !page_.text.empty()) spaceNext_ = true;
+    if (spaced && !page_.text.empty()) spaceNext_ = std::max(spaceNext_, kParagraphSpace);
+}
+
+void RichTextBuilder::leaveSpace(int twips) {
+    spaceNext_ = std::max(spaceNext_, twips);
 }
 
 void RichTextBuilder::lineBreak() {
@@ -126,7 +130,7 @@ RichText RichTextBuilder::finish() {
     if (page_.text.size() > paragraphStart_) {
         const Block& settings = block();
         page_.paragraphs.push_back({paragraphStart_, page_.text.size() - paragraphStart_, settings.indent,
-                                    settings.rightIndent, spaceNext_ ? kParagraphSpace : 0, settings.align});
+                                    settings.rightIndent, spaceNext_, settings.align});
     } else if (!page_.text.empty()) {
         // The control ends the last paragraph itself; a mark of ours would add an empty line.
         page_.text.pop_back();
@@ -317,7 +321,7 @@ class HtmlToRichText {
         return name == u"br" || name == u"wbr" || name == u"img" || name == u"hr" || name == u"col";
     }
     static int headingSize(char16_t level) {
-        static constexpr int kSizes[] = {16, 14, 12, 10, 9, 8};
+        static constexpr int kSizes[] = {13, 12, 11, 10, 9, 8};
         return kSizes[level - u'1'];
     }
 

@@ -78,6 +78,8 @@ class RichTextBuilder {
     // Ends the current paragraph if it holds anything; with `spaced`, the next paragraph stands
     // apart from it.
     void endParagraph(bool spaced = false);
+    // The next paragraph stands `twips` below what comes before it, or below the top of the page.
+    void leaveSpace(int twips);
     // Ends the current line, even an empty one.
     void lineBreak();
     // A tab between two cells of a line; none at its start.
@@ -111,7 +113,7 @@ class RichTextBuilder {
     size_t paragraphStart_ = 0;
     bool pendingSpace_ = false;
     RichTextFormat pendingSpaceFormat_;
-    bool spaceNext_ = false;
+    int spaceNext_ = 0;
     bool linkOpen_ = false;
     size_t linkStart_ = 0;
     std::u16string linkUrl_;
