@@ -129,8 +129,9 @@ LRESULT CALLBACK CRichTextPage::SubclassProcedure(HWND window, UINT message, WPA
         return CallWindowProcW(original, window, message, wParam, lParam);
     }
     const LRESULT result = CallWindowProcW(original, window, message, wParam, lParam);
-    // A page to read, not to edit: the control shows its caret again after focus, clicks and keys.
-    if (GetFocus() == window) HideCaret(window);
+    // A page to read, not to edit: the control makes its caret again on focus, clicks and keys, and
+    // the focused window's caret is the only one the thread has.
+    if (GetFocus() == window) DestroyCaret();
     return result;
 }
 
@@ -171,7 +172,7 @@ void CRichTextPage::Show(const RichText& page) {
     SendMessageW(window_, EM_SETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&top));
     SendMessageW(window_, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(window_, nullptr, TRUE);
-    if (GetFocus() == window_) HideCaret(window_);
+    if (GetFocus() == window_) DestroyCaret();
 }
 
 void CRichTextPage::Resize() {

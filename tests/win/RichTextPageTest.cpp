@@ -137,6 +137,30 @@ TEST_F(RichTextPage, ShowsTheItemsFieldsWithAndWithoutTheOptionalOnes) {
     EXPECT_EQ(pageText(), L"Only &amp; title\rOriginal article link");
 }
 
+TEST_F(RichTextPage, TextThatLooksLikeRtfIsShownAsText) {
+    RSSItem item;
+    item.title = u"{\\rtf1 {\\b bold}}";
+    control.ShowItem(item);
+    EXPECT_EQ(pageText(), L"{\\rtf1 {\\b bold}}\rOriginal article link");
+}
+
+TEST_F(RichTextPage, TheCaretStaysHidden) {
+    ShowWindow(parent, SW_SHOW);
+    SetForegroundWindow(parent);
+    SetFocus(control.Window());
+    ASSERT_EQ(GetFocus(), page) << "focus on the control goes to its page";
+    control.ShowItem(fullItem());
+    SendMessageW(page, WM_KEYDOWN, VK_DOWN, 0);
+    GUITHREADINFO info{};
+    info.cbSize = sizeof(info);
+    ASSERT_TRUE(GetGUIThreadInfo(GetCurrentThreadId(), &info));
+    EXPECT_EQ(info.hwndCaret, nullptr);
+    SendMessageW(page, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(30, 30));
+    SendMessageW(page, WM_LBUTTONUP, 0, MAKELPARAM(30, 30));
+    ASSERT_TRUE(GetGUIThreadInfo(GetCurrentThreadId(), &info));
+    EXPECT_EQ(info.hwndCaret, nullptr);
+}
+
 TEST_F(RichTextPage, BoldAndLinksStandWhereTheMarkupPutThem) {
     control.ShowItem(fullItem());
     EXPECT_FALSE(effectsAt(L"plain") & CFE_BOLD);
