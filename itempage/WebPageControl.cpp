@@ -80,7 +80,7 @@ LRESULT CALLBACK WebPageControl::WindowProcedure(HWND window, UINT message, WPAR
         }
         case WM_NOTIFY: {
             const auto* header = reinterpret_cast<const NMHDR*>(lParam);
-            if (page && header->hwndFrom == page->Window() && header->code == EN_LINK)
+            if (page && header && header->hwndFrom == page->Window() && header->code == EN_LINK)
                 return page->OnLink(*reinterpret_cast<const ENLINK*>(lParam));
             break;
         }
