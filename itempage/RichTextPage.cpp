@@ -67,6 +67,11 @@ CHARFORMAT2W charFormat(const RichTextFormat& format) {
     return cf;
 }
 
+bool sameParagraphFormat(const RichTextParagraph& a, const RichTextParagraph& b) {
+    return a.indent == b.indent && a.rightIndent == b.rightIndent && a.spaceBefore == b.spaceBefore &&
+           a.align == b.align;
+}
+
 PARAFORMAT2 paragraphFormat(const RichTextParagraph& paragraph) {
     PARAFORMAT2 pf{};
     pf.cbSize = sizeof(pf);
@@ -106,6 +111,7 @@ std::unique_ptr<CRichTextPage> CRichTextPage::Create(HWND parent) {
     SendMessageW(window, EM_SETEVENTMASK, 0, ENM_LINK);
     SendMessageW(window, EM_SETBKGNDCOLOR, 0, RGB(0xFF, 0xFF, 0xFF));
     SendMessageW(window, EM_AUTOURLDETECT, FALSE, 0);
+    SendMessageW(window, EM_SETUNDOLIMIT, 0, 0);
     SetPropW(window, kPageProperty, page.get());
     page->original_ = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&SubclassProcedure)));
@@ -147,9 +153,15 @@ void CRichTextPage::Show(const RichText& page) {
 
     CHARFORMAT2W base = charFormat(RichTextFormat{});
     SendMessageW(window_, EM_SETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&base));
-    for (const RichTextParagraph& paragraph : page_.paragraphs) {
-        PARAFORMAT2 pf = paragraphFormat(paragraph);
-        select(window_, paragraph.start, paragraph.length);
+    // The control lays its text out again after each call: neighbours of one format go together.
+    const auto& paragraphs = page_.paragraphs;
+    for (size_t first = 0, last = 0; first < paragraphs.size(); first = last) {
+        for (last = first + 1;
+             last < paragraphs.size() && sameParagraphFormat(paragraphs[first], paragraphs[last]);)
+            ++last;
+        PARAFORMAT2 pf = paragraphFormat(paragraphs[first]);
+        const RichTextParagraph& end = paragraphs[last - 1];
+        select(window_, paragraphs[first].start, end.start + end.length - paragraphs[first].start);
         SendMessageW(window_, EM_SETPARAFORMAT, 0, reinterpret_cast<LPARAM>(&pf));
     }
     for (const RichTextSpan& span : page_.spans) {
