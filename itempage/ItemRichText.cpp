@@ -1,5 +1,6 @@
 #include "itempage/ItemRichText.h"
 
+#include "itempage/HtmlRichText.h"
 #include "itempage/HtmlSanitizer.h"
 #include "itempage/ItemPage.h"
 #include "itempage/WebLink.h"

@@ -1,4 +1,4 @@
-#include "itempage/RichText.h"
+#include "itempage/HtmlRichText.h"
 
 #include <gtest/gtest.h>
 
@@ -35,7 +35,7 @@ size_t at(const RichText& page, std::u16string_view text) {
     return position;
 }
 
-TEST(RichText, SpansAndParagraphsCoverTheTextInOrder) {
+TEST(HtmlRichText, SpansAndParagraphsCoverTheTextInOrder) {
     const RichText page = fromHtml(u"<p>one <b>two</b></p><ul><li>three</li></ul><pre>x\n y</pre>end");
     size_t next = 0;
     for (const RichTextSpan& span : page.spans) {
@@ -52,14 +52,14 @@ TEST(RichText, SpansAndParagraphsCoverTheTextInOrder) {
     EXPECT_EQ(next, page.text.size() + 1);
 }
 
-TEST(RichText, WhiteSpaceCollapsesAndEntitiesAreDecoded) {
+TEST(HtmlRichText, WhiteSpaceCollapsesAndEntitiesAreDecoded) {
     EXPECT_EQ(fromHtml(u"  a \n\t b&amp;c&nbsp;d &lt;e&gt;  ").text, u"a b&c\u00A0d <e>");
     EXPECT_EQ(fromHtml(u"<p> one </p>  <p>  two</p>").text, u"one\rtwo");
     EXPECT_EQ(fromHtml(u"").text, u"");
     EXPECT_TRUE(fromHtml(u"  ").paragraphs.empty());
 }
 
-TEST(RichText, BlocksAndLineBreaksMakeParagraphs) {
+TEST(HtmlRichText, BlocksAndLineBreaksMakeParagraphs) {
     const RichText page = fromHtml(u"<p>one</p><p>two<br>three</p><div>four</div>five<br><br>six");
     EXPECT_EQ(page.text, u"one\rtwo\rthree\rfour\rfive\r\rsix");
     EXPECT_EQ(paragraphAt(page, at(page, u"one")).spaceBefore, 0);
@@ -68,7 +68,7 @@ TEST(RichText, BlocksAndLineBreaksMakeParagraphs) {
     EXPECT_GT(paragraphAt(page, at(page, u"four")).spaceBefore, 0);
 }
 
-TEST(RichText, CharacterFormatsStandWhereTheMarkupPutThem) {
+TEST(HtmlRichText, CharacterFormatsStandWhereTheMarkupPutThem) {
     const RichText page = fromHtml(
         u"a <b>bold</b> <strong>strong</strong> <i>it</i> <em>em</em> <u>under</u> <s>gone</s> "
         u"<code>code</code> <font color=\"#f00\">red</font> <b><i>both</i></b> z");
@@ -89,7 +89,7 @@ TEST(RichText, CharacterFormatsStandWhereTheMarkupPutThem) {
     EXPECT_EQ(formatAt(page, at(page, u" z") + 1), RichTextFormat{});
 }
 
-TEST(RichText, HeadingsAreLargeBoldParagraphs) {
+TEST(HtmlRichText, HeadingsAreLargeBoldParagraphs) {
     const RichText page = fromHtml(u"intro<h1>Big</h1><h3>Small</h3>after");
     EXPECT_EQ(page.text, u"intro\rBig\rSmall\rafter");
     const RichTextFormat& big = formatAt(page, at(page, u"Big"));
@@ -100,7 +100,7 @@ TEST(RichText, HeadingsAreLargeBoldParagraphs) {
     EXPECT_GT(paragraphAt(page, at(page, u"after")).spaceBefore, 0);
 }
 
-TEST(RichText, ListsHaveBulletsOrNumbersAndIndent) {
+TEST(HtmlRichText, ListsHaveBulletsOrNumbersAndIndent) {
     const RichText page = fromHtml(
         u"<ul><li>a</li><li>b<ul><li>inner</li></ul></li></ul>"
         u"<ol start=\"3\"><li>c</li><li value=\"9\">d</li><li>e</li></ol>"
@@ -114,7 +114,7 @@ TEST(RichText, ListsHaveBulletsOrNumbersAndIndent) {
     EXPECT_EQ(paragraphAt(page, at(page, u"c")).indent, outer);
 }
 
-TEST(RichText, QuotationsAreIndentedOnBothSides) {
+TEST(HtmlRichText, QuotationsAreIndentedOnBothSides) {
     const RichText page = fromHtml(u"before<blockquote>quoted <p>more</p></blockquote>after");
     EXPECT_EQ(page.text, u"before\rquoted\rmore\rafter");
     EXPECT_GT(paragraphAt(page, at(page, u"quoted")).indent, 0);
@@ -122,14 +122,14 @@ TEST(RichText, QuotationsAreIndentedOnBothSides) {
     EXPECT_EQ(paragraphAt(page, at(page, u"after")).indent, 0);
 }
 
-TEST(RichText, PreformattedTextKeepsItsSpacesAndLinesInAFixedFont) {
+TEST(HtmlRichText, PreformattedTextKeepsItsSpacesAndLinesInAFixedFont) {
     const RichText page = fromHtml(u"<pre>\nint  main()\n{\n\treturn 0;\n}</pre>next  word");
     EXPECT_EQ(page.text, u"int  main()\r{\r\treturn 0;\r}\rnext word");
     EXPECT_TRUE(formatAt(page, at(page, u"\treturn")).fixedPitch);
     EXPECT_FALSE(formatAt(page, at(page, u"next")).fixedPitch);
 }
 
-TEST(RichText, OnlyWebLinksBecomeLinks) {
+TEST(HtmlRichText, OnlyWebLinksBecomeLinks) {
     const RichText page = fromHtml(
         u"see <a href=\"https://example.com/a?b=1&amp;c=2\">this <b>page</b></a>, "
         u"<a href=\"javascript:alert(1)\">script</a>, <a href=\"mailto:x@example.com\">mail</a>, "
@@ -146,14 +146,14 @@ TEST(RichText, OnlyWebLinksBecomeLinks) {
     EXPECT_EQ(page.linkAt(at(page, u"page") + 4), nullptr);
 }
 
-TEST(RichText, ImagesShowTheirAlternativeTextAndHiddenMarkupShowsNothing) {
+TEST(HtmlRichText, ImagesShowTheirAlternativeTextAndHiddenMarkupShowsNothing) {
     const RichText page = fromHtml(
         u"a<img src=\"http://example.com/i.png\" alt=\"[chart]\">b<img src=\"http://example.com/j.png\">c"
         u"<script>alert(1)</script><style>p{}</style><!-- note -->d<unknown>e</unknown>");
     EXPECT_EQ(page.text, u"a[chart]bcde");
 }
 
-TEST(RichText, TableRowsAreLinesWithCellsApart) {
+TEST(HtmlRichText, TableRowsAreLinesWithCellsApart) {
     const RichText page =
         fromHtml(u"<table><tr><th>Name</th><th>Size</th></tr><tr><td>a</td><td>1</td></tr></table>after");
     EXPECT_EQ(page.text, u"Name\tSize\ra\t1\rafter");
@@ -161,7 +161,7 @@ TEST(RichText, TableRowsAreLinesWithCellsApart) {
     EXPECT_FALSE(formatAt(page, at(page, u"a\t")).bold);
 }
 
-TEST(RichText, UnclosedMarkupEndsWithTheText) {
+TEST(HtmlRichText, UnclosedMarkupEndsWithTheText) {
     const RichText page = fromHtml(u"<b>bold <a href=\"http://example.com/\">link");
     EXPECT_EQ(page.text, u"bold link");
     ASSERT_EQ(page.links.size(), 1u);
