@@ -188,6 +188,21 @@ TEST_F(RichTextPage, ClickingAWebLinkOpensItAndNothingElseDoes) {
                                            u"http://example.com/a.mp3"}));
 }
 
+TEST_F(RichTextPage, AMouseClickOnALinkReachesTheOpenerThroughTheControl) {
+    control.ShowItem(fullItem());
+    const auto click = [&](const std::wstring& text) {
+        POINTL point{};
+        SendMessageW(page, EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&point), pageText().find(text) + 1);
+        const LPARAM at = MAKELPARAM(point.x + 1, point.y + 3);
+        SendMessageW(page, WM_LBUTTONDOWN, MK_LBUTTON, at);
+        SendMessageW(page, WM_LBUTTONUP, 0, at);
+    };
+    click(L"script");
+    EXPECT_TRUE(openedLinks.empty());
+    click(L"inner");
+    EXPECT_EQ(openedLinks, std::vector<std::u16string>{u"https://example.com/inner"});
+}
+
 TEST_F(RichTextPage, ShowingAnItemReplacesTheContentAndStartsAtTheTop) {
     RSSItem longItem = fullItem();
     longItem.description.clear();
