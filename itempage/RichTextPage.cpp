@@ -197,8 +197,12 @@ void CRichTextPage::Resize() {
 LRESULT CRichTextPage::OnLink(const ENLINK& link) {
     if (link.msg != WM_LBUTTONUP) return 0;
     const RichTextLink* target = page_.linkAt(static_cast<size_t>(link.chrg.cpMin));
-    // Only the links this page made, and only web links among them, are ever opened.
-    if (target && isWebLink(target->url)) linkOpener(target->url);
+    try {
+        // Only the links this page made, and only web links among them, are ever opened.
+        if (target && isWebLink(target->url)) linkOpener(target->url);
+    } catch (...) {
+        // Out of memory: the click opens nothing, and nothing leaves the window procedure.
+    }
     // The control still ends its mouse capture and selection.
     return 0;
 }
