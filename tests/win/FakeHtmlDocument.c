@@ -147,6 +147,10 @@ static ULONG STDMETHODCALLTYPE docRelease(IHTMLDocument2* self) {
 }
 static HRESULT STDMETHODCALLTYPE docGetStyleSheets(IHTMLDocument2* self,
                                                    IHTMLStyleSheetsCollection** sheets) {
+    if (((FakeDocument*)self)->state->styleSheetsFail) {
+        *sheets = NULL;
+        return E_FAIL;
+    }
     *sheets = (IHTMLStyleSheetsCollection*)newObject(&sheetsTable, &IID_IHTMLStyleSheetsCollection,
                                                      ((FakeDocument*)self)->state);
     return S_OK;

@@ -16,6 +16,7 @@ typedef struct FakeDocumentState {
     // Set by the test before showing.
     long styleSheets; /* sheets the collection reports */
     int hasBody;
+    int styleSheetsFail; /* get_styleSheets answers E_FAIL */
     // Recorded by the fake.
     long documentQueries; /* QueryInterface for IHTMLDocument2 */
     long sheetsCreated;

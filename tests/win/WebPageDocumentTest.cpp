@@ -106,6 +106,17 @@ TEST_F(WebPageDocument, WithoutABodyNothingChanges) {
     EXPECT_EQ(text(state.innerHtml), toWide(renderItemBody(makeItem(u"later"))));
 }
 
+TEST_F(WebPageDocument, AFailedStyleStepLeavesThePageAsItWas) {
+    WebPageControl control;
+    ASSERT_NE(createControl(control), nullptr);
+    control.ShowItem(makeItem(u"first"));
+    state.styleSheets = 0;
+    state.styleSheetsFail = 1;
+    control.ShowItem(makeItem(u"second"));
+    EXPECT_EQ(state.innerHtmlSets, 1);
+    EXPECT_EQ(text(state.innerHtml), toWide(renderItemBody(makeItem(u"first"))));
+}
+
 TEST_F(WebPageDocument, QueryControlAnswersTheHostedDocumentOrFails) {
     WebPageControl none;
     void* object = reinterpret_cast<void*>(1);
