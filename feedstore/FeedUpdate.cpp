@@ -114,6 +114,7 @@ void RSSObject::takeFetch(FeedFetch fetch) {
     for (auto& item : fetch.items) {
         if (!isNewId(item.get())) continue;
         identity.insert(item->id);
+        unstoredIds.insert(item->id);
         items.push_back(std::move(item));
     }
 }
