@@ -33,11 +33,15 @@ class TrustedTestAuthority {
         std::string der(size, '\0');
         CryptStringToBinaryA(pem.c_str(), 0, CRYPT_STRING_BASE64HEADER, reinterpret_cast<BYTE*>(der.data()),
                              &size, nullptr, nullptr);
-        store_ = CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_LOCAL_MACHINE, L"Root");
-        if (!store_ || !CertAddEncodedCertificateToStore(store_, X509_ASN_ENCODING,
-                                                         reinterpret_cast<const BYTE*>(der.data()), size,
-                                                         CERT_STORE_ADD_REPLACE_EXISTING, &added_))
-            throw std::runtime_error("the test authority could not join the trusted roots");
+        authority_ =
+            CertCreateCertificateContext(X509_ASN_ENCODING, reinterpret_cast<const BYTE*>(der.data()), size);
+        // The registry store is written when it is closed: only then do other processes see it.
+        HCERTSTORE roots = openRoots();
+        const bool added =
+            roots && authority_ &&
+            CertAddCertificateContextToStore(roots, authority_, CERT_STORE_ADD_REPLACE_EXISTING, nullptr);
+        if (roots) CertCloseStore(roots, 0);
+        if (!added) throw std::runtime_error("the test authority could not join the trusted roots");
 #else
         if (const char* previous = std::getenv("SSL_CERT_FILE")) previous_ = previous;
         ::setenv("SSL_CERT_FILE", pemFile.c_str(), 1);
@@ -45,8 +49,13 @@ class TrustedTestAuthority {
     }
     ~TrustedTestAuthority() {
 #ifdef _WIN32
-        if (added_) CertDeleteCertificateFromStore(added_);  // frees the context too
-        if (store_) CertCloseStore(store_, 0);
+        if (HCERTSTORE roots = openRoots()) {
+            if (PCCERT_CONTEXT found = CertFindCertificateInStore(roots, X509_ASN_ENCODING, 0,
+                                                                  CERT_FIND_EXISTING, authority_, nullptr))
+                CertDeleteCertificateFromStore(found);  // frees `found` too
+            CertCloseStore(roots, 0);
+        }
+        CertFreeCertificateContext(authority_);
 #else
         if (previous_.empty())
             ::unsetenv("SSL_CERT_FILE");
@@ -59,8 +68,11 @@ class TrustedTestAuthority {
 
   private:
 #ifdef _WIN32
-    HCERTSTORE store_ = nullptr;
-    PCCERT_CONTEXT added_ = nullptr;
+    static HCERTSTORE openRoots() {
+        return CertOpenStore(CERT_STORE_PROV_SYSTEM_REGISTRY_W, 0, 0, CERT_SYSTEM_STORE_LOCAL_MACHINE,
+                             L"Root");
+    }
+    PCCERT_CONTEXT authority_ = nullptr;
 #else
     std::string previous_;
 #endif
