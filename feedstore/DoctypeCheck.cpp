@@ -54,7 +54,7 @@ class DoctypeReader {
     DoctypeVerdict verdict() {
         DoctypeVerdict verdict;
         verdict.safe = safe() && expansionIsBounded();
-        // UCS-4 and EBCDIC documents, which this reader cannot follow, begin otherwise.
+        // A document that does not begin with markup may be one whose encoding was misjudged.
         const std::string_view start = text_.substr(text_.starts_with("\xEF\xBB\xBF") ? 3 : 0, 2);
         const bool readable = start.size() == 2 && start[0] == '<' && start[1] != '\0';
         verdict.mayDeclareEntities = !verdict.safe || !readable || entities_ > 0;
