@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <prsht.h>
+#include <richedit.h>
 #include <shlobj.h>
 
 #include <gtest/gtest.h>
@@ -748,6 +749,87 @@ TEST_F(NewsView, ActivationOpensOnlyWebLinksWhenAskedTo) {
     static_cast<CFolderImpl*>(folder.get())->GetRSSDatabase()->itemAt(0)->link = u"file:///c:/x.html";
     notify(activate.hdr);
     EXPECT_EQ(Prompts::opened.size(), 1u);
+}
+
+TEST_F(NewsView, DraggingTheBarMovesThePanesAndTheSplitterPassesNotificationsOn) {
+    directory.write("corvane.xml", settings(u"http://127.0.0.1/feed"));
+    open(0);
+    HWND splitter = nullptr;
+    view->GetWindow(&splitter);
+    HWND page = FindWindowExW(splitter, nullptr, L"KtWebHost", nullptr);
+    RECT listArea;
+    GetClientRect(list, &listArea);
+    int bar = listArea.bottom + 2;  // just below the list: on the bar
+    SystemParametersInfoW(SPI_SETDRAGFULLWINDOWS, TRUE, nullptr, 0);
+    SendMessageW(splitter, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(100, bar));
+    SendMessageW(splitter, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(100, 150));
+    SendMessageW(splitter, WM_LBUTTONUP, 0, MAKELPARAM(100, 150));
+    GetClientRect(list, &listArea);
+    EXPECT_EQ(listArea.bottom, 150);
+    RECT pageArea;
+    GetWindowRect(page, &pageArea);
+    MapWindowPoints(nullptr, splitter, reinterpret_cast<POINT*>(&pageArea), 2);
+    EXPECT_EQ(pageArea.top, 150 + GetSystemMetrics(SM_CYSIZEFRAME) + 5);
+    // A drag far past the end stops at the smallest page.
+    SendMessageW(splitter, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(100, 152));
+    SendMessageW(splitter, WM_LBUTTONUP, 0, MAKELPARAM(100, 5000));
+    RECT client;
+    GetClientRect(splitter, &client);
+    GetClientRect(list, &listArea);
+    EXPECT_EQ(listArea.bottom,
+              client.bottom - (GetSystemMetrics(SM_CYSIZEFRAME) + 5) - 5 - 2 * GetSystemMetrics(SM_CYEDGE));
+    // The list's notifications reach the view through the splitter.
+    wchar_t buffer[64] = L"";
+    NMLVDISPINFOW info{};
+    info.hdr.hwndFrom = list;
+    info.hdr.code = LVN_GETDISPINFOW;
+    info.item.mask = LVIF_TEXT;
+    info.item.pszText = buffer;
+    info.item.cchTextMax = 64;
+    feed().url.clear();
+    SendMessageW(splitter, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&info));
+    EXPECT_EQ(std::wstring(buffer).substr(0, 7), L"Corvane");
+}
+
+// The text of the page's rich-text view (Wine has no HTML engine).
+std::wstring pageText(HWND page) {
+    HWND shown = nullptr;
+    EnumChildWindows(
+        page,
+        [](HWND child, LPARAM result) {
+            wchar_t name[32] = L"";
+            GetClassNameW(child, name, 32);
+            if (_wcsnicmp(name, L"RichEdit", 8) == 0) *reinterpret_cast<HWND*>(result) = child;
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&shown));
+    if (!shown) return L"";
+    GETTEXTLENGTHEX length{GTL_DEFAULT, 1200};
+    std::wstring text(
+        static_cast<size_t>(SendMessageW(shown, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&length), 0)) +
+            1,
+        L'\0');
+    GETTEXTEX get{static_cast<DWORD>(text.size() * sizeof(wchar_t)), GT_DEFAULT, 1200, nullptr, nullptr};
+    text.resize(static_cast<size_t>(SendMessageW(shown, EM_GETTEXTEX, reinterpret_cast<WPARAM>(&get),
+                                                 reinterpret_cast<LPARAM>(text.data()))));
+    return text;
+}
+
+TEST_F(NewsView, SelectingARowShowsItsMessageInThePage) {
+    directory.write("corvane.xml", settings(u"http://127.0.0.1/feed"));
+    directory.write("rssitems.xml", items(3));
+    open(3);
+    HWND splitter = nullptr;
+    view->GetWindow(&splitter);
+    HWND page = FindWindowExW(splitter, nullptr, L"KtWebHost", nullptr);
+    NMLISTVIEW change{};
+    change.hdr.code = LVN_ITEMCHANGED;
+    change.iItem = 1;
+    notify(change.hdr);
+    EXPECT_NE(pageText(page).find(L"Message 1"), std::wstring::npos) << pageText(page);
+    change.iItem = 9;  // no such row: the page keeps its message
+    notify(change.hdr);
+    EXPECT_NE(pageText(page).find(L"Message 1"), std::wstring::npos);
 }
 
 }  // namespace
