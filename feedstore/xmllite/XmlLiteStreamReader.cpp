@@ -5,7 +5,12 @@
 #include <shlwapi.h>
 #include <xmllite.h>
 
+#include <algorithm>
+#include <atomic>
+#include <vector>
+
 #include "feedstore/FeedStoreError.h"
+#include "feedstore/XmlByteScreen.h"
 #include "feedstore/XmlStreamReader.h"
 #include "platform/ComPtr.h"
 #include "platform/WideFormat.h"
@@ -34,17 +39,103 @@ bool sameName(const WCHAR* name, UINT length, std::string_view wanted) {
     return true;
 }
 
+// The file as XmlLite reads it, every byte passing the screen on its way.
+class ScreenedFileStream final : public ISequentialStream {
+  public:
+    explicit ScreenedFileStream(HANDLE file) : file_(file) {}
+    ScreenedFileStream(const ScreenedFileStream&) = delete;
+    ScreenedFileStream& operator=(const ScreenedFileStream&) = delete;
+
+    const XmlByteScreen& screen() const { return screen_; }
+    // Whether what the reader made of the file may differ from what the document model makes of it.
+    bool flagged() const { return cutInsideText_ || screen_.flagged(); }
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
+        if (!object) return E_POINTER;
+        *object = nullptr;
+        if (iid != IID_IUnknown && iid != IID_ISequentialStream) return E_NOINTERFACE;
+        *object = static_cast<ISequentialStream*>(this);
+        AddRef();
+        return S_OK;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
+    ULONG STDMETHODCALLTYPE Release() override {
+        const ULONG left = --references_;
+        if (left == 0) delete this;
+        return left;
+    }
+
+    // Wine's XmlLite converts what a read gave it up to the last byte when that byte is ASCII, but
+    // otherwise garbles the character the read ends in (seen near the 8 KB mark). So a read ends
+    // after an ASCII byte, the rest held back for the next; a read without one is handed over whole
+    // and the file flagged.
+    HRESULT STDMETHODCALLTYPE Read(void* buffer, ULONG size, ULONG* done) override {
+        if (done) *done = 0;
+        if (!buffer) return STG_E_INVALIDPOINTER;
+        auto* out = static_cast<uint8_t*>(buffer);
+        ULONG total = std::min<ULONG>(size, static_cast<ULONG>(held_.size()));
+        std::copy_n(held_.begin(), total, out);
+        held_.erase(held_.begin(), held_.begin() + total);
+        if (total < size) {
+            DWORD read = 0;
+            if (!ReadFile(file_, out + total, size - total, &read, nullptr))
+                return HRESULT_FROM_WIN32(GetLastError());
+            if (read == 0) endOfFile_ = true;
+            total += read;
+        }
+        if (!endOfFile_ && total > 0 && out[total - 1] >= 0x80) {
+            const ULONG end = deliverable(out, total);
+            if (end == 0) {
+                cutInsideText_ = true;
+            } else {
+                held_.insert(held_.begin(), out + end, out + total);
+                total = end;
+            }
+        }
+        screen_.feed(std::span(out, total));
+        if (done) *done = total;
+        return total == 0 ? S_FALSE : S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE Write(const void*, ULONG, ULONG*) override { return STG_E_ACCESSDENIED; }
+
+  private:
+    ~ScreenedFileStream() { CloseHandle(file_); }
+
+    // How many of the bytes to hand over: up to the last ASCII byte, or none when there is none.
+    static ULONG deliverable(const uint8_t* bytes, ULONG size) {
+        for (ULONG end = size; end > 0; --end)
+            if (bytes[end - 1] < 0x80) return end;
+        return 0;
+    }
+
+    HANDLE file_;
+    std::vector<uint8_t> held_;
+    bool cutInsideText_ = false;
+    bool endOfFile_ = false;
+    std::atomic<ULONG> references_{1};
+    XmlByteScreen screen_;
+};
+
 class XmlLiteStreamReader final : public StreamReader {
   public:
-    explicit XmlLiteStreamReader(ComPtr<IXmlReader> reader) : reader_(std::move(reader)) {}
+    XmlLiteStreamReader(ComPtr<IXmlReader> reader, ComPtr<ScreenedFileStream> stream)
+        : reader_(std::move(reader)), stream_(std::move(stream)) {}
 
     StreamNode read() override {
         XmlNodeType type = XmlNodeType_None;
         const HRESULT hr = reader_->Read(&type);
-        if (hr == S_FALSE) return StreamNode::End;
+        // Whatever the reader made of a flagged file is not used; the document model reads it.
+        const XmlByteScreen& screen = stream_->screen();
+        if (stream_->flagged()) return StreamNode::Unsupported;
+        if (hr == S_FALSE) {
+            if (!screen.clean() || endTags_ != screen.endTags()) return StreamNode::Unsupported;
+            return StreamNode::End;
+        }
         if (hr != S_OK) fail(hr);
         switch (type) {
             case XmlNodeType_Element:
+                if (!isEmptyElement()) ++endTags_;
+                if (hasRepeatedAttribute()) return StreamNode::Unsupported;
                 return StreamNode::Element;
             case XmlNodeType_EndElement:
                 return StreamNode::EndElement;
@@ -90,6 +181,22 @@ class XmlLiteStreamReader final : public StreamReader {
     }
 
   private:
+    // A repeated attribute makes the document not well-formed; this reader does not say so.
+    bool hasRepeatedAttribute() {
+        UINT count = 0;
+        if (FAILED(reader_->GetAttributeCount(&count)) || count < 2) return false;
+        std::vector<std::wstring> names;
+        for (HRESULT more = reader_->MoveToFirstAttribute(); more == S_OK;
+             more = reader_->MoveToNextAttribute()) {
+            const WCHAR* name = nullptr;
+            UINT length = 0;
+            if (SUCCEEDED(reader_->GetQualifiedName(&name, &length))) names.emplace_back(name, length);
+        }
+        reader_->MoveToElement();
+        std::sort(names.begin(), names.end());
+        return std::adjacent_find(names.begin(), names.end()) != names.end();
+    }
+
     [[noreturn]] void fail(HRESULT hr) {
         UINT line = 0;
         reader_->GetLineNumber(&line);
@@ -99,6 +206,9 @@ class XmlLiteStreamReader final : public StreamReader {
     }
 
     ComPtr<IXmlReader> reader_;
+    ComPtr<ScreenedFileStream> stream_;
+    // End tags of the elements reported: each must stand in the file.
+    size_t endTags_ = 0;
 };
 
 }  // namespace
@@ -106,17 +216,20 @@ class XmlLiteStreamReader final : public StreamReader {
 std::unique_ptr<StreamReader> openStreamReader(std::u16string_view path) {
     CreateXmlReaderFunction create = createXmlReaderFunction();
     if (!create) return nullptr;
-    const std::wstring file = toWide(path);
-    ComPtr<IStream> stream;
-    if (FAILED(SHCreateStreamOnFileEx(file.c_str(), STGM_READ | STGM_SHARE_DENY_WRITE, FILE_ATTRIBUTE_NORMAL,
-                                      FALSE, nullptr, stream.put())))
+    HANDLE file = CreateFileW(toWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return nullptr;
+    ComPtr<ScreenedFileStream> stream(new (std::nothrow) ScreenedFileStream(file));
+    if (!stream) {
+        CloseHandle(file);
         return nullptr;
+    }
     ComPtr<IXmlReader> reader;
     if (FAILED(create(__uuidof(IXmlReader), reader.putVoid(), nullptr))) return nullptr;
     // Prohibit is the default; said here because a DTD must never be processed.
     if (FAILED(reader->SetProperty(XmlReaderProperty_DtdProcessing, DtdProcessing_Prohibit))) return nullptr;
     if (FAILED(reader->SetInput(stream.get()))) return nullptr;
-    return std::make_unique<XmlLiteStreamReader>(std::move(reader));
+    return std::make_unique<XmlLiteStreamReader>(std::move(reader), std::move(stream));
 }
 
 }  // namespace corvane::xml

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -97,8 +98,22 @@ TEST(ItemStream, EveryFixtureLoadsAsTheDocumentReadsIt) {
     }
 }
 
+constexpr ItemStreamResult Read = ItemStreamResult::Read;
+constexpr ItemStreamResult NoRss = ItemStreamResult::NoRss;
+constexpr ItemStreamResult Document = ItemStreamResult::NeedsDocument;
+
+// Our writer puts a carriage return as a character reference, and a tab or line feed too when it is
+// in an attribute.
+std::u16string withoutReferences(std::u16string text, bool attribute) {
+    std::erase(text, u'\r');
+    if (attribute)
+        std::replace_if(
+            text.begin(), text.end(), [](char16_t c) { return c == u'\t' || c == u'\n'; }, u' ');
+    return text;
+}
+
 // Items in every form our writer produces, with everything the writer has to escape or replace.
-RSSItemList everyFieldForm() {
+RSSItemList everyFieldForm(bool withReferences) {
     const std::u16string texts[] = {
         u"",
         u"plain",
@@ -114,7 +129,9 @@ RSSItemList everyFieldForm() {
     const int32_t labels[] = {0, 5, -7, 99, INT32_MIN};
     RSSItemList items;
     int n = 0;
-    for (const std::u16string& text : texts) {
+    for (const std::u16string& written : texts) {
+        const std::u16string text = withReferences ? written : withoutReferences(written, false);
+        const std::u16string attribute = withReferences ? written : withoutReferences(written, true);
         for (int variant = 0; variant < 3; ++variant, ++n) {
             auto item = std::make_unique<RSSItem>();
             item->title = variant == 0 ? text : u"T" + text + u"T";
@@ -129,9 +146,9 @@ RSSItemList everyFieldForm() {
             item->label = labels[n % 5];
             if (n % 2 == 0) {
                 item->enclosure = std::make_unique<RSSEnclosure>();
-                item->enclosure->url = text;
+                item->enclosure->url = attribute;
                 item->enclosure->length = lengths[n % 5];
-                item->enclosure->type = u"a/b" + text;
+                item->enclosure->type = u"a/b" + attribute;
             }
             items.push_back(std::move(item));
         }
@@ -139,85 +156,121 @@ RSSItemList everyFieldForm() {
     return items;
 }
 
+// Without the references that the Windows reader leaves to the document read, both builds stream.
 TEST(ItemStream, StoresOurWriterMakesAreReadInOnePassAsTheDocumentReadsThem) {
-    testing::TempFolder folder;
-    auto feed = loadRSSObject(folder.file("corvane.xml"), folder.file("rssitems.xml"));
-    feed->initializeItems();
-    feed->items = everyFieldForm();
-    ASSERT_TRUE(feed->storeItems());
+    for (const bool withReferences : {false, true}) {
+        SCOPED_TRACE(withReferences ? "with references" : "without references");
+        testing::TempFolder folder;
+        auto feed = loadRSSObject(folder.file("corvane.xml"), folder.file("rssitems.xml"));
+        feed->initializeItems();
+        feed->items = everyFieldForm(withReferences);
+        ASSERT_TRUE(feed->storeItems());
 
+        RSSItemList streamed;
+        const ItemStreamResult result = streamRead(folder.file("rssitems.xml"), streamed);
+#ifdef _WIN32
+        const ItemStreamResult expected = withReferences ? Document : Read;
+#else
+        const ItemStreamResult expected = Read;
+#endif
+        EXPECT_EQ(result, expected);
+        if (result != Read) streamed = std::move(loadStoredItems(folder.file("rssitems.xml")).items);
+        const RSSItemList reference = documentRead(folder.file("rssitems.xml"));
+        ASSERT_EQ(reference.size(), feed->items.size());
+        expectSameItems(streamed, reference);
+    }
+}
+
+// Characters of two, three and four bytes at every offset, so some straddle each read of the file;
+// and a field longer than a read without one ASCII byte.
+TEST(ItemStream, MultibyteTextAcrossReadBoundariesLoadsAsTheDocumentReadsIt) {
+    testing::TempFolder folder;
+    std::string store = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<rss version=\"2.0\"><channel>";
+    for (int i = 0; i < 600; ++i)
+        store += "<item><title>" + std::string(i % 7, 'a') +
+                 "\xC3\xA9\xE4\xB8\xAD\xF0\x9F\x98\x80</title>"
+                 "<enclosure url=\"" +
+                 std::string(i % 5, 'u') +
+                 "\xE4\xB8\xAD\xC3\xA9\" length=\"1\" type=\"t\"/>"
+                 "<corvane_id>" +
+                 std::to_string(i) + "</corvane_id></item>";
+    folder.write("rssitems.xml", store + "</channel></rss>\n");
     RSSItemList streamed;
-    ASSERT_EQ(streamRead(folder.file("rssitems.xml"), streamed), ItemStreamResult::Read);
-    const RSSItemList reference = documentRead(folder.file("rssitems.xml"));
-    ASSERT_EQ(reference.size(), feed->items.size());
-    expectSameItems(streamed, reference);
+    EXPECT_EQ(streamRead(folder.file("rssitems.xml"), streamed), ItemStreamResult::Read);
+    expectSameItems(streamed, documentRead(folder.file("rssitems.xml")));
+
+    std::string wide;
+    for (int i = 0; i < 12000; ++i)
+        wide += "\xE4\xB8\xAD";
+    folder.write("rssitems.xml", "<rss><channel><item><title>" + wide + "</title></item></channel></rss>");
+    expectLoadMatchesDocumentRead(folder.file("rssitems.xml"));
+    ASSERT_EQ(loadStoredItems(folder.file("rssitems.xml")).items.size(), 1u);
 }
 
 struct HandMade {
     const char* name;
     std::string body;  // the document after the XML declaration
     ItemStreamResult expected;
+    // The Windows reader leaves more to the document read: see XmlByteScreen.
+    ItemStreamResult expectedOnWindows;
 };
 
 const HandMade kHandMade[] = {
     {"missing and empty fields",
      "<rss><channel><item/><item><title/><link></link><corvane_id/></item>"
      "<item><guid>g</guid></item></channel></rss>",
-     ItemStreamResult::Read},
+     Read, Read},
     {"whitespace-only and padded fields",
      "<rss>\n <channel>\n  <item>\n   <title> \n\t </title>\n   <guid>\r\n  g  \r\n</guid>\n"
      "   <corvane_id>   </corvane_id>\n  </item>\n </channel>\n</rss>\n",
-     ItemStreamResult::Read},
+     Read, Read},
     {"references at the ends of a field",
      "<rss><channel><item><title>&#13;&#10; x "
      "&#32;&#9;</title><description>&#32;&lt;p&gt;&#x20;</description>"
      "<author>&amp;&#xD;</author></item></channel></rss>",
-     ItemStreamResult::Read},
+     Read, Document},
     {"first of a name counts, others are ignored",
      "<rss xmlns:dc=\"urn:dc\"><channel><item><title>one</title><title>two</title><dc:title>three</dc:title>"
      "<corvane_label> 3</corvane_label><corvane_label>4</corvane_label><other><title>no</title></other>"
      "<enclosure url=\"u1\"/><enclosure url=\"u2\" length=\"5\"/><item><title>nested</title></item></item>"
      "</channel><item><title>outside a channel</title></item><channel><item><title>second channel</title>"
      "</item></channel></rss>",
-     ItemStreamResult::Read},
+     Read, Read},
     {"odd labels and lengths",
      "<rss><channel><item><corvane_label>abc</corvane_label><enclosure length=\"12abc\"/></item>"
      "<item><corvane_label>-2</corvane_label><enclosure url=\"\" length=\" +7\" type=\"t\"/></item>"
      "<item><corvane_label>99999999999</corvane_label><enclosure length=\"-99999999999\"/></item>"
      "</channel></rss>",
-     ItemStreamResult::Read},
+     Read, Read},
     {"attribute values with references and line ends",
      "<rss><channel><item><enclosure url=\"a&amp;b&#9;c&#10;d&#13;e &lt;&quot;\" type=\"x\ty\nz\r\nw\"/>"
      "</item></channel></rss>",
-     ItemStreamResult::Read},
+     Read, Document},
     {"comments and instructions between fields",
      "<!-- before --><?pi x?><rss><channel><!--c--><item><!--c--><title>t</title><?pi?><link>l</link>"
      "</item></channel></rss><!-- after -->",
-     ItemStreamResult::Read},
+     Read, Document},
     {"non-BMP characters written and referenced",
-     "<rss><channel><item><title>\xF0\x9F\x98\x80 &#x1F600; &#128512;</title></item></channel></rss>",
-     ItemStreamResult::Read},
-    {"no channel, or an empty root", "<rss version=\"2.0\"><item><title>x</title></item></rss>",
-     ItemStreamResult::Read},
-    {"empty root", "<rss/>", ItemStreamResult::Read},
-    {"another root", "<feed><channel><item><title>x</title></item></channel></feed>",
-     ItemStreamResult::NoRss},
+     "<rss><channel><item><title>\xF0\x9F\x98\x80 &#x1F600; &#128512;</title></item></channel></rss>", Read,
+     Document},
+    {"no channel, or an empty root", "<rss version=\"2.0\"><item><title>x</title></item></rss>", Read, Read},
+    {"empty root", "<rss/>", Read, Read},
+    {"another root", "<feed><channel><item><title>x</title></item></channel></feed>", NoRss, NoRss},
     {"markup inside a field",
      "<rss><channel><item><description>a <b>bold</b>&#10;<i>x</i> end</description></item></channel></rss>",
-     ItemStreamResult::NeedsDocument},
+     Document, Document},
     {"CDATA inside a field",
      "<rss><channel><item><title>t</title><description> <![CDATA[ <p>x</p> ]]>&#10;</description></item>"
      "</channel></rss>",
-     ItemStreamResult::NeedsDocument},
+     Document, Document},
     {"a comment inside a field",
-     "<rss><channel><item><title>a&#32;<!--c-->&#32;b</title></item></channel></rss>",
-     ItemStreamResult::NeedsDocument},
+     "<rss><channel><item><title>a&#32;<!--c-->&#32;b</title></item></channel></rss>", Document, Document},
     {"xml:space", "<rss><channel><item xml:space=\"preserve\"><title> t </title></item></channel></rss>",
-     ItemStreamResult::NeedsDocument},
+     Document, Document},
     {"an internal entity",
      "<!DOCTYPE rss [<!ENTITY e \"entity text\">]><rss><channel><item><title>&e; x</title></item></channel>"
      "</rss>",
-     ItemStreamResult::NeedsDocument},
+     Document, Document},
 };
 
 TEST(ItemStream, HandMadeStoresLoadAsTheDocumentReadsThem) {
@@ -226,8 +279,13 @@ TEST(ItemStream, HandMadeStoresLoadAsTheDocumentReadsThem) {
         SCOPED_TRACE(store.name);
         folder.write("rssitems.xml", "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n" + store.body);
         RSSItemList streamed;
-        EXPECT_EQ(streamRead(folder.file("rssitems.xml"), streamed), store.expected);
-        if (store.expected != ItemStreamResult::Read) {
+#ifdef _WIN32
+        const ItemStreamResult expected = store.expectedOnWindows;
+#else
+        const ItemStreamResult expected = store.expected;
+#endif
+        EXPECT_EQ(streamRead(folder.file("rssitems.xml"), streamed), expected);
+        if (expected != ItemStreamResult::Read) {
             EXPECT_TRUE(streamed.empty());
         }
         expectLoadMatchesDocumentRead(folder.file("rssitems.xml"));
@@ -238,7 +296,7 @@ TEST(ItemStream, ByteOrderMarkAndCrLfFileAreRead) {
     testing::TempFolder folder;
     folder.write("rssitems.xml",
                  "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n<rss>\r\n<channel>\r\n<item>"
-                 "<title>a\r\nb\rc</title><link>&#13;\r\n</link></item>\r\n</channel>\r\n</rss>\r\n");
+                 "<title>a\r\nb\rc</title><link>\r\n l \r\n</link></item>\r\n</channel>\r\n</rss>\r\n");
     RSSItemList streamed;
     ASSERT_EQ(streamRead(folder.file("rssitems.xml"), streamed), ItemStreamResult::Read);
     ASSERT_EQ(streamed.size(), 1u);
@@ -262,8 +320,12 @@ TEST(ItemStream, StoreThatIsNotWellFormedGivesNoItems) {
     testing::TempFolder folder;
     for (const std::string& bytes : broken) {
         folder.write("rssitems.xml", bytes);
+        // The reader either says so or leaves the file to the document read.
         RSSItemList streamed;
-        EXPECT_THROW(streamRead(folder.file("rssitems.xml"), streamed), FeedStoreError);
+        try {
+            EXPECT_EQ(streamRead(folder.file("rssitems.xml"), streamed), ItemStreamResult::NeedsDocument);
+        } catch (const FeedStoreError&) {
+        }
         EXPECT_TRUE(streamed.empty());
         StoredItems loaded = loadStoredItems(folder.file("rssitems.xml"));
         EXPECT_TRUE(loaded.items.empty());
