@@ -312,6 +312,7 @@ TEST(ItemStream, StoreThatIsNotWellFormedGivesNoItems) {
                 "</corvane_id></item>";
     const std::string broken[] = {
         good,                                                    // cut off
+        good + "<item><title>\n\n\n\n",                          // cut off in whitespace
         good + "<item><title>x</titel></item></channel></rss>",  // mismatched tag
         good + "</channel></rss><rss/>",                         // a second root
         good + "<item><title>&undefined;</title></item></channel></rss>",
