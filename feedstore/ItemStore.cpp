@@ -37,6 +37,7 @@ bool streamStoredItems(std::u16string_view path, StoredItems& loaded) {
                 return false;
         }
     } catch (const std::exception&) {
+        // Not well-formed as this reader sees it: the document read says why, and gives no items.
     }
     return false;
 }
