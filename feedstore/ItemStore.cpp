@@ -119,6 +119,7 @@ bool RSSObject::storeItems() {
         const FileReplaceResult result = replaceFileAtomically(itemsPath, text.bytes());
         if (!result) throw FeedStoreError(result.status, result.description);
         itemsState = StoreFileState::Read;
+        unstoredIds.clear();
         return true;
     } catch (const std::exception& error) {
         traceError(u"Error while storing items in file", statusOf(error));
