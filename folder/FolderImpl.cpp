@@ -2,12 +2,12 @@
 
 #include <new>
 
+#include "folder/FolderClassGuid.h"
 #include "folder/FolderSystem.h"
 #include "folder/NewsFolder.h"
 #include "platform/ModuleLock.h"
 #include "platform/Trace.h"
 #include "platform/Win32Text.h"
-#include "server/ServerIds.h"
 
 namespace corvane {
 namespace {
