@@ -3,7 +3,7 @@
 #include <utility>
 
 #include "platform/ComApartment.h"
-#include "retrieval/FeedFetch.h"
+#include "retrieval/FeedDownload.h"
 
 namespace corvane {
 
