@@ -1,34 +1,50 @@
 #include "feedstore/DoctypeCheck.h"
 
+#include <algorithm>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+
+#include "feedstore/XmlEncoding.h"
 
 namespace corvane {
 namespace {
 
-bool isUtf16(std::span<const uint8_t> bytes, bool& littleEndian) {
-    auto at = [&](size_t i) { return i < bytes.size() ? bytes[i] : 0; };
-    littleEndian =
-        (at(0) == 0xFF && at(1) == 0xFE) || (at(0) == '<' && at(1) == 0 && at(2) == '?' && at(3) == 0);
-    const bool bigEndian =
-        (at(0) == 0xFE && at(1) == 0xFF) || (at(0) == 0 && at(1) == '<' && at(2) == 0 && at(3) == '?');
-    return littleEndian || bigEndian;
-}
-
-// UTF-16 narrowed unit by unit (markup is ASCII).
-std::string narrowUtf16(std::span<const uint8_t> bytes, bool littleEndian) {
-    std::string text;
-    text.reserve(bytes.size() / 2);
-    const bool hasMark = bytes[0] == 0xFF || bytes[0] == 0xFE;
-    for (size_t i = hasMark ? 2 : 0; i + 1 < bytes.size(); i += 2) {
-        unsigned unit = littleEndian ? bytes[i] | bytes[i + 1] << 8 : bytes[i] << 8 | bytes[i + 1];
-        text += unit < 0x80 ? static_cast<char>(unit) : '?';
-    }
-    return text;
-}
-
 bool isSpace(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
+bool isPredefined(std::string_view name) {
+    return name == "amp" || name == "lt" || name == "gt" || name == "quot" || name == "apos";
+}
+
+// The name of the reference at `text[at]` ('&'), up to its ';'; empty when there is none.
+std::string_view referenceName(std::string_view text, size_t at) {
+    const size_t end = text.find_first_of(";&<>\"' \t\r\n", at + 1);
+    if (end == std::string_view::npos || text[end] != ';') return {};
+    return text.substr(at + 1, end - at - 1);
+}
+
+// A character reference that stands for '&': in an entity's text it becomes a reference again
+// when the entity is used, so "&#38;a;" nests entities as "&a;" would.
+bool isAmpersandReference(std::string_view name) {
+    if (name.size() < 2 || name[0] != '#') return false;
+    const bool hex = name[1] == 'x';
+    std::string_view digits = name.substr(hex ? 2 : 1);
+    while (digits.size() > 1 && digits[0] == '0')
+        digits.remove_prefix(1);
+    return hex ? digits == "26" : digits == "38";
+}
+
+// Whether entity text (or a quoted default in a declaration) may refer to what it holds: character
+// references other than '&' and the five predefined entities, which cannot nest.
+bool referencesOnlyCharacters(std::string_view value) {
+    for (size_t i = value.find('&'); i != std::string_view::npos; i = value.find('&', i + 1)) {
+        const std::string_view name = referenceName(value, i);
+        if (name.empty() || isAmpersandReference(name)) return false;
+        if (name[0] != '#' && !isPredefined(name)) return false;
+    }
+    return value.find('%') == std::string_view::npos;
 }
 
 class DoctypeReader {
@@ -37,8 +53,8 @@ class DoctypeReader {
 
     DoctypeVerdict verdict() {
         DoctypeVerdict verdict;
-        verdict.safe = safe();
-        // UCS-4 and EBCDIC documents, which this reader cannot follow, begin otherwise.
+        verdict.safe = safe() && expansionIsBounded();
+        // A document that does not begin with markup may be one whose encoding was misjudged.
         const std::string_view start = text_.substr(text_.starts_with("\xEF\xBB\xBF") ? 3 : 0, 2);
         const bool readable = start.size() == 2 && start[0] == '<' && start[1] != '\0';
         verdict.mayDeclareEntities = !verdict.safe || !readable || entities_ > 0;
@@ -111,17 +127,19 @@ class DoctypeReader {
         position_ += 8;  // "<!ENTITY"
         skipSpace();
         if (peek() == '%') return false;  // parameter entities are never needed by a feed
+        const size_t nameStart = position_;
         skipName();
+        const std::string_view name = text_.substr(nameStart, position_ - nameStart);
         skipSpace();
         char quote = peek();
         if (quote != '"' && quote != '\'') return false;  // SYSTEM or PUBLIC: an external entity
         size_t end = text_.find(quote, position_ + 1);
         if (end == std::string_view::npos) return false;
         std::string_view value = text_.substr(position_ + 1, end - position_ - 1);
-        for (size_t i = 0; i < value.size(); ++i) {
-            if (value[i] == '%') return false;
-            if (value[i] == '&' && (i + 1 >= value.size() || value[i + 1] != '#')) return false;
-        }
+        if (!referencesOnlyCharacters(value)) return false;
+        // Names narrowed from a wide encoding may coincide: the longest text stands for them all.
+        size_t& size = entitySizes_[name];
+        size = std::max(size, value.size());
         position_ = end + 1;
         skipSpace();
         if (peek() != '>') return false;
@@ -129,13 +147,15 @@ class DoctypeReader {
         return true;
     }
 
-    // An element, attribute-list or notation declaration, quoted text included.
+    // An element, attribute-list or notation declaration, quoted text included. A default value
+    // that refers to an entity would be expanded for every element it applies to.
     bool skipDeclaration() {
         for (position_ += 2; !atEnd(); ++position_) {
             char c = peek();
             if (c == '"' || c == '\'') {
                 size_t end = text_.find(c, position_ + 1);
                 if (end == std::string_view::npos) return false;
+                if (!referencesOnlyCharacters(text_.substr(position_ + 1, end - position_ - 1))) return false;
                 position_ = end;
             } else if (c == '>') {
                 ++position_;
@@ -176,18 +196,49 @@ class DoctypeReader {
     bool atEnd() const { return position_ >= text_.size(); }
     char peek() const { return atEnd() ? '\0' : text_[position_]; }
 
+    // One pass over what follows the DOCTYPE: the text that references to declared entities add,
+    // counted without expanding anything. Comments, CDATA sections and processing instructions
+    // expand nothing.
+    bool expansionIsBounded() const {
+        if (entitySizes_.empty()) return true;
+        size_t added = 0;
+        for (size_t i = text_.find_first_of("&<", position_); i != std::string_view::npos;
+             i = text_.find_first_of("&<", i + 1)) {
+            if (text_[i] == '<') {
+                const std::string_view rest = text_.substr(i);
+                const char* end = rest.starts_with("<!--")        ? "-->"
+                                  : rest.starts_with("<![CDATA[") ? "]]>"
+                                  : rest.starts_with("<?")        ? "?>"
+                                                                  : nullptr;
+                if (end) {
+                    i = text_.find(end, i);
+                    if (i == std::string_view::npos) return true;  // unterminated: the parser refuses it
+                }
+                continue;
+            }
+            auto entity = entitySizes_.find(referenceName(text_, i));
+            if (entity == entitySizes_.end()) continue;
+            added += entity->second;
+            if (added > kMaxEntityExpansion) return false;
+        }
+        return true;
+    }
+
     std::string_view text_;
     size_t position_ = 0;
     int entities_ = 0;
+    std::unordered_map<std::string_view, size_t> entitySizes_;
 };
 
 }  // namespace
 
 DoctypeVerdict checkDoctype(std::span<const uint8_t> bytes) {
-    bool littleEndian = false;
-    if (isUtf16(bytes, littleEndian)) return DoctypeReader(narrowUtf16(bytes, littleEndian)).verdict();
-    // Any other encoding is read byte for byte where it lies: a feed may be large, and only what
-    // comes before its root element is looked at.
+    const MarkupEncoding encoding = detectMarkupEncoding(bytes);
+    if (encoding == MarkupEncoding::Unreadable) return {.safe = false, .mayDeclareEntities = true};
+    if (std::optional<std::string> text = narrowMarkup(bytes, encoding))
+        return DoctypeReader(*text).verdict();
+    // Any other encoding is read byte for byte where it lies: a feed may be large, and past the
+    // prolog only a document with entities is looked at again.
     return DoctypeReader(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()))
         .verdict();
 }

@@ -43,8 +43,16 @@ void readFeedDocument(std::span<const uint8_t> bytes, std::u16string_view url, F
         if (stopRequested && stopRequested()) fetch.cancelled = true;
         return fetch.cancelled;
     };
-    // Entities that expand into other entities would be expanded by the component without bound.
-    const DoctypeVerdict doctype = checkDoctype(bytes);
+    // Entities that expand into other entities, or are used over and over, would be expanded by the
+    // component without bound.
+    DoctypeVerdict doctype;
+    try {
+        doctype = checkDoctype(bytes);
+    } catch (const std::exception& error) {  // no memory for the narrowed copy of a wide document
+        traceError(u"The document from %s could not be checked: %s", statusOf(error), url, error.what());
+        fetch.notRss = true;
+        return;
+    }
     if (!doctype.safe) {
         traceError(u"The document from %s declares entities that could expand without bound; it is not read",
                    kStatusFail, url);
@@ -106,6 +114,7 @@ void RSSObject::takeFetch(FeedFetch fetch) {
     for (auto& item : fetch.items) {
         if (!isNewId(item.get())) continue;
         identity.insert(item->id);
+        unstoredIds.insert(item->id);
         items.push_back(std::move(item));
     }
 }

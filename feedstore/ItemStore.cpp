@@ -1,5 +1,6 @@
 // rssitems.xml: every received message the user has not deleted, in order of arrival.
 #include "feedstore/FeedErrors.h"
+#include "feedstore/ItemStream.h"
 #include "feedstore/RSSObject.h"
 #include "feedstore/XmlAccess.h"
 #include "feedstore/XmlTextWriter.h"
@@ -15,9 +16,38 @@ void readItemsFromXml(xml::Document& document, RSSItemList& items) {
         items.push_back(readItem(*node));
 }
 
+namespace {
+
+// The one-pass read; false when the file is left to the document read, which then decides (and
+// traces) what it holds: it cannot be opened, is not well-formed, or holds what only the document
+// model reads as it should.
+bool streamStoredItems(std::u16string_view path, StoredItems& loaded) {
+    std::unique_ptr<xml::StreamReader> reader = xml::openStreamReader(path);
+    if (!reader) return false;
+    try {
+        switch (readItemsFromStream(*reader, loaded.items)) {
+            case ItemStreamResult::Read:
+                loaded.state = StoreFileState::Read;
+                return true;
+            case ItemStreamResult::NoRss:
+                loaded.state = StoreFileState::Unreadable;
+                return true;
+            case ItemStreamResult::NeedsDocument:
+                trace(u"%s is read as a document", path);
+                return false;
+        }
+    } catch (const std::exception&) {
+        // Not well-formed as this reader sees it: the document read says why, and gives no items.
+    }
+    return false;
+}
+
+}  // namespace
+
 StoredItems loadStoredItems(std::u16string_view path) {
     StoredItems loaded;
     loaded.state = probeStoreFile(path);
+    if (loaded.state == StoreFileState::NotLoaded && streamStoredItems(path, loaded)) return loaded;
     try {
         xml::DocumentPtr document = xml::loadXmlFile(path, true, false);
         readItemsFromXml(*document, loaded.items);
@@ -25,8 +55,9 @@ StoredItems loadStoredItems(std::u16string_view path) {
             loaded.state =
                 xml::selectElement(*document, u"rss") ? StoreFileState::Read : StoreFileState::Unreadable;
     } catch (const std::exception& error) {
-        // The items read so far stay; the file is not what we expected, so it is kept before a save.
+        // Never a partial list: the file is not what we expected, so it is kept before a save.
         traceError(u"Error while initializing items from file", statusOf(error));
+        loaded.items.clear();
         if (loaded.state == StoreFileState::NotLoaded) loaded.state = StoreFileState::Unreadable;
     }
     return loaded;
@@ -84,6 +115,7 @@ bool RSSObject::storeItems() {
         const FileReplaceResult result = replaceFileAtomically(itemsPath, text.bytes());
         if (!result) throw FeedStoreError(result.status, result.description);
         itemsState = StoreFileState::Read;
+        unstoredIds.clear();
         return true;
     } catch (const std::exception& error) {
         traceError(u"Error while storing items in file", statusOf(error));

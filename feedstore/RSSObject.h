@@ -52,6 +52,10 @@ class RSSObject {
     RSSItemList items;
     // std::u16string orders by code units compared as unsigned numbers, a prefix first.
     std::set<std::u16string> identity;
+    // Ids that updates took in since the item store was last written. corvane.xml counts them as
+    // seen only once their messages are in the store or deleted: while the store cannot be written,
+    // a later session's update must bring those messages in again.
+    std::set<std::u16string> unstoredIds;
     std::vector<RSSParam> params;
 
     // How the two files' last loads ended; a save consults them before replacing a file.

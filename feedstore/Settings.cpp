@@ -1,4 +1,6 @@
 // corvane.xml: the feed's URL, channel fields, options and the ids of every message ever taken in.
+#include <unordered_set>
+
 #include "feedstore/FeedErrors.h"
 #include "feedstore/RSSObject.h"
 #include "feedstore/XmlAccess.h"
@@ -83,8 +85,14 @@ void RSSObject::serializeSettingsToXml(xml::Document& document, xml::Node& root)
         xml::setAttributeText(*element, u"value", param.value);
         root.appendChild(element);
     }
+    // Messages held but never stored are not yet seen for good; deleted ones are.
+    std::unordered_set<std::u16string_view> notYetSeen;
+    if (!unstoredIds.empty())
+        for (const auto& item : items)
+            if (unstoredIds.count(item->id)) notYetSeen.insert(item->id);
     xml::NodePtr identityElement = document.createElement(u"identity");
     for (const std::u16string& id : identity) {
+        if (notYetSeen.count(id)) continue;
         xml::NodePtr idElement = document.createElement(u"id");
         idElement->appendChild(document.createTextNode(id));
         identityElement->appendChild(idElement);

@@ -1,5 +1,6 @@
 #include "feedstore/XmlAccess.h"
 
+#include "feedstore/DoctypeCheck.h"
 #include "feedstore/FeedStoreError.h"
 #include "platform/FileReplace.h"
 #include "platform/Trace.h"
@@ -31,6 +32,11 @@ DocumentPtr loadXmlFile(std::u16string_view path, bool validate, bool resolve) {
 }
 
 bool loadXmlStream(Document& document, std::span<const uint8_t> bytes, std::u16string_view sourceName) {
+    // Bytes from outside never reach the component with entities it would expand without bound.
+    if (!isDoctypeSafe(bytes)) {
+        traceError(u"%s at load %s", kStatusFalse, u"entities that could expand without bound", sourceName);
+        return false;
+    }
     document.setValidateOnParse(true);
     document.setResolveExternals(false);
     if (document.loadBytes(bytes)) return true;

@@ -18,7 +18,8 @@ DocumentPtr loadXmlText(std::u16string_view text);
 // load of the file; on failure "%s at load %s" (reason, path) and an empty document is returned.
 DocumentPtr loadXmlFile(std::u16string_view path, bool validate, bool resolve);
 // load of downloaded bytes with validation on and external resolution off; on failure
-// "%s at load %s" (reason, sourceName: the feed URL) and false, the document left empty.
+// "%s at load %s" (reason, sourceName: the feed URL) and false, the document left empty. Bytes that
+// fail the DOCTYPE check (isDoctypeSafe) are refused before the component sees them.
 bool loadXmlStream(Document& document, std::span<const uint8_t> bytes, std::u16string_view sourceName);
 
 NodePtr selectNode(Node& node, std::u16string_view path);

@@ -5,6 +5,7 @@
 
 #include <vector>
 
+#include "dialogs/AboutDialog.h"
 #include "folder/ContextMenuSelection.h"
 #include "folder/NewsFolder.h"
 #include "platform/ComCall.h"
@@ -148,7 +149,7 @@ STDMETHODIMP CFolderImpl::InvokeCommand(CMINVOKECOMMANDINFO* info) {
                 if (removeConfirmation(toWide(folder::removeQuestion(path)))) folder::removeNewsFolder(path);
                 break;
             case kCommandAbout:
-                // The About box is not part of this library yet.
+                ShowAboutDialog();
                 break;
             default:
                 break;

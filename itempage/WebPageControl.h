@@ -8,6 +8,8 @@
 
 namespace corvane {
 
+class CRichTextPage;
+
 class WebPageControl {
   public:
     WebPageControl();
@@ -27,9 +29,13 @@ class WebPageControl {
     HWND Window() const { return window_; }
 
   private:
+    static LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    void ReleaseDocument();
+
     HWND window_ = nullptr;
     struct Document;
-    Document* document_ = nullptr;  // the hosted document, fetched by the first ShowItem
+    Document* document_ = nullptr;       // the hosted document, fetched by the first ShowItem
+    CRichTextPage* richPage_ = nullptr;  // the page where no HTML document could be created
 };
 
 }  // namespace corvane

@@ -34,6 +34,16 @@
 // The two pages of the Options sheet.
 #define IDD_OPTIONS_GENERAL 210
 #define IDD_OPTIONS_DISPLAY 211
+// Controls of the General page.
+#define IDC_FEED_URL 211
+#define IDC_REMEMBER_POSITION 212
+#define IDC_OPEN_ON_DOUBLE_CLICK 217
+#define IDC_DONT_SHOW_DELETE_CONFIRM 222
+// Controls of the Display page.
+#define IDC_SPLIT_HORIZONTAL 213
+#define IDC_SPLIT_VERTICAL 214
+#define IDC_DATE_FORMAT 215
+#define IDC_SHOW_TIME 216
 // The animation of the progress window during an update (type "AVI").
 #define IDR_PROGRESS_AVI 213
 

@@ -1,19 +1,42 @@
 #include "retrieval/FeedDownload.h"
 
+#include "feedstore/FeedErrors.h"
+#include "platform/Trace.h"
+#include "retrieval/WorkerFault.h"
+#include "retrieval/WorkerMessages.h"
+
 namespace corvane {
 
 Status downloadFeed(std::u16string_view url, kturldownloader_eventhandler* sink, std::stop_token stop,
                     FeedFetch& fetch, const KnownItemIds* known) {
+    // Each step ends its own failures, so the caller learns which one failed: no memory for the
+    // body is a failed download, no memory to read it a document that could not be read.
     kturldownloader downloader;
-    kturldownloader_job* job = downloader.addUrl(std::u16string(url));
-    Status status = downloader.download(sink, stop);
+    kturldownloader_job* job = nullptr;
+    Status status = kStatusFail;
+    try {
+        job = downloader.addUrl(std::u16string(url));
+        status = downloader.download(sink, stop);
+    } catch (const std::exception& error) {
+        traceError(u"Download of %s ended by an error: %s", statusOf(error), url, error.what());
+        fetch = FeedFetch{};
+        fetch.downloadFailed = true;
+        return kStatusFail;
+    }
     if (status == kStatusCancelled) {
         fetch.cancelled = true;
     } else if (status == kStatusFail || !job->streamReady) {
         fetch.downloadFailed = true;
     } else {
-        auto stopRequested = [&stop] { return stop.stop_requested(); };
-        readFeedDocument(job->bytes(), url, fetch, stopRequested, known);
+        try {
+            failIfInjected(WorkerStage::ReadingFeed);
+            auto stopRequested = [&stop] { return stop.stop_requested(); };
+            readFeedDocument(job->bytes(), url, fetch, stopRequested, known);
+        } catch (const std::exception& error) {
+            traceError(u"Reading %s ended by an error: %s", statusOf(error), url, error.what());
+            fetch = FeedFetch{};
+            fetch.notRss = true;
+        }
     }
     return status;
 }

@@ -2,8 +2,11 @@
 
 #include <utility>
 
+#include "feedstore/FeedErrors.h"
 #include "platform/ComApartment.h"
+#include "platform/Trace.h"
 #include "retrieval/FeedDownload.h"
+#include "retrieval/WorkerFault.h"
 
 namespace corvane {
 
@@ -17,8 +20,17 @@ WorkerBody CRSSObjectInitializeThread::Run(RSSObjectThreadParams* param) {
     auto outcome = std::make_shared<Outcome>();
     outcome_ = outcome;
     return [outcome, path = param->feed->itemsPath](WorkerContext& context) -> uint32_t {
-        ComApartment apartment;
-        StoredItems items = loadStoredItems(path);
+        StoredItems items;
+        try {
+            ComApartment apartment;
+            failIfInjected(WorkerStage::ReadingStore);
+            items = loadStoredItems(path);
+        } catch (const std::exception& error) {
+            // Nothing was read, so nothing may replace the store in this session.
+            traceError(u"Reading %s ended by an error: %s", statusOf(error), path, error.what());
+            items = StoredItems{};
+            items.state = StoreFileState::Locked;
+        }
         {
             std::lock_guard<std::mutex> guard(outcome->lock);
             outcome->items = std::move(items);
@@ -41,10 +53,17 @@ WorkerBody CRSSObjectUpdateThread::Run(RSSObjectThreadParams* param) {
     // the one and the view may take items in meanwhile.
     return [outcome, url = param->feed->url,
             known = param->feed->knownIds()](WorkerContext& context) -> uint32_t {
-        ComApartment apartment;
-        context.post(WM_FEED_UPDATE_STARTED);
         FeedFetch fetch;
-        downloadFeed(url, context.sink(), context.stopToken(), fetch, known.get());
+        try {
+            ComApartment apartment;
+            context.post(WM_FEED_UPDATE_STARTED);
+            downloadFeed(url, context.sink(), context.stopToken(), fetch, known.get());
+        } catch (const std::exception& error) {
+            // downloadFeed ends the failures of its own steps; what is left failed before a download.
+            traceError(u"Update of %s ended by an error: %s", statusOf(error), url, error.what());
+            fetch = FeedFetch{};
+            fetch.downloadFailed = true;
+        }
         UpdateResult result = updateResultOf(fetch);
         {
             std::lock_guard<std::mutex> guard(outcome->lock);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cctype>
+#include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <mutex>
@@ -184,6 +185,12 @@ bool CurlRequest::start(const std::string& url, uint32_t& error) {
     curl_easy_setopt(easy_, CURLOPT_MAXREDIRS, 20L);
     curl_easy_setopt(easy_, CURLOPT_HTTPHEADER, headers_);
     curl_easy_setopt(easy_, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
+    // The server's certificate and host name are always checked. The trusted authorities are the
+    // system's, or those of the bundle SSL_CERT_FILE names, as OpenSSL's own programs take them.
+    curl_easy_setopt(easy_, CURLOPT_SSL_VERIFYPEER, 1L);
+    curl_easy_setopt(easy_, CURLOPT_SSL_VERIFYHOST, 2L);
+    if (const char* bundle = std::getenv("SSL_CERT_FILE"); bundle && *bundle)
+        curl_easy_setopt(easy_, CURLOPT_CAINFO, bundle);
     // Signals are no way to time out a resolver on a worker thread.
     curl_easy_setopt(easy_, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(easy_, CURLOPT_ERRORBUFFER, errorText_);

@@ -40,12 +40,18 @@ struct KtThread::Control final : kturldownloader_eventhandler {
             if (detached) return false;
             ++sinkCallsInFlight;
         }
+        // Counted down however the call ends, or Stop would wait for it in vain.
+        struct CallEnded {
+            Control& control;
+            ~CallEnded() {
+                {
+                    std::lock_guard<std::mutex> guard(control.lock);
+                    --control.sinkCallsInFlight;
+                }
+                control.changed.notify_all();
+            }
+        } ended{*this};
         call();
-        {
-            std::lock_guard<std::mutex> guard(lock);
-            --sinkCallsInFlight;
-        }
-        changed.notify_all();
         return true;
     }
 

@@ -173,6 +173,41 @@ TEST(FeedUpdate, EntityBombIsRefusedBeforeParsing) {
     EXPECT_FALSE(fetch.title);
 }
 
+// 160 KB that would expand to 2 GB: refused as not RSS before the component sees it.
+TEST(FeedUpdate, OneLargeEntityUsedOftenIsNotRss) {
+    std::string references;
+    for (int i = 0; i < 20000; ++i)
+        references += "&big;";
+    FeedFetch fetch =
+        read("<?xml version=\"1.0\"?><!DOCTYPE rss [<!ENTITY big \"" + std::string(100000, 'x') +
+             "\">]><rss version=\"2.0\"><channel><title>T</title><item><guid>b</guid>"
+             "<description>" +
+             references + "</description></item></channel></rss>");
+    EXPECT_TRUE(fetch.notRss);
+    EXPECT_TRUE(fetch.items.empty());
+}
+
+TEST(FeedUpdate, EntitiesWithPredefinedReferencesAreRead) {
+    FeedFetch fetch = read(
+        "<?xml version=\"1.0\"?><!DOCTYPE rss [<!ENTITY c \"AT&amp;T &lt;news&gt;\">]>"
+        "<rss version=\"2.0\"><channel><title>&c;</title></channel></rss>");
+    EXPECT_FALSE(fetch.notRss);
+    EXPECT_EQ(fetch.title, u"AT&T <news>");
+}
+
+TEST(FeedUpdate, NestedEntitiesInUtf16WithoutMarkAreNotRss) {
+    const std::string text =
+        "<?xml version=\"1.0\" encoding=\"UTF-16\"?><!DOCTYPE rss [<!ENTITY a \"aaaa\">"
+        "<!ENTITY b \"&a;&a;&a;&a;\">]><rss version=\"2.0\"><channel><title>&b;</title>"
+        "</channel></rss>";
+    std::string document;
+    for (char c : text)
+        document += {c, '\0'};
+    FeedFetch fetch = read(document);
+    EXPECT_TRUE(fetch.notRss);
+    EXPECT_FALSE(fetch.title);
+}
+
 TEST(FeedUpdate, FeedLabelIsKept) {
     RSSObject feed;
     feed.takeFetch(read(feedWith("<item><guid>x</guid><corvane_label>2</corvane_label></item>")));

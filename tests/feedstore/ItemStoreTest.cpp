@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <filesystem>
+#include <vector>
 
 #include "feedstore/FeedUpdate.h"
 #include "feedstore/RSSObject.h"
@@ -207,6 +209,64 @@ TEST_F(ItemStore, StoredItemsAreNotTakenAgainWhenTheirIdsWereNeverSaved) {
     auto afterCrash = loaded();
     afterCrash->takeFetch(fetchOf());
     EXPECT_EQ(afterCrash->items.size(), 2u);
+}
+
+// While the store cannot be written, the messages an update brought stay unseen in corvane.xml, so
+// the first update after the store is writable again brings them back; deleted ones stay deleted.
+TEST_F(ItemStore, MessagesThatCouldNotBeStoredComeBackDeletedOnesDoNot) {
+    const std::string feedText =
+        "<rss version=\"2.0\"><channel><item><guid>a</guid></item>"
+        "<item><guid>b</guid></item><item><guid>c</guid></item></channel></rss>";
+    auto update = [](RSSObject& feed, const std::string& text) {
+        FeedFetch fetch;
+        readFeedDocument({reinterpret_cast<const uint8_t*>(text.data()), text.size()}, u"u", fetch);
+        feed.takeFetch(std::move(fetch));
+    };
+    auto guids = [](const RSSObject& feed) {
+        std::vector<std::u16string> list;
+        for (const auto& item : feed.items)
+            list.push_back(item->guid);
+        return list;
+    };
+    folder.write("rssitems.xml", "<rss version=\"2.0\"><channel><item><guid>a</guid></item></channel></rss>");
+    {
+        auto first = loaded();
+        update(*first, feedText);
+        ASSERT_TRUE(first->storeItems());
+        ASSERT_TRUE(first->storeSettings());
+    }
+    const std::string stored = folder.read("rssitems.xml");
+    const std::string feedOnly =
+        "<rss version=\"2.0\"><channel><item><guid>a</guid></item>"
+        "<item><guid>d</guid></item><item><guid>e</guid></item></channel></rss>";
+
+    // Locked: something that cannot be opened as a file stands where the store is.
+    std::filesystem::rename(folder.path() / "rssitems.xml", folder.path() / "aside.xml");
+    std::filesystem::create_directory(folder.path() / "rssitems.xml");
+    {
+        auto locked = loaded();
+        ASSERT_EQ(locked->itemsState, StoreFileState::Locked);
+        update(*locked, feedOnly);
+        ASSERT_EQ(guids(*locked), (std::vector<std::u16string>{u"d", u"e"}));
+        locked->items.erase(locked->items.begin() + 1);  // e deleted
+        EXPECT_FALSE(locked->storeItems());
+        EXPECT_TRUE(locked->storeSettings());
+    }
+    std::filesystem::remove(folder.path() / "rssitems.xml");
+    std::filesystem::rename(folder.path() / "aside.xml", folder.path() / "rssitems.xml");
+    EXPECT_EQ(folder.read("rssitems.xml"), stored);
+
+    auto unlocked = loaded();
+    update(*unlocked, feedOnly);
+    EXPECT_EQ(guids(*unlocked), (std::vector<std::u16string>{u"a", u"b", u"c", u"d"}));
+    // Once stored, they are seen for good.
+    ASSERT_TRUE(unlocked->storeItems());
+    ASSERT_TRUE(unlocked->storeSettings());
+    auto later = loaded();
+    later->items.clear();
+    update(*later, feedText);
+    update(*later, feedOnly);
+    EXPECT_TRUE(later->items.empty());
 }
 
 std::unique_ptr<RSSItem> itemWith(std::u16string text, bool enclosure) {

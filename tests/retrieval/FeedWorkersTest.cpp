@@ -4,12 +4,15 @@
 
 #include <atomic>
 #include <chrono>
+#include <new>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "feedstore/RSSDatabase.h"
 #include "retrieval/MessageQueue.h"
 #include "retrieval/UrlDownloader.h"
+#include "retrieval/WorkerFault.h"
 #include "support/TempFolder.h"
 #include "support/TestServer.h"
 
@@ -23,11 +26,22 @@ class CountingSink : public kturldownloader_eventhandler {
     void OnStart(kturldownloader*) override { ++starts; }
     bool OnProgress(kturldownloader*) override {
         ++progressCalls;
+        if (runOutOfMemory) throw std::bad_alloc();  // as the download buffer's growth would
         return !cancel;
     }
     std::atomic<int> starts{0};
     std::atomic<int> progressCalls{0};
     std::atomic<bool> cancel{false};
+    std::atomic<bool> runOutOfMemory{false};
+};
+
+// A fault injected into the workers for the length of one test.
+class InjectedFault {
+  public:
+    explicit InjectedFault(WorkerStage stage) { setInjectedWorkerFault(stage); }
+    ~InjectedFault() { setInjectedWorkerFault(std::nullopt); }
+    InjectedFault(const InjectedFault&) = delete;
+    InjectedFault& operator=(const InjectedFault&) = delete;
 };
 
 class FeedWorkers : public ::testing::Test {
@@ -159,6 +173,43 @@ TEST_F(FeedWorkers, SecondStartWhileRunningIsRefused) {
     EXPECT_EQ(nextMessage(300ms), 0u);  // one run, one pair of messages
     updater.Stop();
     EXPECT_EQ(updater.exitCode(), 0u);
+}
+
+// However a run fails, it ends with its one final message, and the store read is never replaced.
+TEST_F(FeedWorkers, FailedStoreReadStillPostsLoadedWithNothing) {
+    const std::string store = "<rss version=\"2.0\"><channel><item><guid>g</guid></item></channel></rss>";
+    folder.write("rssitems.xml", store);
+    InjectedFault fault(WorkerStage::ReadingStore);
+    EXPECT_TRUE(loader.Start(&params));
+    EXPECT_EQ(nextMessage(), WM_FEED_LOADED);
+    EXPECT_EQ(nextMessage(300ms), 0u);
+    auto stored = loader.TakeResult();
+    ASSERT_TRUE(stored);
+    feed.takeStoredItems(std::move(*stored));
+    EXPECT_TRUE(feed.items.empty());
+    EXPECT_FALSE(feed.storeItems());
+    EXPECT_EQ(folder.read("rssitems.xml"), store);
+}
+
+TEST_F(FeedWorkers, FailureWhileDownloadingIsResultTwo) {
+    sink.runOutOfMemory = true;
+    feed.title = u"kept";
+    EXPECT_EQ(updateFrom(testing::serverUrl("/feed?items=5")), UPDATE_DOWNLOAD_FAILED);
+    EXPECT_EQ(nextMessage(300ms), 0u);
+    EXPECT_EQ(feed.title, u"kept");
+    EXPECT_TRUE(feed.items.empty());
+    updater.Stop();
+    EXPECT_EQ(updater.exitCode(), 0u);  // ended at once: the sink's failed call did not hold Stop up
+}
+
+TEST_F(FeedWorkers, FailureWhileReadingIsResultOne) {
+    InjectedFault fault(WorkerStage::ReadingFeed);
+    feed.title = u"kept";
+    EXPECT_EQ(updateFrom(testing::serverUrl("/feed?items=5")), UPDATE_NOT_RSS);
+    EXPECT_EQ(nextMessage(300ms), 0u);
+    EXPECT_EQ(feed.title, u"kept");
+    EXPECT_TRUE(feed.items.empty());
+    EXPECT_TRUE(feed.identity.empty());
 }
 
 TEST_F(FeedWorkers, StopOfAnIdleWorkerDoesNothing) {

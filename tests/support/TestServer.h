@@ -13,17 +13,22 @@
 // before these tests and stops after them; its ports are read from the file it writes.
 namespace corvane::testing {
 
+// The server's https ports, by the certificate each presents.
+enum class Certificate { Trusted, SelfSigned, Expired, OtherHost };
+
 struct TestServerPorts {
     int port = 0;
     // A port nobody listens on, for a refused connection.
     int refusedPort = 0;
+    int httpsPorts[4] = {};
 };
 
 inline const TestServerPorts& testServerPorts() {
     static const TestServerPorts ports = [] {
         TestServerPorts result;
         std::ifstream file(CORVANE_TEST_SERVER_STATE ".port");
-        if (!(file >> result.port >> result.refusedPort))
+        if (!(file >> result.port >> result.refusedPort >> result.httpsPorts[0] >> result.httpsPorts[1] >>
+              result.httpsPorts[2] >> result.httpsPorts[3]))
             throw std::runtime_error("no test server port in " CORVANE_TEST_SERVER_STATE
                                      ".port: run the tests through ctest, whose fixture starts the server");
         return result;
@@ -35,6 +40,16 @@ inline const TestServerPorts& testServerPorts() {
 inline std::u16string serverUrl(std::string_view path) {
     return fromUtf8("http://127.0.0.1:" + std::to_string(testServerPorts().port) + std::string(path));
 }
+
+// "https://127.0.0.1:<port>" of the port presenting `certificate`, followed by the path.
+inline std::u16string httpsUrl(Certificate certificate, std::string_view path) {
+    return fromUtf8(
+        "https://127.0.0.1:" + std::to_string(testServerPorts().httpsPorts[static_cast<int>(certificate)]) +
+        std::string(path));
+}
+
+// The test authority that issued the Trusted certificate, as PEM.
+inline const char kTestAuthorityFile[] = CORVANE_TEST_SERVER_STATE ".ca.pem";
 
 inline std::u16string refusedUrl() {
     return fromUtf8("http://127.0.0.1:" + std::to_string(testServerPorts().refusedPort) + "/body?size=10");

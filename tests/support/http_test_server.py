@@ -3,7 +3,11 @@
 
     http_test_server.py start --state PATH [--lifetime SECONDS]
         starts a server in the background and returns once it listens; PATH.port then holds
-        "<port> <refused port>" (the second is a port nobody listens on) and PATH.pid its process id.
+        "<port> <refused port> <https ports>" (the second is a port nobody listens on) and PATH.pid
+        its process id. The https ports serve the same paths with four certificates made by
+        `openssl` at start: one for 127.0.0.1 from the test authority PATH.ca.pem, a self-signed one,
+        an expired one from the authority, and one from the authority for another host name. Only
+        a client that trusts PATH.ca.pem accepts the first.
     http_test_server.py stop --state PATH
         stops the server that `start` left there.
     http_test_server.py serve --state PATH [--lifetime SECONDS]
@@ -31,7 +35,9 @@ import os
 import random
 import signal
 import socket
+import shutil
 import socketserver
+import ssl
 import subprocess
 import sys
 import threading
@@ -173,6 +179,66 @@ class Server(socketserver.ThreadingMixIn, http.server.HTTPServer):
     allow_reuse_address = True
 
 
+class TlsServer(Server):
+    """The same server behind TLS; the handshake happens on the handler's thread."""
+
+    def __init__(self, address, handler, context):
+        super().__init__(address, handler)
+        self.context = context
+
+    def get_request(self):
+        connection, address = self.socket.accept()
+        return self.context.wrap_socket(connection, server_side=True, do_handshake_on_connect=False), address
+
+    def handle_error(self, request, client_address):
+        pass  # a client that refuses the certificate ends the handshake: expected here
+
+
+# The certificates the https ports present, in port order: (name, issuer, host names, validity).
+CERTIFICATES = [
+    ("trusted", "authority", ["IP:127.0.0.1", "DNS:127.0.0.1", "DNS:localhost"], None),
+    ("selfsigned", None, ["IP:127.0.0.1", "DNS:127.0.0.1", "DNS:localhost"], None),
+    ("expired", "authority", ["IP:127.0.0.1", "DNS:127.0.0.1", "DNS:localhost"], ("20200101000000Z", "20210101000000Z")),
+    ("otherhost", "authority", ["DNS:elsewhere.invalid"], None),
+]
+
+
+def openssl(*args, cwd):
+    subprocess.run(["openssl"] + list(args), cwd=cwd, check=True,
+                   stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+
+def make_certificates(folder):
+    """A test authority and the certificates of CERTIFICATES, new for every server run."""
+    shutil.rmtree(folder, ignore_errors=True)
+    os.makedirs(folder)
+    openssl("req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1", "-nodes", "-keyout", "authority.key", "-out", "authority.pem",
+            "-days", "30", "-subj", "/CN=Corvane Test Authority",
+            "-addext", "basicConstraints=critical,CA:TRUE", "-addext", "keyUsage=critical,keyCertSign,cRLSign",
+            cwd=folder)
+    with open(os.path.join(folder, "ca.cnf"), "w") as config:
+        config.write("[ca]\ndefault_ca = test\n[test]\ndatabase = index.txt\nnew_certs_dir = .\n"
+                     "serial = serial\ndefault_md = sha256\npolicy = any\ncopy_extensions = copy\n"
+                     "unique_subject = no\n[any]\ncommonName = supplied\n")
+    open(os.path.join(folder, "index.txt"), "w").close()
+    with open(os.path.join(folder, "serial"), "w") as serial:
+        serial.write("%x\n" % random.randrange(1 << 32, 1 << 48))
+    for name, issuer, hosts, validity in CERTIFICATES:
+        common = hosts[-1].split(":", 1)[1]
+        extensions = ["-addext", "subjectAltName=" + ",".join(hosts),
+                      "-addext", "basicConstraints=critical,CA:FALSE",
+                      "-addext", "extendedKeyUsage=serverAuth"]
+        if issuer is None:
+            openssl("req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1", "-nodes", "-keyout", name + ".key", "-out", name + ".pem",
+                    "-days", "30", "-subj", "/CN=" + common, *extensions, cwd=folder)
+            continue
+        openssl("req", "-new", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1", "-nodes", "-keyout", name + ".key", "-out", name + ".csr",
+                "-subj", "/CN=" + common, *extensions, cwd=folder)
+        dates = ["-startdate", validity[0], "-enddate", validity[1]] if validity else ["-days", "30"]
+        openssl("ca", "-batch", "-notext", "-config", "ca.cnf", "-cert", "authority.pem", "-keyfile", "authority.key",
+                "-in", name + ".csr", "-out", name + ".pem", *dates, cwd=folder)
+
+
 def write_atomically(path, text):
     temporary = path + ".tmp"
     with open(temporary, "w") as file:
@@ -196,16 +262,25 @@ def unused_port():
 
 
 def serve(state, lifetime):
-    server = Server(("127.0.0.1", 0), Handler)
+    folder = state + ".tls"
+    make_certificates(folder)
+    shutil.copyfile(os.path.join(folder, "authority.pem"), state + ".ca.pem")
+    servers = [Server(("127.0.0.1", 0), Handler)]
+    for name, _, _, _ in CERTIFICATES:
+        context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+        context.load_cert_chain(os.path.join(folder, name + ".pem"), os.path.join(folder, name + ".key"))
+        servers.append(TlsServer(("127.0.0.1", 0), Handler, context))
     signal.signal(signal.SIGTERM, lambda *_: stopping.set())
     signal.signal(signal.SIGINT, lambda *_: stopping.set())
-    thread = threading.Thread(target=server.serve_forever, daemon=True)
-    thread.start()
-    write_atomically(state + ".port", "%d %d\n" % (server.server_address[1], unused_port()))
+    for server in servers:
+        threading.Thread(target=server.serve_forever, daemon=True).start()
+    ports = [servers[0].server_address[1], unused_port()] + [server.server_address[1] for server in servers[1:]]
+    write_atomically(state + ".port", " ".join("%d" % port for port in ports) + "\n")
     stopping.wait(lifetime)
     stopping.set()
-    server.shutdown()
-    server.server_close()
+    for server in servers:
+        server.shutdown()
+        server.server_close()
 
 
 def running_server(state):
@@ -237,7 +312,8 @@ def stop(state):
             time.sleep(0.05)
         if alive(pid):
             os.kill(pid, signal.SIGKILL)
-    for suffix in (".pid", ".port"):
+    shutil.rmtree(state + ".tls", ignore_errors=True)
+    for suffix in (".pid", ".port", ".ca.pem"):
         try:
             os.remove(state + suffix)
         except FileNotFoundError:
@@ -254,7 +330,8 @@ def start(state, lifetime):
         stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
         start_new_session=True, close_fds=True)
     write_atomically(state + ".pid", "%d\n" % child.pid)
-    deadline = time.monotonic() + 10
+    # Making the certificates takes a moment on a loaded machine.
+    deadline = time.monotonic() + 60
     while time.monotonic() < deadline:
         if os.path.exists(state + ".port"):
             with open(state + ".port") as file:

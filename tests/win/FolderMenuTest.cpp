@@ -16,12 +16,14 @@
 #include "platform/Utf.h"
 #include "support/DropDataObject.h"
 #include "support/TempFolder.h"
+#include "support/WindowWatcher.h"
 
 namespace corvane {
 namespace {
 
 using corvane::testing::DropDataObject;
 using corvane::testing::TempFolder;
+using corvane::testing::WindowWatcher;
 
 constexpr UINT kFirstCommand = 100;
 
@@ -237,10 +239,18 @@ TEST_F(FolderMenu, RunsNoCommandForAVerbString) {
     info.cbSize = sizeof(info);
     info.lpVerb = "open";
     EXPECT_EQ(menu->InvokeCommand(&info), S_OK);
-    invoke(2);  // About
     invoke(7);  // no such command
     EXPECT_FALSE(directory.exists("desktop.ini"));
     EXPECT_FALSE(askedQuestion.has_value());
+}
+
+TEST_F(FolderMenu, AboutShowsTheAboutBox) {
+    TempFolder directory;
+    ASSERT_EQ(select({directory.path().wstring()}), S_OK);
+    WindowWatcher watcher(L"About Corvane", [](HWND box) { PostMessageW(box, WM_COMMAND, IDCANCEL, 0); });
+    invoke(2);
+    EXPECT_TRUE(watcher.acted());
+    EXPECT_FALSE(directory.exists("desktop.ini"));
 }
 
 TEST_F(FolderMenu, HasNoCommandStrings) {

@@ -1,0 +1,122 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace corvane {
+
+// A character format of the rich-text page. Sizes are in points, 0 meaning the page's base size.
+struct RichTextFormat {
+    static constexpr uint32_t kAutomaticColor = 0xFFFFFFFF;
+
+    bool bold = false;
+    bool italic = false;
+    bool underline = false;
+    bool strikeout = false;
+    bool fixedPitch = false;
+    int size = 0;
+    uint32_t color = kAutomaticColor;  // 0xRRGGBB
+
+    bool operator==(const RichTextFormat&) const = default;
+};
+
+enum class RichTextAlign : uint8_t { Left, Center, Right };
+
+// Distances in twips (1/1440 inch), as the rich-edit control takes them.
+struct RichTextParagraph {
+    size_t start = 0;
+    size_t length = 0;  // without the "\r" that ends every paragraph but the last
+    int indent = 0;
+    int rightIndent = 0;
+    int spaceBefore = 0;
+    RichTextAlign align = RichTextAlign::Left;
+};
+
+struct RichTextSpan {
+    size_t start = 0;
+    size_t length = 0;
+    RichTextFormat format;
+};
+
+struct RichTextLink {
+    size_t start = 0;
+    size_t length = 0;
+    std::u16string url;  // always a web link
+};
+
+// What the rich-text page shows: the text with paragraphs separated by "\r" (as the rich-edit
+// control counts them), the character formats covering the whole text in order, the paragraphs,
+// and the ranges that are links.
+struct RichText {
+    std::u16string text;
+    std::vector<RichTextSpan> spans;
+    std::vector<RichTextParagraph> paragraphs;
+    std::vector<RichTextLink> links;
+
+    // The link covering character position `position`, or null.
+    const RichTextLink* linkAt(size_t position) const;
+};
+
+// Writes rich text the way an HTML page lays text out: runs of white space become one space,
+// none at the start or end of a paragraph, except in preformatted text; blocks end paragraphs,
+// and an empty paragraph is never written except by an explicit line break.
+class RichTextBuilder {
+  public:
+    // Paragraph settings that apply to every paragraph ended while they are in force.
+    struct Block {
+        int indent = 0;
+        int rightIndent = 0;
+        RichTextAlign align = RichTextAlign::Left;
+    };
+
+    void text(std::u16string_view text);
+    // Text written exactly, line feeds ending lines, in the current format.
+    void preformattedText(std::u16string_view text);
+    // Ends the current paragraph if it holds anything; with `spaced`, the next paragraph stands
+    // apart from it.
+    void endParagraph(bool spaced = false);
+    // The next paragraph stands `twips` below what comes before it, or below the top of the page.
+    void leaveSpace(int twips);
+    // Ends the current line, even an empty one.
+    void lineBreak();
+    // A tab between two cells of a line; none at its start.
+    void tab();
+
+    RichTextFormat& format() { return formats_.back(); }
+    void pushFormat() { formats_.push_back(formats_.back()); }
+    void popFormat() {
+        if (formats_.size() > 1) formats_.pop_back();
+    }
+    Block& block() { return blocks_.back(); }
+    void pushBlock() { blocks_.push_back(blocks_.back()); }
+    void popBlock() {
+        if (blocks_.size() > 1) blocks_.pop_back();
+    }
+
+    // Text written between these two becomes a link to `url`, which must be a web link.
+    void beginLink(std::u16string_view url);
+    void endLink();
+
+    RichText finish();
+
+  private:
+    void append(std::u16string_view text);
+    void append(std::u16string_view text, const RichTextFormat& format);
+    void closeParagraph();
+
+    RichText page_;
+    std::vector<RichTextFormat> formats_{RichTextFormat{}};
+    std::vector<Block> blocks_{Block{}};
+    size_t paragraphStart_ = 0;
+    bool pendingSpace_ = false;
+    RichTextFormat pendingSpaceFormat_;
+    int spaceNext_ = 0;
+    bool linkOpen_ = false;
+    size_t linkStart_ = 0;
+    std::u16string linkUrl_;
+};
+
+}  // namespace corvane

@@ -1,0 +1,46 @@
+#pragma once
+// Windows only: the message page as a read-only rich-edit control, for where no HTML document can
+// be created. It fills its parent's client area and shows what renderItemRichText laid out.
+
+#include <windows.h>
+#include <richedit.h>
+
+#include <memory>
+#include <string_view>
+
+#include "itempage/RichText.h"
+
+namespace corvane {
+
+class CRichTextPage {
+  public:
+    // A page filling `parent`, which receives its notifications; null when no rich-edit control
+    // can be created.
+    static std::unique_ptr<CRichTextPage> Create(HWND parent);
+    ~CRichTextPage();
+    CRichTextPage(const CRichTextPage&) = delete;
+    CRichTextPage& operator=(const CRichTextPage&) = delete;
+
+    // Replaces the whole content, scrolled to the top.
+    void Show(const RichText& page);
+    // Fits the page to its parent's client area again.
+    void Resize();
+    // The control's EN_LINK: a click on a link opens it in the browser. The answer for the control.
+    LRESULT OnLink(const ENLINK& link);
+    HWND Window() const { return window_; }
+
+    // What opens a clicked link: the browser, or a test's recorder. Returns the one it replaces;
+    // null puts the browser back.
+    using LinkOpener = bool (*)(std::u16string_view url);
+    static LinkOpener SetLinkOpener(LinkOpener opener);
+
+  private:
+    explicit CRichTextPage(HWND window);
+    static LRESULT CALLBACK SubclassProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+    HWND window_;
+    WNDPROC original_ = nullptr;
+    RichText page_;
+};
+
+}  // namespace corvane
