@@ -302,8 +302,10 @@ class ItemSource {
         while (escaped < target) {
             std::string paragraph = html.empty() ? "<p>" : "\n<p>";
             const size_t sentences = random.between(2, 5);
-            for (size_t i = 0; i < sentences && escaped + escapedSize(paragraph) < target; ++i)
-                paragraph += (i ? " " : "") + sentence(random);
+            for (size_t i = 0; i < sentences && escaped + escapedSize(paragraph) < target; ++i) {
+                if (i) paragraph += ' ';
+                paragraph += sentence(random);
+            }
             paragraph += "</p>";
             escaped += escapedSize(paragraph);
             html += paragraph;

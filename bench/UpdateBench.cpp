@@ -21,7 +21,7 @@
 #include "feedstore/FeedUpdate.h"
 #include "feedstore/RSSObject.h"
 #include "platform/Utf.h"
-#include "retrieval/FeedFetch.h"
+#include "retrieval/FeedDownload.h"
 #include "retrieval/UrlDownloader.h"
 
 namespace corvane::bench {

@@ -1,7 +1,7 @@
 // create, remove and config: what the folder's context menu and the Options dialog do.
 #include "cli/Commands.h"
 #include "cli/Console.h"
-#include "cli/NewsFolder.h"
+#include "cli/OpenFolder.h"
 #include "dialogs/OptionPages.h"
 #include "dialogs/OptionTable.h"
 #include "folder/NewsFolder.h"

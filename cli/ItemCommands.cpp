@@ -5,7 +5,7 @@
 #include "cli/Commands.h"
 #include "cli/Console.h"
 #include "cli/Json.h"
-#include "cli/NewsFolder.h"
+#include "cli/OpenFolder.h"
 #include "itempage/ItemPage.h"
 #include "itempage/WebLink.h"
 #include "platform/FileReplace.h"

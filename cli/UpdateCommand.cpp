@@ -5,7 +5,7 @@
 
 #include "cli/Commands.h"
 #include "cli/Console.h"
-#include "cli/NewsFolder.h"
+#include "cli/OpenFolder.h"
 #include "platform/Utf.h"
 #include "platform/WideFormat.h"
 #include "retrieval/FeedWorkers.h"

@@ -81,7 +81,7 @@ void readFeedDocument(std::span<const uint8_t> bytes, std::u16string_view url, F
         fetch.link = channelField(*rss, u"channel/link");
         fetch.description = channelField(*rss, u"channel/description");
         // Views of the ids of the items kept, which stay in fetch.items unchanged.
-        std::unordered_set<std::u16string_view, ItemIdHash> seen;
+        std::unordered_set<std::u16string_view> seen;
         // Where no read can fail, an item that will not be kept is read no further than its id:
         // a known one, or a later one of the same id. Elsewhere each is read whole, so that a
         // failing field ends the read at the same item whether that item is kept or not.

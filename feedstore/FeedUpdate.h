@@ -30,11 +30,6 @@ struct FeedFetch {
     RSSItemList items;
 };
 
-// The empty id (an item with no guid, date, title or link) is an id like any other.
-struct ItemIdHash {
-    size_t operator()(std::u16string_view id) const noexcept { return std::hash<std::u16string_view>()(id); }
-};
-
 // The ids a feed knew when an update started (RSSObject::knownIds), for the update's worker to read
 // while the feed goes on changing on its owner's thread: a copy that nothing changes once made.
 class KnownItemIds {
@@ -49,7 +44,7 @@ class KnownItemIds {
 
   private:
     std::u16string units_;  // every id, one after the other: one allocation instead of one per id
-    std::unordered_set<std::u16string_view, ItemIdHash> ids_;
+    std::unordered_set<std::u16string_view> ids_;
 };
 
 // Reads a downloaded RSS document into `fetch`. `url` names it in the trace. `stopRequested`, when

@@ -81,15 +81,11 @@ void RSSObject::takeStoredItems(StoredItems loaded) {
     itemsLoaded = true;
 }
 
-void RSSObject::serializeItemsFromXml(xml::Document& document) {
-    readItemsFromXml(document, items);
-}
-
 namespace {
 
 // The store as text, written in one pass: building it as a document first would cost more than
-// the writing itself. Its bytes are those the document of kItemsSkeleton with the channel of
-// serializeItemsToXml would give, but for what the document would not carry back as it was.
+// the writing itself. Its bytes are those the XML component would save for the same items built
+// as a document, but for what the document would not carry back as it was.
 XmlTextWriter itemStoreText(const RSSItemList& items) {
     size_t expected = 128;
     for (const auto& item : items)
@@ -125,17 +121,6 @@ bool RSSObject::storeItems() {
         traceError(u"Error while storing items in file", statusOf(error));
         return false;
     }
-}
-
-void RSSObject::serializeItemsToXml(xml::Document& document, xml::Node& rss) const {
-    xml::setAttributeText(rss, u"version", u"2.0");
-    xml::NodePtr channel = document.createElement(u"channel");
-    for (const auto& item : items) {
-        xml::NodePtr element = document.createElement(u"item");
-        channel->appendChild(element);
-        writeItem(document, *element, *item);
-    }
-    rss.appendChild(channel);
 }
 
 }  // namespace corvane

@@ -21,7 +21,6 @@ enum RSSColumn : int {
 class RSSDatabase {
   public:
     explicit RSSDatabase(RSSObject& feed) : feed_(feed) {}
-    virtual ~RSSDatabase() = default;
     RSSDatabase(const RSSDatabase&) = delete;
     RSSDatabase& operator=(const RSSDatabase&) = delete;
 

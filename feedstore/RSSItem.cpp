@@ -95,19 +95,6 @@ constexpr TextField kStoredTextFields[] = {
 
 }  // namespace
 
-void writeItem(xml::Document& document, xml::Node& itemElement, const RSSItem& item) {
-    for (const TextField& field : kStoredTextFields)
-        xml::appendTextElement(document, itemElement, field.name, item.*field.member);
-    xml::appendIntElement(document, itemElement, u"corvane_label", item.label);
-    if (item.enclosure) {
-        xml::NodePtr enclosure = document.createElement(u"enclosure");
-        xml::setAttributeText(*enclosure, u"url", item.enclosure->url);
-        xml::setAttributeInt(*enclosure, u"length", item.enclosure->length);
-        xml::setAttributeText(*enclosure, u"type", item.enclosure->type);
-        itemElement.appendChild(enclosure);
-    }
-}
-
 void writeItemText(XmlTextWriter& out, const RSSItem& item) {
     out.markup("<item>");
     for (const TextField& field : kStoredTextFields) {

@@ -49,9 +49,8 @@ std::unique_ptr<RSSItem> readItem(xml::Node& itemNode);
 // made of (title, link, pubDate and its date, guid, corvane_id) with the id, then the others.
 std::unique_ptr<RSSItem> readItemId(xml::Node& itemNode);
 void readItemRest(xml::Node& itemNode, RSSItem& item);
-// Writes the item's children into its "item" element, in the store file's order.
-void writeItem(xml::Document& document, xml::Node& itemElement, const RSSItem& item);
-// Writes the whole "item" element as text, with the children writeItem makes, in the same order.
+// Writes the whole "item" element as text: its fields in the store file's order, the label, then the
+// enclosure if any.
 void writeItemText(XmlTextWriter& out, const RSSItem& item);
 // About how many bytes writeItemText gives for the item.
 size_t itemTextSize(const RSSItem& item);

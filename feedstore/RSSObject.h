@@ -1,4 +1,7 @@
 #pragma once
+// The feed object and what reads and writes its files. Its members are defined by what they work on:
+// the settings in Settings.cpp, the item store in ItemStore.cpp, taking over an update in
+// FeedUpdate.cpp.
 
 #include <memory>
 #include <set>
@@ -20,7 +23,6 @@ struct RSSParam {
 using RSSItemList = std::vector<std::unique_ptr<RSSItem>>;
 struct FeedFetch;
 class KnownItemIds;
-struct RSSObjectThreadParams;
 
 // What reading rssitems.xml produced, made off the owner's thread and taken over on it.
 struct StoredItems {
@@ -74,16 +76,11 @@ class RSSObject {
     void takeStoredItems(StoredItems loaded);
     // True when rssitems.xml was written: not before the store was read, and not on failure.
     bool storeItems();
-    void serializeItemsFromXml(xml::Document& document);
-    void serializeItemsToXml(xml::Document& document, xml::Node& rss) const;
 
     // Update: takes over what an update read. The flags describe that update; unless it was
     // cancelled, the channel fields it found replace the feed's, and its items whose id was never
     // seen are appended in feed order, their ids remembered. Known items are never changed.
     void takeFetch(FeedFetch fetch);
-    // Downloads, reads and takes over the feed at `feedUrl` on the calling thread, with the record's
-    // handler (if any) as the download's sink. False when the download failed or was cancelled.
-    bool update(std::u16string_view feedUrl, RSSObjectThreadParams* params);
     bool isNewId(const RSSItem* item) const { return item && identity.count(item->id) == 0; }
     // A copy of identity for an update's worker, made on the owner's thread as the update starts.
     // What is read with it must be taken over by this feed, whose identity only ever grows.

@@ -10,7 +10,7 @@ namespace corvane {
 // exactly this text for a folder to be a news folder.
 inline constexpr char16_t kFolderClassId[] = u"{0D1C607A-6636-45D8-BBE9-F6FD121D5D45}";
 
-// The same identifier in the fields of a GUID, for CLSID_FolderImpl.
+// The same identifier in the fields of a GUID, for CLSID_FolderImpl (FolderClassGuid.h).
 struct ClassIdFields {
     uint32_t data1;
     uint16_t data2;

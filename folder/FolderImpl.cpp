@@ -1,17 +1,19 @@
 #include "folder/FolderImpl.h"
 
+#include <shlwapi.h>
+
 #include <new>
 
+#include "folder/FolderClassGuid.h"
 #include "folder/FolderSystem.h"
 #include "folder/NewsFolder.h"
+#include "platform/ComCall.h"
 #include "platform/ModuleLock.h"
 #include "platform/Trace.h"
 #include "platform/Win32Text.h"
-#include "server/ServerIds.h"
 #include "view/NewsShellViewImpl.h"
 
 namespace corvane {
-namespace {}  // namespace
 
 CFolderImpl::CFolderImpl(IUnknown* outer) : controlling_(outer ? outer : &inner_) {
     module::Lock();
@@ -33,9 +35,15 @@ CFolderImpl::~CFolderImpl() {
 HRESULT CFolderImpl::CreateInstance(IUnknown* outer, REFIID riid, void** ppv) {
     if (!ppv) return E_POINTER;
     *ppv = nullptr;
+    // An aggregated object is handed out only as its own (non-delegating) IUnknown.
     if (outer && !IsEqualIID(riid, IID_IUnknown)) return CLASS_E_NOAGGREGATION;
+    return Create(outer, riid, ppv);
+}
+
+HRESULT CFolderImpl::Create(IUnknown* outer, REFIID riid, void** ppv) {
     CFolderImpl* folder = new (std::nothrow) CFolderImpl(outer);
     if (!folder) return E_OUTOFMEMORY;
+    // Held across the query, so a failed query destroys the object.
     folder->inner_.AddRef();
     HRESULT hr = folder->inner_.QueryInterface(riid, ppv);
     folder->inner_.Release();
@@ -45,20 +53,20 @@ HRESULT CFolderImpl::CreateInstance(IUnknown* outer, REFIID riid, void** ppv) {
 STDMETHODIMP CFolderImpl::Inner::QueryInterface(REFIID riid, void** ppv) {
     if (!ppv) return E_POINTER;
     *ppv = nullptr;
-    if (IsEqualIID(riid, IID_IUnknown))
+    if (IsEqualIID(riid, IID_IUnknown)) {
         *ppv = static_cast<IUnknown*>(this);
-    else if (IsEqualIID(riid, IID_IShellFolder))
-        *ppv = static_cast<IShellFolder*>(&folder_);
-    else if (IsEqualIID(riid, IID_IPersistFolder) || IsEqualIID(riid, IID_IPersist))
-        *ppv = static_cast<IPersistFolder*>(&folder_);
-    else if (IsEqualIID(riid, IID_IContextMenu))
-        *ppv = static_cast<IContextMenu*>(&folder_);
-    else if (IsEqualIID(riid, IID_IShellExtInit))
-        *ppv = static_cast<IShellExtInit*>(&folder_);
-    else
-        return E_NOINTERFACE;
-    static_cast<IUnknown*>(*ppv)->AddRef();
-    return S_OK;
+        AddRef();
+        return S_OK;
+    }
+    static const QITAB interfaces[] = {
+        QITABENT(CFolderImpl, IShellFolder),
+        QITABENT(CFolderImpl, IPersistFolder),
+        QITABENTMULTI(CFolderImpl, IPersist, IPersistFolder),
+        QITABENT(CFolderImpl, IContextMenu),
+        QITABENT(CFolderImpl, IShellExtInit),
+        {},
+    };
+    return QISearch(&folder_, interfaces, riid, ppv);
 }
 
 STDMETHODIMP_(ULONG) CFolderImpl::Inner::AddRef() {
@@ -97,13 +105,8 @@ STDMETHODIMP CFolderImpl::BindToObject(PCUIDLIST_RELATIVE pidl, IBindCtx*, REFII
     trace(u"CFolderImpl::BindToObject pidl = %d", static_cast<const void*>(pidl));
     if (!ppv) return E_POINTER;
     *ppv = nullptr;
-    CFolderImpl* folder = new (std::nothrow) CFolderImpl(nullptr);
-    if (!folder) return E_OUTOFMEMORY;
-    folder->inner_.AddRef();
     trace(u"CFolderImpl::_init");
-    HRESULT hr = folder->inner_.QueryInterface(riid, ppv);
-    folder->inner_.Release();
-    return hr;
+    return Create(nullptr, riid, ppv);
 }
 
 STDMETHODIMP CFolderImpl::BindToStorage(PCUIDLIST_RELATIVE, IBindCtx*, REFIID, void**) {
@@ -119,12 +122,10 @@ STDMETHODIMP CFolderImpl::CreateViewObject(HWND, REFIID riid, void** ppv) {
     trace(u"CFolderImpl::CreateViewObject");
     if (!ppv) return E_POINTER;
     *ppv = nullptr;
-    try {
+    return comCall(u"CFolderImpl::CreateViewObject", [&]() -> HRESULT {
         if (!feed_) return E_UNEXPECTED;
         return CNewsShellViewImpl::CreateInstance(this, riid, ppv);
-    } catch (...) {
-        return E_UNEXPECTED;
-    }
+    });
 }
 
 bool CFolderImpl::StartInitialLoad(RSSObjectThreadParams* params) {
@@ -179,7 +180,7 @@ STDMETHODIMP CFolderImpl::GetClassID(CLSID* clsid) {
 }
 
 STDMETHODIMP CFolderImpl::Initialize(PCIDLIST_ABSOLUTE pidl) {
-    try {
+    return comCall(u"CFolderImpl::Initialize", [&]() -> HRESULT {
         // Views and workers borrow the feed object: a second call must not replace it under them.
         if (feed_) return E_UNEXPECTED;
         wchar_t path[MAX_PATH] = {};
@@ -197,11 +198,7 @@ STDMETHODIMP CFolderImpl::Initialize(PCIDLIST_ABSOLUTE pidl) {
         feed_ = std::move(feed);
         database_ = std::make_unique<RSSDatabase>(*feed_);
         return S_OK;
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    } catch (...) {
-        return E_UNEXPECTED;
-    }
+    });
 }
 
 }  // namespace corvane

@@ -96,6 +96,8 @@ class CFolderImpl final : public IShellFolder,
 
     explicit CFolderImpl(IUnknown* outer);
     ~CFolderImpl();
+    // The one way objects are made, for the class object and for BindToObject.
+    static HRESULT Create(IUnknown* outer, REFIID riid, void** ppv);
 
     Inner inner_{*this};
     IUnknown* controlling_;

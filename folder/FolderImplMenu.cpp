@@ -8,6 +8,7 @@
 #include "dialogs/AboutDialog.h"
 #include "folder/ContextMenuSelection.h"
 #include "folder/NewsFolder.h"
+#include "platform/ComCall.h"
 #include "platform/ComPtr.h"
 #include "platform/ModuleLock.h"
 #include "platform/Trace.h"
@@ -82,7 +83,7 @@ void CFolderImpl::SetRemoveConfirmation(RemoveConfirmation confirmation) {
 }
 
 STDMETHODIMP CFolderImpl::Initialize(PCIDLIST_ABSOLUTE, IDataObject* dataObject, HKEY) {
-    try {
+    return comCall(u"CFolderImpl::Initialize (IShellExtInit)", [&]() -> HRESULT {
         ContextMenuSelection& state = selection();
         state.isNewsFolder = false;
         state.dataObject.reset();
@@ -96,15 +97,13 @@ STDMETHODIMP CFolderImpl::Initialize(PCIDLIST_ABSOLUTE, IDataObject* dataObject,
         if (!verdict.accepted) return E_FAIL;
         state.isNewsFolder = verdict.isNewsFolder;
         return S_OK;
-    } catch (...) {
-        return E_FAIL;
-    }
+    });
 }
 
 STDMETHODIMP CFolderImpl::QueryContextMenu(HMENU menu, UINT index, UINT firstCommand, UINT lastCommand,
                                            UINT flags) {
-    const HRESULT nothing = MAKE_HRESULT(SEVERITY_SUCCESS, 0, 0);
-    try {
+    return comCall(u"CFolderImpl::QueryContextMenu", [&]() -> HRESULT {
+        const HRESULT nothing = MAKE_HRESULT(SEVERITY_SUCCESS, 0, 0);
         if (flags & CMF_DEFAULTONLY) return nothing;
         // Identifiers past the granted range belong to other handlers' commands.
         if (lastCommand < firstCommand || lastCommand - firstCommand < kCommandCount - 1) return nothing;
@@ -125,13 +124,11 @@ STDMETHODIMP CFolderImpl::QueryContextMenu(HMENU menu, UINT index, UINT firstCom
             return nothing;
         }
         return MAKE_HRESULT(SEVERITY_SUCCESS, 0, kCommandCount);
-    } catch (...) {
-        return nothing;
-    }
+    });
 }
 
 STDMETHODIMP CFolderImpl::InvokeCommand(CMINVOKECOMMANDINFO* info) {
-    try {
+    return comCall(u"CFolderImpl::InvokeCommand", [&]() -> HRESULT {
         const ContextMenuSelection& state = selection();
         if (!info || state.selectedPaths.size() != 1) return S_OK;
         trace(u"CFolderImpl::InvokeCommand");
@@ -157,10 +154,8 @@ STDMETHODIMP CFolderImpl::InvokeCommand(CMINVOKECOMMANDINFO* info) {
             default:
                 break;
         }
-    } catch (...) {
-        traceError(u"CFolderImpl::InvokeCommand failed", static_cast<uint32_t>(E_UNEXPECTED));
-    }
-    return S_OK;
+        return S_OK;
+    });
 }
 
 STDMETHODIMP CFolderImpl::GetCommandString(UINT_PTR, UINT, UINT*, CHAR*, UINT) {

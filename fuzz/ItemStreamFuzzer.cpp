@@ -16,12 +16,13 @@
 namespace {
 
 bool sameItem(const corvane::RSSItem& a, const corvane::RSSItem& b) {
-    const bool sameEnclosure = (!a.enclosure && !b.enclosure) ||
-                               (a.enclosure && b.enclosure && a.enclosure->url == b.enclosure->url &&
-                                a.enclosure->length == b.enclosure->length && a.enclosure->type == b.enclosure->type);
-    return a.title == b.title && a.link == b.link && a.description == b.description && a.pubDate == b.pubDate &&
-           a.author == b.author && a.guid == b.guid && a.id == b.id && a.label == b.label &&
-           a.hasDate == b.hasDate && sameEnclosure;
+    const bool sameEnclosure =
+        (!a.enclosure && !b.enclosure) ||
+        (a.enclosure && b.enclosure && a.enclosure->url == b.enclosure->url &&
+         a.enclosure->length == b.enclosure->length && a.enclosure->type == b.enclosure->type);
+    return a.title == b.title && a.link == b.link && a.description == b.description &&
+           a.pubDate == b.pubDate && a.author == b.author && a.guid == b.guid && a.id == b.id &&
+           a.label == b.label && a.hasDate == b.hasDate && sameEnclosure;
 }
 
 const std::string& scratchFile() {
@@ -33,8 +34,8 @@ const std::string& scratchFile() {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string& path = scratchFile();
-    std::ofstream(path, std::ios::binary | std::ios::trunc).write(reinterpret_cast<const char*>(data),
-                                                                   static_cast<std::streamsize>(size));
+    std::ofstream(path, std::ios::binary | std::ios::trunc)
+        .write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
     const std::u16string file(path.begin(), path.end());
 
     corvane::RSSItemList reference;

@@ -1,7 +1,6 @@
 #include "platform/WideFormat.h"
 
 #include <charconv>
-#include <cmath>
 
 #include "platform/Utf.h"
 
@@ -72,9 +71,6 @@ uint64_t rawBits(const FormatArg& arg, int& bits) {
         case FormatArg::Kind::Pointer:
             bits = 64;
             return reinterpret_cast<uintptr_t>(arg.pointer());
-        case FormatArg::Kind::Floating:
-            bits = 64;
-            return static_cast<uint64_t>(static_cast<int64_t>(arg.floatingValue()));
         default:
             bits = 64;
             return 0;
@@ -99,9 +95,7 @@ void formatInteger(std::u16string& out, const Spec& spec, const FormatArg& arg) 
     } else {
         magnitude = truncateBits(raw, bits);
     }
-    int base = 10;
-    if (spec.conversion == u'x' || spec.conversion == u'X') base = 16;
-    if (spec.conversion == u'o') base = 8;
+    int base = spec.conversion == u'x' || spec.conversion == u'X' ? 16 : 10;
     char digits[32];
     auto end = std::to_chars(digits, digits + sizeof digits, magnitude, base).ptr;
     std::string body(digits, end);
@@ -111,7 +105,6 @@ void formatInteger(std::u16string& out, const Spec& spec, const FormatArg& arg) 
     if (spec.precision == 0 && magnitude == 0) body.clear();
     if (spec.precision > 0 && static_cast<int>(body.size()) < spec.precision)
         body.insert(0, static_cast<size_t>(spec.precision) - body.size(), '0');
-    if (spec.alternate && base == 8 && (body.empty() || body[0] != '0')) body.insert(0, 1, '0');
 
     std::u16string prefix;
     if (isSigned) {
@@ -126,40 +119,6 @@ void formatInteger(std::u16string& out, const Spec& spec, const FormatArg& arg) 
     std::u16string wideBody;
     appendAscii(wideBody, body);
     emitField(out, spec, prefix, wideBody, spec.precision < 0);
-}
-
-void formatFloating(std::u16string& out, const Spec& spec, const FormatArg& arg) {
-    double value = 0;
-    if (arg.kind() == FormatArg::Kind::Floating)
-        value = arg.floatingValue();
-    else if (arg.kind() == FormatArg::Kind::Signed)
-        value = static_cast<double>(arg.signedValue());
-    else if (arg.kind() == FormatArg::Kind::Unsigned)
-        value = static_cast<double>(arg.unsignedValue());
-    bool negative = std::signbit(value);
-    double magnitude = std::fabs(value);
-    char16_t lower = static_cast<char16_t>(spec.conversion | 0x20);
-    std::chars_format form = lower == u'f'   ? std::chars_format::fixed
-                             : lower == u'e' ? std::chars_format::scientific
-                                             : std::chars_format::general;
-    int precision = spec.precision < 0 ? 6 : spec.precision;
-    if (lower == u'g' && precision == 0) precision = 1;
-    char digits[400];
-    std::string body;
-    bool finite = std::isfinite(magnitude);
-    if (!finite) {
-        body = std::isnan(magnitude) ? "nan" : "inf";
-    } else {
-        auto result = std::to_chars(digits, digits + sizeof digits, magnitude, form, precision);
-        body.assign(digits, result.ec == std::errc() ? result.ptr : digits);
-    }
-    if (spec.conversion != lower)
-        for (char& c : body)
-            c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    std::u16string prefix = negative ? u"-" : spec.plus ? u"+" : spec.space ? u" " : u"";
-    std::u16string wideBody;
-    appendAscii(wideBody, body);
-    emitField(out, spec, prefix, wideBody, finite);
 }
 
 void formatText(std::u16string& out, const Spec& spec, const FormatArg& arg) {
@@ -178,31 +137,6 @@ void formatText(std::u16string& out, const Spec& spec, const FormatArg& arg) {
     if (spec.precision >= 0 && text.size() > static_cast<size_t>(spec.precision))
         text = text.substr(0, static_cast<size_t>(spec.precision));
     emitField(out, spec, u"", text, false);
-}
-
-void formatCharacter(std::u16string& out, const Spec& spec, const FormatArg& arg) {
-    char16_t unit = u'?';
-    if (arg.kind() == FormatArg::Kind::Signed || arg.kind() == FormatArg::Kind::Unsigned) {
-        int bits = 64;
-        unit = static_cast<char16_t>(rawBits(arg, bits));
-    } else if (arg.kind() == FormatArg::Kind::Text16 && !arg.text16().empty()) {
-        unit = arg.text16()[0];
-    }
-    emitField(out, spec, u"", std::u16string_view(&unit, 1), false);
-}
-
-void formatPointer(std::u16string& out, const Spec& spec, const FormatArg& arg) {
-    int bits = 64;
-    uint64_t raw = rawBits(arg, bits);
-    char digits[17];
-    auto end = std::to_chars(digits, digits + 16, raw, 16).ptr;
-    std::string body(16 - static_cast<size_t>(end - digits), '0');
-    body.append(digits, end);
-    for (char& c : body)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    std::u16string wideBody;
-    appendAscii(wideBody, body);
-    emitField(out, spec, u"", wideBody, false);
 }
 
 bool isDigit(char16_t c) {
@@ -285,20 +219,10 @@ bool parseSpec(std::u16string_view format, size_t& i, std::span<const FormatArg>
         case u'd':
         case u'i':
         case u'u':
-        case u'o':
         case u'x':
         case u'X':
-        case u'c':
-        case u'C':
         case u's':
         case u'S':
-        case u'p':
-        case u'f':
-        case u'F':
-        case u'e':
-        case u'E':
-        case u'g':
-        case u'G':
             ++i;
             return true;
         default:
@@ -338,21 +262,6 @@ std::u16string formatWideArgs(std::u16string_view format, std::span<const Format
             case u's':
             case u'S':
                 formatText(out, spec, arg);
-                break;
-            case u'c':
-            case u'C':
-                formatCharacter(out, spec, arg);
-                break;
-            case u'p':
-                formatPointer(out, spec, arg);
-                break;
-            case u'f':
-            case u'F':
-            case u'e':
-            case u'E':
-            case u'g':
-            case u'G':
-                formatFloating(out, spec, arg);
                 break;
             default:
                 formatInteger(out, spec, arg);

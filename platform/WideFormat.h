@@ -16,7 +16,7 @@ namespace corvane {
 // format that does not match its arguments prints something harmless instead of reading the stack.
 class FormatArg {
   public:
-    enum class Kind { Signed, Unsigned, Floating, Text16, Text8, Pointer };
+    enum class Kind { Signed, Unsigned, Text16, Text8, Pointer };
 
     template <std::integral T>
     FormatArg(T value) : bits_(static_cast<int>(sizeof(T) * CHAR_BIT)) {
@@ -31,7 +31,6 @@ class FormatArg {
     template <class T>
     requires std::is_enum_v<T> FormatArg(T value)
         : FormatArg(static_cast<std::underlying_type_t<T>>(value)) {}
-    FormatArg(double value) : kind_(Kind::Floating), floating_(value) {}
     FormatArg(const char16_t* text) : kind_(Kind::Text16), isNull_(text == nullptr) {
         if (text) text16_ = text;
     }
@@ -63,9 +62,6 @@ class FormatArg {
     uint64_t unsignedValue() const {
         return unsigned_;
     }
-    double floatingValue() const {
-        return floating_;
-    }
     std::u16string_view text16() const {
         return text16_;
     }
@@ -83,7 +79,6 @@ class FormatArg {
     union {
         int64_t signed_;
         uint64_t unsigned_;
-        double floating_;
         const void* pointer_ = nullptr;
     };
     std::u16string_view text16_;
@@ -91,9 +86,10 @@ class FormatArg {
 };
 
 // printf-style formatting of UTF-16 text: flags "-+ #0", width and precision (also "*"),
-// the conversions d i u o x X c s S p f F e E g G and "%%". Length modifiers are accepted; only
-// "h" and "hh" change a value (they narrow it, as in C). "%n" and unknown conversions are
-// copied as written. The result is cut to maxLength code units, never inside a surrogate pair.
+// the conversions d i u x X s S (what our formats use; a pointer prints as its integer) and "%%". Length
+// modifiers are accepted; only "h" and "hh" change a value (they narrow it, as in C). "%n" and unknown
+// conversions are copied as written. The result is cut to maxLength code units, never inside a surrogate
+// pair.
 std::u16string formatWideArgs(std::u16string_view format, std::span<const FormatArg> args,
                               size_t maxLength = std::u16string::npos);
 

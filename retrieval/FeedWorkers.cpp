@@ -5,7 +5,7 @@
 #include "feedstore/FeedErrors.h"
 #include "platform/ComApartment.h"
 #include "platform/Trace.h"
-#include "retrieval/FeedFetch.h"
+#include "retrieval/FeedDownload.h"
 #include "retrieval/WorkerFault.h"
 
 namespace corvane {

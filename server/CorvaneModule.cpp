@@ -12,10 +12,10 @@ namespace {
 
 // A worker thread may outlive the folder that started it; the library must stay loaded for it.
 void lockForWorker() {
-    theModule().Lock();
+    module::Lock();
 }
 void unlockForWorker() {
-    theModule().Unlock();
+    module::Unlock();
 }
 
 }  // namespace
@@ -26,38 +26,8 @@ CCorvaneModule::CCorvaneModule() {
 }
 
 CCorvaneModule::~CCorvaneModule() {
-    delete folderFactory_;
-    if (globalInterfaceTable_) globalInterfaceTable_->Release();
+    folderFactory_.reset();
     if (!initFailed_) DeleteCriticalSection(&guard_);
-}
-
-LONG CCorvaneModule::Lock() {
-    return module::Lock();
-}
-
-LONG CCorvaneModule::Unlock() {
-    return module::Unlock();
-}
-
-LONG CCorvaneModule::GetLockCount() {
-    return module::LockCount();
-}
-
-HRESULT CCorvaneModule::GetGITPtr(IGlobalInterfaceTable** table) {
-    if (!table) return E_POINTER;
-    *table = nullptr;
-    if (initFailed_) return E_UNEXPECTED;
-    HRESULT hr = S_OK;
-    EnterCriticalSection(&guard_);
-    if (!globalInterfaceTable_)
-        hr = CoCreateInstance(CLSID_StdGlobalInterfaceTable, nullptr, CLSCTX_INPROC_SERVER,
-                              IID_IGlobalInterfaceTable, reinterpret_cast<void**>(&globalInterfaceTable_));
-    if (SUCCEEDED(hr)) {
-        *table = globalInterfaceTable_;
-        globalInterfaceTable_->AddRef();
-    }
-    LeaveCriticalSection(&guard_);
-    return hr;
 }
 
 std::wstring CCorvaneModule::ModulePath() const {
@@ -86,8 +56,8 @@ HRESULT CCorvaneModule::GetClassObject(REFCLSID clsid, REFIID riid, void** ppv) 
     if (!IsEqualCLSID(clsid, CLSID_FolderImpl)) return CLASS_E_CLASSNOTAVAILABLE;
     if (initFailed_) return E_UNEXPECTED;
     EnterCriticalSection(&guard_);
-    if (!folderFactory_) folderFactory_ = new (std::nothrow) CFolderClassFactory();
-    CFolderClassFactory* factory = folderFactory_;
+    if (!folderFactory_) folderFactory_.reset(new (std::nothrow) CFolderClassFactory());
+    CFolderClassFactory* factory = folderFactory_.get();
     LeaveCriticalSection(&guard_);
     if (!factory) return E_OUTOFMEMORY;
     return factory->QueryInterface(riid, ppv);

@@ -1,9 +1,10 @@
 #pragma once
-// Windows only: the module object of corvane.dll, from load to unload of the library.
+// Windows only: the module object of corvane.dll, from load to unload of the library. Its lock count
+// and instance handle live below the shell objects, in platform/ModuleLock.h.
 
 #include <windows.h>
-#include <objidl.h>
 
+#include <memory>
 #include <string>
 
 #include "platform/ModuleLock.h"
@@ -16,19 +17,12 @@ class CFolderClassFactory;
 class CCorvaneModule {
   public:
     CCorvaneModule();
-    virtual ~CCorvaneModule();
+    ~CCorvaneModule();
     CCorvaneModule(const CCorvaneModule&) = delete;
     CCorvaneModule& operator=(const CCorvaneModule&) = delete;
 
-    // Every live folder object and view holds a lock, and so does each worker thread and the class
-    // object while a client holds it. Callable from any thread.
-    virtual LONG Lock();
-    virtual LONG Unlock();
-    virtual LONG GetLockCount();
-    // The process's global interface table, made on first use.
-    virtual HRESULT GetGITPtr(IGlobalInterfaceTable** table);
     // What every registration script of the module may name: MODULE, the library's full path.
-    virtual HRESULT AddCommonReplacements(server::Replacements& replacements);
+    HRESULT AddCommonReplacements(server::Replacements& replacements);
 
     // The class object of `clsid`, made once under the guard and kept until unload.
     HRESULT GetClassObject(REFCLSID clsid, REFIID riid, void** ppv);
@@ -43,8 +37,9 @@ class CCorvaneModule {
   private:
     CRITICAL_SECTION guard_{};
     bool initFailed_ = false;
-    CFolderClassFactory* folderFactory_ = nullptr;
-    IGlobalInterfaceTable* globalInterfaceTable_ = nullptr;
+    // Owned outright, not through its reference count: a client's reference is what locks the module,
+    // and the module's own must not keep it loaded.
+    std::unique_ptr<CFolderClassFactory> folderFactory_;
 };
 
 CCorvaneModule& theModule();

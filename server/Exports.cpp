@@ -2,6 +2,7 @@
 #include <windows.h>
 #include <objbase.h>
 
+#include "platform/ComCall.h"
 #include "resources/ResourceIds.h"
 #include "server/CorvaneModule.h"
 #include "server/ProxyStub.h"
@@ -9,6 +10,7 @@
 #include "server/ServerIds.h"
 #include "server/TypeLibrary.h"
 
+using corvane::comCall;
 using corvane::theModule;
 
 namespace {
@@ -54,23 +56,21 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved
 STDAPI DllGetClassObject(REFCLSID clsid, REFIID riid, LPVOID* ppv) {
     if (!ppv) return E_POINTER;
     *ppv = nullptr;
-    try {
+    return comCall(u"DllGetClassObject", [&] {
         // The proxy/stub factory answers for its own class identifier only.
         if (PrxDllGetClassObject(clsid, riid, ppv) == S_OK) return S_OK;
         *ppv = nullptr;
         return theModule().GetClassObject(clsid, riid, ppv);
-    } catch (...) {
-        return E_UNEXPECTED;
-    }
+    });
 }
 
 STDAPI DllCanUnloadNow() {
     if (PrxDllCanUnloadNow() != S_OK) return S_FALSE;
-    return theModule().GetLockCount() == 0 ? S_OK : S_FALSE;
+    return corvane::module::LockCount() == 0 ? S_OK : S_FALSE;
 }
 
 STDAPI DllRegisterServer() {
-    try {
+    return comCall(u"DllRegisterServer", [] {
         HRESULT hr;
         {
             SystemLocale locale;
@@ -82,13 +82,11 @@ STDAPI DllRegisterServer() {
         }
         if (SUCCEEDED(hr)) hr = PrxDllRegisterServer();
         return FAILED(hr) ? hr : S_OK;
-    } catch (...) {
-        return E_UNEXPECTED;
-    }
+    });
 }
 
 STDAPI DllUnregisterServer() {
-    try {
+    return comCall(u"DllUnregisterServer", [] {
         HRESULT hr;
         {
             SystemLocale locale;
@@ -100,7 +98,5 @@ STDAPI DllUnregisterServer() {
         if (SUCCEEDED(hr)) hr = PrxDllRegisterServer();
         if (SUCCEEDED(hr)) hr = PrxDllUnregisterServer();
         return FAILED(hr) ? hr : S_OK;
-    } catch (...) {
-        return E_UNEXPECTED;
-    }
+    });
 }

@@ -1,44 +1,42 @@
 #include "server/FolderClassFactory.h"
 
+#include <shlwapi.h>
+
 #include "folder/FolderImpl.h"
-#include "server/CorvaneModule.h"
+#include "platform/ModuleLock.h"
 
 namespace corvane {
 
 STDMETHODIMP CFolderClassFactory::QueryInterface(REFIID riid, void** ppv) {
     if (!ppv) return E_POINTER;
-    *ppv = nullptr;
-    if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, IID_IClassFactory)) return E_NOINTERFACE;
-    *ppv = static_cast<IClassFactory*>(this);
-    AddRef();
-    return S_OK;
+    static const QITAB interfaces[] = {
+        QITABENT(CFolderClassFactory, IClassFactory),
+        {},
+    };
+    return QISearch(this, interfaces, riid, ppv);
 }
 
 STDMETHODIMP_(ULONG) CFolderClassFactory::AddRef() {
     LONG count = InterlockedIncrement(&refCount_);
-    if (count == 1) theModule().Lock();
+    if (count == 1) module::Lock();
     return static_cast<ULONG>(count);
 }
 
 STDMETHODIMP_(ULONG) CFolderClassFactory::Release() {
     LONG count = InterlockedDecrement(&refCount_);
-    if (count == 0) theModule().Unlock();
+    if (count == 0) module::Unlock();
     return static_cast<ULONG>(count);
 }
 
 STDMETHODIMP CFolderClassFactory::CreateInstance(IUnknown* outer, REFIID riid, void** ppv) {
-    if (!ppv) return E_POINTER;
-    *ppv = nullptr;
-    // An aggregated object is handed out only as its own (non-delegating) IUnknown.
-    if (outer && !IsEqualIID(riid, IID_IUnknown)) return CLASS_E_NOAGGREGATION;
     return CFolderImpl::CreateInstance(outer, riid, ppv);
 }
 
 STDMETHODIMP CFolderClassFactory::LockServer(BOOL lock) {
     if (lock)
-        theModule().Lock();
+        module::Lock();
     else
-        theModule().Unlock();
+        module::Unlock();
     return S_OK;
 }
 

@@ -24,6 +24,23 @@ HRESULT ignoringMissing(LONG error) {
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? S_OK : fromError(error);
 }
 
+// Owns one opened registry key.
+class RegistryKey {
+  public:
+    RegistryKey() = default;
+    ~RegistryKey() {
+        if (key_) RegCloseKey(key_);
+    }
+    RegistryKey(const RegistryKey&) = delete;
+    RegistryKey& operator=(const RegistryKey&) = delete;
+
+    HKEY get() const { return key_; }
+    HKEY* put() { return &key_; }
+
+  private:
+    HKEY key_ = nullptr;
+};
+
 const wchar_t* valueName(const std::wstring& name) {
     return name.empty() ? nullptr : name.c_str();
 }
@@ -36,24 +53,20 @@ HRESULT carryOut(const RegistryAction& action) {
         case RegistryAction::Kind::DeleteTree:
             return ignoringMissing(RegDeleteTreeW(root, key.c_str()));
         case RegistryAction::Kind::SetValue: {
-            HKEY opened = nullptr;
+            RegistryKey opened;
             LONG error = RegCreateKeyExW(root, key.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                                         KEY_SET_VALUE, nullptr, &opened, nullptr);
+                                         KEY_SET_VALUE, nullptr, opened.put(), nullptr);
             if (error != ERROR_SUCCESS) return fromError(error);
             std::wstring data = toWide(action.data);
-            error = RegSetValueExW(opened, valueName(name), 0, REG_SZ,
-                                   reinterpret_cast<const BYTE*>(data.c_str()),
-                                   static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t)));
-            RegCloseKey(opened);
-            return fromError(error);
+            return fromError(RegSetValueExW(opened.get(), valueName(name), 0, REG_SZ,
+                                            reinterpret_cast<const BYTE*>(data.c_str()),
+                                            static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t))));
         }
         case RegistryAction::Kind::DeleteValue: {
-            HKEY opened = nullptr;
-            LONG error = RegOpenKeyExW(root, key.c_str(), 0, KEY_SET_VALUE, &opened);
+            RegistryKey opened;
+            LONG error = RegOpenKeyExW(root, key.c_str(), 0, KEY_SET_VALUE, opened.put());
             if (error != ERROR_SUCCESS) return ignoringMissing(error);
-            error = RegDeleteValueW(opened, valueName(name));
-            RegCloseKey(opened);
-            return ignoringMissing(error);
+            return ignoringMissing(RegDeleteValueW(opened.get(), valueName(name)));
         }
     }
     return E_UNEXPECTED;
@@ -73,29 +86,23 @@ HRESULT loadScript(HINSTANCE module, UINT resourceId, std::u16string& script) {
 
 HRESULT RunRegistryScript(HINSTANCE module, UINT resourceId, bool registering,
                           const server::Replacements& replacements) {
-    try {
-        std::u16string text;
-        HRESULT hr = loadScript(module, resourceId, text);
-        if (FAILED(hr)) return hr;
-        auto script = server::parseRegistryScript(text, replacements);
-        if (!script) {
-            traceError(u"registry script %d is malformed", static_cast<uint32_t>(E_UNEXPECTED), resourceId);
-            return E_UNEXPECTED;
-        }
-        for (const RegistryAction& action :
-             registering ? server::registrationActions(*script) : server::unregistrationActions(*script)) {
-            hr = carryOut(action);
-            if (FAILED(hr)) {
-                traceError(u"registry action on %s failed", static_cast<uint32_t>(hr), action.key);
-                return hr;
-            }
-        }
-        return S_OK;
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    } catch (...) {
+    std::u16string text;
+    HRESULT hr = loadScript(module, resourceId, text);
+    if (FAILED(hr)) return hr;
+    auto script = server::parseRegistryScript(text, replacements);
+    if (!script) {
+        traceError(u"registry script %d is malformed", static_cast<uint32_t>(E_UNEXPECTED), resourceId);
         return E_UNEXPECTED;
     }
+    for (const RegistryAction& action :
+         registering ? server::registrationActions(*script) : server::unregistrationActions(*script)) {
+        hr = carryOut(action);
+        if (FAILED(hr)) {
+            traceError(u"registry action on %s failed", static_cast<uint32_t>(hr), action.key);
+            return hr;
+        }
+    }
+    return S_OK;
 }
 
 }  // namespace corvane

@@ -8,7 +8,8 @@
 namespace corvane {
 
 // Carries out the script's registration or unregistration actions in order and stops at the first
-// failure, which it returns; what was done before stays done.
+// failure, which it returns; what was done before stays done. Running out of memory throws: callers
+// run it inside comCall.
 HRESULT RunRegistryScript(HINSTANCE module, UINT resourceId, bool registering,
                           const server::Replacements& replacements);
 

@@ -3,17 +3,9 @@
 
 #include <guiddef.h>
 
-#include "folder/FolderClass.h"
+#include "folder/FolderClassGuid.h"
 
 namespace corvane {
-
-inline constexpr GUID CLSID_FolderImpl = {
-    kFolderClassIdFields.data1,
-    kFolderClassIdFields.data2,
-    kFolderClassIdFields.data3,
-    {kFolderClassIdFields.data4[0], kFolderClassIdFields.data4[1], kFolderClassIdFields.data4[2],
-     kFolderClassIdFields.data4[3], kFolderClassIdFields.data4[4], kFolderClassIdFields.data4[5],
-     kFolderClassIdFields.data4[6], kFolderClassIdFields.data4[7]}};
 
 // The news view: created only by the folder, never served by the class object.
 inline constexpr GUID CLSID_NewsShellViewImpl = {

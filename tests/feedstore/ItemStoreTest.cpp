@@ -9,6 +9,7 @@
 #include "feedstore/XmlAccess.h"
 #include "platform/FileReplace.h"
 #include "platform/Utf.h"
+#include "support/DomItemWriter.h"
 #include "support/TempFolder.h"
 
 namespace corvane {
@@ -306,7 +307,7 @@ TEST_F(ItemStore, StoredBytesAreThoseTheXmlComponentWrites) {
         object->items.resize(count);
         ASSERT_TRUE(object->storeItems());
         xml::DocumentPtr document = xml::loadXmlText(kItemsSkeleton);
-        object->serializeItemsToXml(*document, *xml::selectElement(*document, u"rss"));
+        testing::writeItemsDocument(*document, *xml::selectElement(*document, u"rss"), object->items);
         EXPECT_EQ(folder.read("rssitems.xml"), document->serialize());
     }
 }

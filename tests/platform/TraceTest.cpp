@@ -18,7 +18,9 @@ TEST(Trace, WritesOneLinePerCallWithTheThreadId) {
 
     const auto lines = capture.lines();
     ASSERT_EQ(lines.size(), 3u);
-    const std::string prefix = "[" + std::to_string(system::currentThreadId()) + "] ";
+    std::string prefix = "[";
+    prefix += std::to_string(system::currentThreadId());
+    prefix += "] ";
     EXPECT_EQ(lines[0], prefix + "RSS version = 2.0");
     EXPECT_EQ(lines[1], prefix + "error 0x00002EE7: InternetOpenUrl( http://127.0.0.1/feed ) failed");
     EXPECT_EQ(lines[2], prefix + "CFolderImpl::GetClassID");

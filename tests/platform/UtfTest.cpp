@@ -12,8 +12,8 @@ TEST(Utf, RoundTripsEveryPlane) {
 }
 
 TEST(Utf, LoneSurrogatesBecomeReplacementCharacters) {
-    EXPECT_EQ(toUtf8(std::u16string(1, char16_t(0xD800)) + u"x"), "\xEF\xBF\xBDx");
-    EXPECT_EQ(toUtf8(u"x" + std::u16string(1, char16_t(0xDC00))), "x\xEF\xBF\xBD");
+    EXPECT_EQ(toUtf8(std::u16string{char16_t(0xD800), u'x'}), "\xEF\xBF\xBDx");
+    EXPECT_EQ(toUtf8(std::u16string{u'x', char16_t(0xDC00)}), "x\xEF\xBF\xBD");
 }
 
 TEST(Utf, MalformedUtf8BecomesReplacementCharacters) {

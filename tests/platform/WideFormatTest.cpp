@@ -18,7 +18,7 @@ TEST(FormatWide, TextOfBothWidths) {
 TEST(FormatWide, IntegersFollowC) {
     EXPECT_EQ(formatWide(u"%d|%i|%u", -42, 7, 42u), u"-42|7|42");
     EXPECT_EQ(formatWide(u"%5d|%-5d|%05d|%+d|% d", 42, 42, -42, 42, 42), u"   42|42   |-0042|+42| 42");
-    EXPECT_EQ(formatWide(u"%x|%X|%#x|%o|%#o", 255, 255, 255, 8, 8), u"ff|FF|0xff|10|010");
+    EXPECT_EQ(formatWide(u"%x|%X|%#x|%#X|%#x", 255, 255, 255, 255, 0), u"ff|FF|0xff|0XFF|0");
     EXPECT_EQ(formatWide(u"%.3d|%.0d|%08.3d", 5, 0, 5), u"005||     005");
     EXPECT_EQ(formatWide(u"%*d|%-*d|%.*d", 4, 1, 3, 2, 2, 3), u"   1|2  |03");
     EXPECT_EQ(formatWide(u"%lld|%I64d|%zu", int64_t{-9000000000}, int64_t{1} << 40, size_t{12}),
@@ -35,19 +35,8 @@ TEST(FormatWide, SignednessIsThatOfTheConversionAtTheArgumentsWidth) {
     EXPECT_EQ(formatWide(u"%04d%02d%02d", uint16_t{2003}, uint16_t{6}, uint16_t{9}), u"20030609");
 }
 
-TEST(FormatWide, CharactersAndPercent) {
-    EXPECT_EQ(formatWide(u"%c%c|100%%", u'\u00E9', 65), u"\u00E9A|100%");
-}
-
-TEST(FormatWide, Floating) {
-    EXPECT_EQ(formatWide(u"%f|%.2f|%8.3f|%-8.1f|", 1.5, 3.14159, -2.5, 2.0),
-              u"1.500000|3.14|  -2.500|2.0     |");
-    EXPECT_EQ(formatWide(u"%e|%E|%g|%g", 12345.678, 0.00012, 0.0001, 1e20),
-              u"1.234568e+04|1.200000E-04|0.0001|1e+20");
-}
-
-TEST(FormatWide, PointersAsFixedWidthHex) {
-    EXPECT_EQ(formatWide(u"%p", reinterpret_cast<const void*>(uintptr_t{0xABC})), u"0000000000000ABC");
+TEST(FormatWide, PercentAndPointers) {
+    EXPECT_EQ(formatWide(u"100%%"), u"100%");
     // Some traces print a pointer with %d; it prints as its integer value.
     EXPECT_EQ(formatWide(u"pidl = %d", reinterpret_cast<const void*>(uintptr_t{1234})), u"pidl = 1234");
 }
@@ -56,6 +45,8 @@ TEST(FormatWide, MismatchedFormatsStayHarmless) {
     EXPECT_EQ(formatWide(u"%d and %s"), u"%d and %s");
     EXPECT_EQ(formatWide(u"%d %d", 1), u"1 %d");
     EXPECT_EQ(formatWide(u"%n|%y|%", 1), u"%n|%y|%");
+    // Conversions no format of ours uses are copied as written too.
+    EXPECT_EQ(formatWide(u"%f|%c|%p|%o", 1, 2, 3, 4), u"%f|%c|%p|%o");
     EXPECT_EQ(formatWide(u"%d", u"text"), u"(?)");
     EXPECT_EQ(formatWide(u"%s", 5), u"(?)");
     EXPECT_EQ(formatWide(u"extra", 1, 2), u"extra");

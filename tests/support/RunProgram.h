@@ -34,8 +34,10 @@ inline ProgramRun runProgram(const std::string& program, const std::vector<std::
     const std::filesystem::path out = scratch / "stdout.txt";
     const std::filesystem::path err = scratch / "stderr.txt";
     std::string command = quoted(program);
-    for (const std::string& argument : arguments)
-        command += " " + quoted(argument);
+    for (const std::string& argument : arguments) {
+        command += ' ';
+        command += quoted(argument);
+    }
     ProgramRun run;
 #ifdef _WIN32
     // Straight through CreateProcess: cmd.exe under Wine does not pass every exit code on.

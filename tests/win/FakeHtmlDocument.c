@@ -1,6 +1,6 @@
 #define CINTERFACE
 #define COBJMACROS
-#include "tests/win/FakeHtmlDocument.h"
+#include "win/FakeHtmlDocument.h"
 
 #include <mshtml.h>
 #include <ole2.h>

@@ -8,7 +8,7 @@
 #include "itempage/WebPageControl.h"
 #include "platform/ModuleLock.h"
 #include "platform/Win32Text.h"
-#include "tests/win/FakeHtmlDocument.h"
+#include "win/FakeHtmlDocument.h"
 
 namespace corvane {
 namespace {

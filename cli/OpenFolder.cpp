@@ -1,4 +1,4 @@
-#include "cli/NewsFolder.h"
+#include "cli/OpenFolder.h"
 
 #include <filesystem>
 

@@ -1,4 +1,4 @@
-#include "retrieval/FeedFetch.h"
+#include "retrieval/FeedDownload.h"
 
 #include "feedstore/FeedErrors.h"
 #include "platform/Trace.h"
@@ -39,14 +39,6 @@ Status downloadFeed(std::u16string_view url, kturldownloader_eventhandler* sink,
         }
     }
     return status;
-}
-
-bool RSSObject::update(std::u16string_view feedUrl, RSSObjectThreadParams* params) {
-    FeedFetch fetch;
-    const std::shared_ptr<const KnownItemIds> known = knownIds();
-    Status status = downloadFeed(feedUrl, params ? params->handler : nullptr, {}, fetch, known.get());
-    takeFetch(std::move(fetch));
-    return status != kStatusCancelled && status != kStatusFail;
 }
 
 }  // namespace corvane
