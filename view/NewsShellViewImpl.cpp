@@ -3,6 +3,7 @@
 #include <new>
 
 #include "feedstore/Options.h"
+#include "platform/ComCall.h"
 #include "platform/ModuleLock.h"
 #include "platform/Trace.h"
 #include "platform/Win32Text.h"
@@ -105,7 +106,7 @@ STDMETHODIMP CNewsShellViewImpl::EnableModeless(BOOL) {
 }
 
 STDMETHODIMP CNewsShellViewImpl::UIActivate(UINT state) {
-    try {
+    return comCall(u"CNewsShellViewImpl::UIActivate", [&]() -> HRESULT {
         if (state == activationState) return S_OK;
         RemoveMenus();
         if (state == SVUIA_DEACTIVATE)
@@ -115,26 +116,22 @@ STDMETHODIMP CNewsShellViewImpl::UIActivate(UINT state) {
         activationState = state;
         UpdateStatusText();
         return S_OK;
-    } catch (...) {
-        return E_UNEXPECTED;
-    }
+    });
 }
 
 STDMETHODIMP CNewsShellViewImpl::Refresh() {
-    try {
+    return comCall(u"CNewsShellViewImpl::Refresh", [&]() -> HRESULT {
         // Before the window exists there is no record to start a worker with.
         if (threadParams && schedule_.refreshRequested()) StartUpdate();
         return S_OK;
-    } catch (...) {
-        return E_UNEXPECTED;
-    }
+    });
 }
 
 STDMETHODIMP CNewsShellViewImpl::CreateViewWindow(IShellView*, LPCFOLDERSETTINGS settings,
                                                   IShellBrowser* newBrowser, RECT* rectangle, HWND* window) {
     if (!window) return E_POINTER;
     *window = nullptr;
-    try {
+    return comCall(u"CNewsShellViewImpl::CreateViewWindow", [&]() -> HRESULT {
         if (newBrowser != browser.get()) browser = ComPtr<IShellBrowser>::share(newBrowser);
         if (settings) folderSettings = *settings;
         if (browser) browser->GetWindow(&browserWindow);
@@ -147,13 +144,11 @@ STDMETHODIMP CNewsShellViewImpl::CreateViewWindow(IShellView*, LPCFOLDERSETTINGS
         if (!created) return E_FAIL;
         *window = created;
         return S_OK;
-    } catch (...) {
-        return E_UNEXPECTED;
-    }
+    });
 }
 
 STDMETHODIMP CNewsShellViewImpl::DestroyViewWindow() {
-    try {
+    return comCall(u"CNewsShellViewImpl::DestroyViewWindow", [&]() -> HRESULT {
         bool wasActive = activationState != SVUIA_DEACTIVATE;
         UIActivate(SVUIA_DEACTIVATE);
         // A host that never activated the view still gets the user's labels, deletions and messages.
@@ -165,9 +160,7 @@ STDMETHODIMP CNewsShellViewImpl::DestroyViewWindow() {
         CloseProgress();
         if (window_) DestroyWindow(window_);
         return S_OK;
-    } catch (...) {
-        return E_UNEXPECTED;
-    }
+    });
 }
 
 STDMETHODIMP CNewsShellViewImpl::GetCurrentInfo(LPFOLDERSETTINGS settings) {
