@@ -61,14 +61,8 @@ LRESULT CALLBACK frameProcedure(HWND window, UINT message, WPARAM wParam, LPARAM
 }
 
 void showPage() {
-    WNDCLASSW windowClass{};
-    windowClass.lpfnWndProc = &frameProcedure;
-    windowClass.hInstance = GetModuleHandleW(nullptr);
-    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    windowClass.lpszClassName = L"CorvaneScreensPage";
-    RegisterClassW(&windowClass);
-    HWND frame = CreateWindowW(windowClass.lpszClassName, L"Harbourtown Daily", WS_OVERLAPPEDWINDOW, 40, 40,
-                               560, 420, nullptr, nullptr, windowClass.hInstance, nullptr);
+    HWND frame =
+        CreateFrame(L"CorvaneScreensPage", &frameProcedure, L"Harbourtown Daily", 560, 420, COLOR_BTNFACE);
     static WebPageControl control;
     page = &control;
     // As the news view creates its page.

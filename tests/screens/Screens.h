@@ -22,6 +22,11 @@ struct Registration {
 // the scene started.
 void Ready();
 
+// A top-level frame of class `className` (registered on first use) for a scene's windows, at 20,20
+// with the given client-independent size; hidden until the scene shows it.
+HWND CreateFrame(const wchar_t* className, WNDPROC procedure, const wchar_t* title, int width, int height,
+                 int backgroundColour);
+
 // Runs an ordinary message loop until the process ends.
 void RunMessageLoop();
 

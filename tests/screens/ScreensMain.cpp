@@ -63,6 +63,18 @@ void Ready() {
     if (readyEvent) SetEvent(readyEvent);
 }
 
+HWND CreateFrame(const wchar_t* className, WNDPROC procedure, const wchar_t* title, int width, int height,
+                 int backgroundColour) {
+    WNDCLASSW frameClass{};
+    frameClass.lpfnWndProc = procedure;
+    frameClass.hInstance = GetModuleHandleW(nullptr);
+    frameClass.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(backgroundColour + 1));
+    frameClass.lpszClassName = className;
+    RegisterClassW(&frameClass);
+    return CreateWindowW(className, title, WS_OVERLAPPEDWINDOW, 20, 20, width, height, nullptr, nullptr,
+                         frameClass.hInstance, nullptr);
+}
+
 void RunMessageLoop() {
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {

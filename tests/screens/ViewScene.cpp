@@ -67,14 +67,9 @@ void showView() {
     CreateDirectoryW(path.c_str(), nullptr);
     writeFolder(path);
 
-    WNDCLASSW frameClass{};
-    frameClass.lpfnWndProc = &frameProcedure;
-    frameClass.hInstance = GetModuleHandleW(nullptr);
-    frameClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-    frameClass.lpszClassName = L"CorvaneScreensFrame";
-    RegisterClassW(&frameClass);
-    HWND frame = CreateWindowW(frameClass.lpszClassName, L"news - Corvane", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
-                               20, 20, 960, 640, nullptr, nullptr, frameClass.hInstance, nullptr);
+    HWND frame =
+        CreateFrame(L"CorvaneScreensFrame", &frameProcedure, L"news - Corvane", 960, 640, COLOR_WINDOW);
+    ShowWindow(frame, SW_SHOW);
 
     static testing::TestBrowser browser(frame);
     ComPtr<IShellFolder> folder;
