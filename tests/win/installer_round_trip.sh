@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
-# Runs the installer tests (the Windows program $1 with the rest as its arguments) in a Wine prefix made
-# for this run and removed after it: installing and removing the package never touches the prefix
-# that the other tests share, even when a case fails half-way or the run is killed.
+# Runs the installer tests in a Wine prefix made for this run and removed after it, so installing and
+# removing the package never touches the prefix that the other tests share, even when a case fails
+# half-way. $1 is a scratch folder of this run's own (emptied first: a killed run leaves it behind),
+# $2 the Windows test program, the rest its arguments.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
-scratch=$(mktemp -d "${TMPDIR:-/tmp}/corvane-installer.XXXXXX")
+scratch=$1
+shift
 export WINEPREFIX=$scratch/prefix
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
@@ -17,8 +19,10 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 143' TERM INT
 
+rm -rf "$scratch"
 "$root/scripts/wine-prefix" "$WINEPREFIX"
-# Wine's services start once, outside the test, so msiexec and regsvr32 do not each wait for them.
-wineserver -p
+# Wine's services start before the test, so its first msiexec does not wait for them; the server ends
+# by itself soon after its last process even if this script is killed.
+wineserver -p10
 wine cmd /c exit </dev/null >/dev/null 2>&1
 wine "$@"
