@@ -86,10 +86,10 @@ HRESULT CNewsBrowserWindow::Open(IShellFolder* folder) {
         FOLDERSETTINGS settings{FVM_DETAILS, 0};
         RECT client{};
         GetClientRect(window_, &client);
-        RECT status_area{};
-        GetWindowRect(status_, &status_area);
+        RECT statusArea{};
+        GetWindowRect(status_, &statusArea);
         Area area =
-            viewArea(client.right, client.bottom, status_area.bottom - status_area.top, statusBarShown_);
+            viewArea(client.right, client.bottom, statusArea.bottom - statusArea.top, statusBarShown_);
         RECT rectangle{area.left, area.top, area.left + area.width, area.top + area.height};
         status = view_->CreateViewWindow(nullptr, &settings, this, &rectangle, &viewWindow_);
         if (FAILED(status)) {
@@ -129,6 +129,11 @@ LRESULT CALLBACK CNewsBrowserWindow::WindowProcedure(HWND window, UINT message, 
         created->window_ = window;
     }
     auto* self = reinterpret_cast<CNewsBrowserWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (message == WM_NCDESTROY) {
+        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+        if (self) self->window_ = nullptr;
+        self = nullptr;
+    }
     if (!self) return DefWindowProcW(window, message, wParam, lParam);
     // The window procedure is a boundary too: nothing thrown in a handler leaves it.
     try {
@@ -176,7 +181,6 @@ LRESULT CNewsBrowserWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lP
             return 0;
         case WM_DESTROY:
             CloseView();
-            window_ = nullptr;
             PostQuitMessage(0);
             return 0;
         default:

@@ -71,7 +71,7 @@ news_click() {
 # Closes the news window as its own close button would, and waits until corvane.exe has ended.
 news_close_window() {
     local id=$1
-    xdotool mousemove --window "$id" 40 40 click 1 key --clearmodifiers alt+F4 2>/dev/null || true
+    xdotool mousemove --window "$id" 500 10 click 1 key --clearmodifiers alt+F4 2>/dev/null || true
     for _ in $(seq 1 100); do
         kill -0 "$news_window_pid" 2>/dev/null || break
         sleep 0.1
