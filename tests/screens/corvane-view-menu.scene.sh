@@ -11,8 +11,7 @@ news_sample_folder "$folder"
 news_open_window "$folder"
 id=$news_window_id
 sleep 2
-news_click "$id" 120 "137"
-sleep 1
+news_arrange_window "$id"
 # The menu bar's first item is the view's "Cor&vane".
 news_click "$id" 30 "34"
 sleep 1

@@ -11,8 +11,6 @@ news_sample_folder "$folder"
 news_open_window "$folder"
 id=$news_window_id
 sleep 2
-# Row 6 has no label, so the rows above keep their colours while it is selected.
-news_click "$id" 120 "137"
-sleep 1.5
+news_arrange_window "$id"
 scene_shoot "$out"
 news_close_window "$id"

@@ -63,6 +63,18 @@ news_open_window() {
     news_window_id=$(scene_wait_for_window "$(basename "$folder")" 30)
 }
 
+# Shows the news window as a person would set it up for reading: the Description column widened
+# (dragging its right edge in the header) and an unlabelled row with some markup selected, so the
+# page shows a message and the labelled rows above keep their colours.
+news_arrange_window() {
+    local id=$1
+    xdotool mousemove --window "$id" 475 51 mousedown 1 mousemove --window "$id" 600 51 \
+        mousemove --window "$id" 700 51 mouseup 1
+    sleep 0.5
+    news_click "$id" 120 193
+    sleep 1.5
+}
+
 # A click of the left button at a point of the X window $1 (x $2, y $3 from its top left corner).
 news_click() {
     xdotool mousemove --window "$1" "$2" "$3" click 1
