@@ -8,8 +8,8 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <optional>
 #include <functional>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
