@@ -5,7 +5,8 @@
 
 namespace corvane::cli {
 
-inline constexpr char kVersion[] = "0.1.0";
+// The project version in the top CMakeLists.txt, which the installer carries too.
+inline constexpr char kVersion[] = CORVANE_VERSION;
 
 // Runs the command line (without the program name); returns the exit status.
 int runProgram(const std::vector<std::string>& arguments);

@@ -60,7 +60,7 @@ TEST_F(Command, HelpAndVersion) {
         EXPECT_EQ(run.exitCode, 0) << command;
         EXPECT_NE(run.out.find(std::string("usage: corvane ") + command), std::string::npos) << run.out;
     }
-    EXPECT_EQ(corvane({"--version"}).out, "corvane 0.1.0\n");
+    EXPECT_EQ(corvane({"--version"}).out, "corvane " CORVANE_VERSION "\n");
 }
 
 TEST_F(Command, FoldersThatAreNoNewsFoldersAreNamed) {
