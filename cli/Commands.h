@@ -23,6 +23,7 @@ int runLabel(const Arguments& arguments);
 int runDelete(const Arguments& arguments);
 int runOpen(const Arguments& arguments);
 int runInfo(const Arguments& arguments);
+int runView(const Arguments& arguments);
 
 // The exit status of an update cancelled with Ctrl-C.
 constexpr int kExitInterrupted = 130;

@@ -63,6 +63,13 @@ std::span<const Command> commands() {
          "status text.",
          {},
          runInfo},
+        {"view",
+         "view DIR",
+         "Opens the news folder in a window of its own (Windows only): the message list, the page of the\n"
+         "selected message, the Corvane menu and the status text. F5 updates the feed. Returns when the\n"
+         "window is closed; the window's layout is kept for the folder in the user's application data.",
+         {},
+         runView},
     };
     return table;
 }

@@ -29,6 +29,7 @@ CFolderImpl::~CFolderImpl() {
     updateWorker_.LetGo();
     feed_.reset();
     database_.reset();
+    ILFree(location_);
     module::Unlock();
 }
 
@@ -60,8 +61,9 @@ STDMETHODIMP CFolderImpl::Inner::QueryInterface(REFIID riid, void** ppv) {
     }
     static const QITAB interfaces[] = {
         QITABENT(CFolderImpl, IShellFolder),
-        QITABENT(CFolderImpl, IPersistFolder),
-        QITABENTMULTI(CFolderImpl, IPersist, IPersistFolder),
+        QITABENTMULTI(CFolderImpl, IPersistFolder, IPersistFolder2),
+        QITABENT(CFolderImpl, IPersistFolder2),
+        QITABENTMULTI(CFolderImpl, IPersist, IPersistFolder2),
         QITABENT(CFolderImpl, IContextMenu),
         QITABENT(CFolderImpl, IShellExtInit),
         {},
@@ -195,10 +197,21 @@ STDMETHODIMP CFolderImpl::Initialize(PCIDLIST_ABSOLUTE pidl) {
             traceError(u"!!can't init object", static_cast<uint32_t>(E_FAIL));
             return E_FAIL;
         }
+        PIDLIST_ABSOLUTE location = ILCloneFull(pidl);
+        if (!location) return E_OUTOFMEMORY;
         feed_ = std::move(feed);
         database_ = std::make_unique<RSSDatabase>(*feed_);
+        location_ = location;
         return S_OK;
     });
+}
+
+STDMETHODIMP CFolderImpl::GetCurFolder(PIDLIST_ABSOLUTE* pidl) {
+    if (!pidl) return E_POINTER;
+    *pidl = nullptr;
+    if (!location_) return S_FALSE;
+    *pidl = ILCloneFull(location_);
+    return *pidl ? S_OK : E_OUTOFMEMORY;
 }
 
 }  // namespace corvane

@@ -16,7 +16,7 @@
 namespace corvane {
 
 class CFolderImpl final : public IShellFolder,
-                          public IPersistFolder,
+                          public IPersistFolder2,
                           public IContextMenu,
                           public IShellExtInit,
                           private INewsFolderHost {
@@ -51,9 +51,12 @@ class CFolderImpl final : public IShellFolder,
     STDMETHODIMP SetNameOf(HWND owner, PCUITEMID_CHILD pidl, LPCWSTR name, SHGDNF flags,
                            PITEMID_CHILD* newPidl) override;
 
-    // IPersist, IPersistFolder
+    // IPersist, IPersistFolder, IPersistFolder2
     STDMETHODIMP GetClassID(CLSID* clsid) override;
     STDMETHODIMP Initialize(PCIDLIST_ABSOLUTE pidl) override;
+    // A copy of the list Initialize accepted; S_FALSE and null before that. A file manager that is
+    // handed the folder object (Wine's explorer) learns from it where to browse.
+    STDMETHODIMP GetCurFolder(PIDLIST_ABSOLUTE* pidl) override;
 
     // IContextMenu
     STDMETHODIMP QueryContextMenu(HMENU menu, UINT index, UINT firstCommand, UINT lastCommand,
@@ -102,6 +105,7 @@ class CFolderImpl final : public IShellFolder,
     Inner inner_{*this};
     IUnknown* controlling_;
     LONG refCount_ = 0;
+    PIDLIST_ABSOLUTE location_ = nullptr;
     std::unique_ptr<RSSObject> feed_;
     std::unique_ptr<RSSDatabase> database_;
     CRSSObjectInitializeThread initializeWorker_;

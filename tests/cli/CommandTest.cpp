@@ -55,7 +55,8 @@ TEST_F(Command, HelpAndVersion) {
     testing::ProgramRun help = corvane({"--help"});
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_NE(help.out.find("usage: corvane"), std::string::npos);
-    for (const char* command : {"create", "remove", "config", "update", "list", "show", "label", "delete"}) {
+    for (const char* command :
+         {"create", "remove", "config", "update", "list", "show", "label", "delete", "view"}) {
         testing::ProgramRun run = corvane({command, "--help"});
         EXPECT_EQ(run.exitCode, 0) << command;
         EXPECT_NE(run.out.find(std::string("usage: corvane ") + command), std::string::npos) << run.out;
@@ -72,6 +73,23 @@ TEST_F(Command, FoldersThatAreNoNewsFoldersAreNamed) {
     EXPECT_NE(missing.err.find("no such folder"), std::string::npos) << missing.err;
     EXPECT_EQ(corvane({"remove", dir(), "--yes"}).exitCode, 1);
     EXPECT_EQ(corvane({"create", dir() + "/nowhere"}).exitCode, 1);
+}
+
+TEST_F(Command, ViewOpensOnlyNewsFoldersAndOnlyOnWindows) {
+    EXPECT_EQ(corvane({"view"}).exitCode, 2);
+    EXPECT_EQ(corvane({"view", dir(), dir()}).exitCode, 2);
+    testing::ProgramRun plain = corvane({"view", dir()});
+    EXPECT_EQ(plain.exitCode, 1);
+#ifdef _WIN32
+    EXPECT_NE(plain.err.find("is not a news folder"), std::string::npos) << plain.err;
+#else
+    // Even for a news folder: the window hosts the DLL's view.
+    ASSERT_EQ(corvane({"create", dir()}).exitCode, 0);
+    testing::ProgramRun news = corvane({"view", dir()});
+    EXPECT_EQ(news.exitCode, 1);
+    EXPECT_NE(news.err.find("needs Windows"), std::string::npos) << news.err;
+    EXPECT_NE(news.err.find("corvane.exe view"), std::string::npos) << news.err;
+#endif
 }
 
 TEST_F(Command, CreateListConfigureUpdateLabelDeleteShowRemove) {

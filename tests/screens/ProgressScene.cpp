@@ -1,36 +1,79 @@
-// The shell's progress window playing our animation, as an update shows it.
+// The shell's progress window during a real update: the news view over a folder whose feed the
+// loopback server sends slowly, so the shot catches the download half way.
 
 #include <windows.h>
 #include <shlobj.h>
 
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "folder/FolderImpl.h"
+#include "folder/NewsFolder.h"
 #include "platform/ComPtr.h"
-#include "platform/ModuleLock.h"
-#include "resources/ResourceIds.h"
+#include "platform/Utf.h"
+#include "platform/Win32Text.h"
 #include "tests/screens/Screens.h"
+#include "tests/win/TestBrowser.h"
 
 namespace corvane::screens {
 namespace {
 
-void showProgress() {
-    ComPtr<IProgressDialog> progress;
-    if (FAILED(CoCreateInstance(CLSID_ProgressDialog, nullptr, CLSCTX_INPROC_SERVER, IID_IProgressDialog,
-                                progress.putVoid())))
-        return;
-    progress->SetTitle(L"Corvane");
-    progress->SetLine(1, L"Updating feed", FALSE, nullptr);
-    progress->SetLine(2, L"http://news.corvane.example/headlines/rss.xml", TRUE, nullptr);
-    progress->StartProgressDialog(nullptr, nullptr, PROGDLG_NORMAL | PROGDLG_NOTIME, nullptr);
-    // After the start: Wine opens the clip in the window that the start made.
-    progress->SetAnimation(module::Instance(), IDR_PROGRESS_AVI);
-    progress->SetProgress(40, 100);
-    // The window lives on a thread of its own; give it time to show a few frames.
-    Sleep(1200);
-    Ready();
+HWND viewWindow = nullptr;
+
+LRESULT CALLBACK frameProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_SIZE && viewWindow) {
+        MoveWindow(viewWindow, 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
+        return 0;
+    }
+    if (message == WM_TIMER) {
+        KillTimer(window, wParam);
+        Ready();
+        return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+void showUpdate() {
+    std::wstring server = ServerUrl();
+    if (server.empty()) return;  // no shot: the photographer reports the scene as not drawn
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    std::wstring path = std::wstring(ScratchFolder()) + L"\\news";
+    CreateDirectoryW(path.c_str(), nullptr);
+    folder::createNewsFolder(fromWide(path.c_str()));
+    // Forty messages sent over twelve seconds: the download is well under way when the shot is taken.
+    std::string url = toUtf8(fromWide(server.c_str())) + "/feed?items=40&amp;first=1&amp;seconds=12";
+    std::ofstream(std::filesystem::path(path + L"\\corvane.xml"))
+        << "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<corvane version=\"1.0\"><title>Harbour Town "
+           "News</title><url>"
+        << url << "</url></corvane>";
+
+    HWND frame =
+        CreateFrame(L"CorvaneScreensFrame", &frameProcedure, L"news - Corvane", 760, 480, COLOR_WINDOW);
+    ShowWindow(frame, SW_SHOW);
+    static testing::TestBrowser browser(frame);
+    ComPtr<IShellFolder> folder;
+    CFolderImpl::CreateInstance(nullptr, IID_IShellFolder, folder.putVoid());
+    PIDLIST_ABSOLUTE pidl = ILCreateFromPathW(path.c_str());
+    folder.as<IPersistFolder>(IID_IPersistFolder)->Initialize(pidl);
+    ILFree(pidl);
+    static ComPtr<IShellView> view;
+    folder->CreateViewObject(frame, IID_IShellView, view.putVoid());
+    FOLDERSETTINGS settings{FVM_DETAILS, 0};
+    RECT client;
+    GetClientRect(frame, &client);
+    view->CreateViewWindow(nullptr, &settings, &browser, &client, &viewWindow);
+    view->UIActivate(SVUIA_ACTIVATE_FOCUS);
+    SetMenu(frame, browser.sharedMenu);
+    // As the file manager's Refresh asks for it: the update starts once the stored messages are in.
+    view->Refresh();
+    SetTimer(frame, 1, 5000, nullptr);
     RunMessageLoop();
 }
 
-const Registration progress({L"progress", L"the shell's progress window with the update animation",
-                             &showProgress});
+const Registration progress({L"progress",
+                             L"the shell's progress window during an update from a slow loopback server",
+                             &showUpdate});
 
 }  // namespace
 }  // namespace corvane::screens

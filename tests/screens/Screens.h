@@ -5,12 +5,16 @@
 
 #include <windows.h>
 
+#include <string>
+
 namespace corvane::screens {
 
 struct Scene {
     const wchar_t* name;
     const wchar_t* description;
     void (*show)();
+    // A helper that a script scene runs beside its own program, left out of the list.
+    bool helper = false;
 };
 
 // Adds a scene to the program's list; used through a namespace-scope object in each scene file.
@@ -18,7 +22,7 @@ struct Registration {
     explicit Registration(const Scene& scene);
 };
 
-// Tells the photographer that the scene is drawn. Without it the shot is taken two seconds after
+// Tells the photographer that the scene is drawn. Without it the shot is taken fifteen seconds after
 // the scene started.
 void Ready();
 
@@ -29,6 +33,9 @@ HWND CreateFrame(const wchar_t* className, WNDPROC procedure, const wchar_t* tit
 
 // Runs an ordinary message loop until the process ends.
 void RunMessageLoop();
+
+// The loopback test server's "http://127.0.0.1:PORT" that scripts/screens started, or empty.
+std::wstring ServerUrl();
 
 // A folder of test data written by the scene, removed with the process: Z: paths under /tmp.
 const wchar_t* ScratchFolder();

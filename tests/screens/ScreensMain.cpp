@@ -35,7 +35,7 @@ struct Photographer {
 
 DWORD WINAPI photograph(void* parameter) {
     auto* files = static_cast<Photographer*>(parameter);
-    WaitForSingleObject(readyEvent, 2000);
+    WaitForSingleObject(readyEvent, 15000);
     Sleep(300);  // let the last paint messages reach the screen
     HANDLE ready =
         CreateFileW(files->readyFile.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
@@ -83,6 +83,12 @@ void RunMessageLoop() {
     }
 }
 
+std::wstring ServerUrl() {
+    wchar_t url[200] = L"";
+    DWORD length = GetEnvironmentVariableW(L"CORVANE_SCENE_SERVER", url, 200);
+    return length > 0 && length < 200 ? url : L"";
+}
+
 const wchar_t* ScratchFolder() {
     if (scratch.empty()) {
         wchar_t base[MAX_PATH];
@@ -99,7 +105,7 @@ int wmain(int argc, wchar_t** argv) {
     using namespace corvane::screens;
     if (argc == 2 && std::wcscmp(argv[1], L"--list") == 0) {
         for (const Scene& scene : scenes())
-            std::wprintf(L"%ls\t%ls\n", scene.name, scene.description);
+            if (!scene.helper) std::wprintf(L"%ls\t%ls\n", scene.name, scene.description);
         return 0;
     }
     if (argc != 4) {

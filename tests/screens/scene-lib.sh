@@ -1,5 +1,6 @@
 # Helpers for script scenes (tests/screens/NAME.scene.sh), sourced by them. scripts/screens sets
-# DISPLAY (a private Xvfb), WINEPREFIX and CORVANE_ROOT before it runs a scene.
+# DISPLAY (a private Xvfb), WINEPREFIX, CORVANE_ROOT and CORVANE_SCENE_SERVER (the base URL of the tests' loopback
+# server) before it runs a scene.
 
 # Waits up to $2 seconds (default 30) for a window whose name contains $1; prints its X window id.
 scene_wait_for_window() {

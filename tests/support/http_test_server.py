@@ -25,7 +25,8 @@ leaves nothing behind for long. Paths it answers (GET):
     /stall?after=K&seconds=S&headers=0|1         headers announcing K+1000 bytes and K bytes of
                                                  body, then nothing for S s (or until the server
                                                  stops) before closing; headers=0 sends no answer
-    /feed?items=N&first=F                        an RSS 2.0 document of N items numbered from F
+    /feed?items=N&first=F[&seconds=S]            an RSS 2.0 document of N items numbered from F; with
+                                                 S, its bytes spread evenly over S seconds
     /file?name=NAME                              tests/data/NAME as it is
 """
 
@@ -160,7 +161,23 @@ class Handler(http.server.BaseHTTPRequestHandler):
         document = ('<?xml version="1.0" encoding="utf-8"?>\n<rss version="2.0"><channel>'
                     "<title>Test feed</title><link>http://127.0.0.1/</link>"
                     "<description>Generated</description>\n%s</channel></rss>\n" % items)
-        self.answer(200, document.encode(), "application/rss+xml")
+        seconds = float(query.get("seconds", "0"))
+        if seconds <= 0:
+            self.answer(200, document.encode(), "application/rss+xml")
+            return
+        body = document.encode()
+        self.send_response(200)
+        self.send_header("Content-Type", "application/rss+xml")
+        self.send_header("Content-Length", str(len(body)))
+        self.end_headers()
+        pieces = 50
+        step = (len(body) + pieces - 1) // pieces
+        for start in range(0, len(body), step):
+            self.wfile.write(body[start:start + step])
+            self.wfile.flush()
+            if stopping.wait(seconds / pieces):
+                break
+        self.close_connection = True
 
     def file(self, query):
         name = query.get("name", "")

@@ -52,14 +52,17 @@ std::string desktopIniNaming(const std::string& value) {
 
 TEST(FolderImpl, AnswersExactlyItsInterfaces) {
     ComPtr<IShellFolder> folder = newFolder();
-    for (REFIID riid : {IID_IUnknown, IID_IShellFolder, IID_IPersistFolder, IID_IPersist, IID_IContextMenu,
-                        IID_IShellExtInit}) {
+    for (REFIID riid : {IID_IUnknown, IID_IShellFolder, IID_IPersistFolder, IID_IPersistFolder2, IID_IPersist,
+                        IID_IContextMenu, IID_IShellExtInit}) {
         ComPtr<IUnknown> answer;
         EXPECT_EQ(folder->QueryInterface(riid, answer.putVoid()), S_OK);
     }
     EXPECT_EQ(folder.as<IPersist>(IID_IPersist).get(),
               static_cast<IPersist*>(folder.as<IPersistFolder>(IID_IPersistFolder).get()));
-    for (REFIID riid : {IID_IDispatch, IID_IShellView, IID_IPersistFolder2, IID_IClassFactory}) {
+    EXPECT_EQ(static_cast<IPersistFolder*>(folder.as<IPersistFolder2>(IID_IPersistFolder2).get()),
+              folder.as<IPersistFolder>(IID_IPersistFolder).get());
+    for (REFIID riid :
+         {IID_IDispatch, IID_IShellView, IID_IPersistFolder3, IID_IPersistIDList, IID_IClassFactory}) {
         void* answer = reinterpret_cast<void*>(1);
         EXPECT_EQ(folder->QueryInterface(riid, &answer), E_NOINTERFACE);
         EXPECT_EQ(answer, nullptr);
@@ -198,6 +201,35 @@ TEST(FolderImplInitialize, KeepsItsFeedWhenAskedAgain) {
     EXPECT_EQ(impl(folder).GetRSSObject(), feed);
     EXPECT_EQ(impl(folder).GetRSSDatabase(), collection);
     EXPECT_EQ(feed->settingsPath, first.file("corvane.xml"));
+}
+
+// Wine's explorer is handed the folder object and browses to the list it reports.
+TEST(FolderImplInitialize, ReportsTheListItAcceptedAndNoOther) {
+    TempFolder news, plain;
+    news.write("desktop.ini", desktopIniNaming(toUtf8(kFolderClassId)));
+    ComPtr<IShellFolder> folder = newFolder();
+    ComPtr<IPersistFolder2> persist = folder.as<IPersistFolder2>(IID_IPersistFolder2);
+    auto* untouched = reinterpret_cast<PIDLIST_ABSOLUTE>(1);
+    PIDLIST_ABSOLUTE reported = untouched;
+    EXPECT_EQ(persist->GetCurFolder(&reported), S_FALSE);
+    EXPECT_EQ(reported, nullptr);
+    EXPECT_EQ(persist->GetCurFolder(nullptr), E_POINTER);
+
+    // A refused folder is not remembered.
+    ASSERT_EQ(initializeWith(folder, plain.path()), E_FAIL);
+    EXPECT_EQ(persist->GetCurFolder(&reported), S_FALSE);
+
+    ASSERT_EQ(initializeWith(folder, news.path()), S_OK);
+    ASSERT_EQ(persist->GetCurFolder(&reported), S_OK);
+    PIDLIST_ABSOLUTE expected = ILCreateFromPathW(news.path().wstring().c_str());
+    EXPECT_TRUE(ILIsEqual(reported, expected));
+    // Each call hands out a copy of its own.
+    PIDLIST_ABSOLUTE again = nullptr;
+    ASSERT_EQ(persist->GetCurFolder(&again), S_OK);
+    EXPECT_NE(again, reported);
+    ILFree(again);
+    ILFree(reported);
+    ILFree(expected);
 }
 
 TEST(FolderImplInitialize, NeedsNoSettingsFile) {

@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "dialogs/OptionsDialog.h"
 #include "feedstore/RSSObject.h"
@@ -58,6 +59,30 @@ std::wstring comboText(HWND page, int item) {
     wchar_t text[64] = {};
     SendDlgItemMessageW(page, IDC_DATE_FORMAT, CB_GETLBTEXT, item, reinterpret_cast<LPARAM>(text));
     return text;
+}
+
+// Texts of the page's labels that do not fit on one line of their control: a label breaks its text
+// at words and shows only as many lines as its height holds.
+std::vector<std::wstring> wrappedLabels(HWND page) {
+    std::vector<std::wstring> wrapped;
+    for (HWND control = GetWindow(page, GW_CHILD); control; control = GetWindow(control, GW_HWNDNEXT)) {
+        wchar_t className[32] = {};
+        GetClassNameW(control, className, 32);
+        wchar_t text[256] = {};
+        int length = GetWindowTextW(control, text, 256);
+        if (_wcsicmp(className, L"Static") != 0 || length == 0) continue;
+        HDC dc = GetDC(control);
+        HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(control, WM_GETFONT, 0, 0)));
+        RECT client{}, oneLine{}, broken{};
+        GetClientRect(control, &client);
+        broken = client;
+        DrawTextW(dc, text, length, &oneLine, DT_CALCRECT | DT_SINGLELINE);
+        DrawTextW(dc, text, length, &broken, DT_CALCRECT | DT_WORDBREAK);
+        SelectObject(dc, old);
+        ReleaseDC(control, dc);
+        if (broken.bottom > oneLine.bottom) wrapped.push_back(text);
+    }
+    return wrapped;
 }
 
 class OptionsSheet : public ::testing::Test {
@@ -257,6 +282,15 @@ TEST_F(OptionsSheet, ResultsHandedOverWhileOpenAreStoredWithTheSheets) {
     EXPECT_EQ(file->url, u"http://127.0.0.1/moved.xml");
     EXPECT_EQ(file->title, u"Handed over");
     EXPECT_EQ(file->identity.count(u"AAAAAAAAAAAAAAAAAAAAAA"), 1u);
+}
+
+TEST_F(OptionsSheet, EveryLabelShowsItsWholeText) {
+    useSettings(kAllOn);
+    show([](HWND sheet) {
+        EXPECT_EQ(wrappedLabels(currentPage(sheet)), std::vector<std::wstring>{});
+        EXPECT_EQ(wrappedLabels(openDisplay(sheet)), std::vector<std::wstring>{});
+        PropSheet_PressButton(sheet, PSBTN_CANCEL);
+    });
 }
 
 }  // namespace
