@@ -221,8 +221,10 @@ CERTIFICATES = [
 
 
 def openssl(*args, cwd):
-    subprocess.run(["openssl"] + list(args), cwd=cwd, check=True,
-                   stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    done = subprocess.run(["openssl"] + list(args), cwd=cwd, stdin=subprocess.DEVNULL,
+                          stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True)
+    if done.returncode != 0:
+        raise RuntimeError("openssl %s failed: %s" % (args[0], done.stderr.strip()))
 
 
 def make_certificates(folder):
@@ -341,11 +343,13 @@ def stop(state):
 def start(state, lifetime):
     stop(state)
     os.makedirs(os.path.dirname(os.path.abspath(state)), exist_ok=True)
-    # Detached and with no inherited pipes, so ctest does not wait for it.
-    child = subprocess.Popen(
-        [sys.executable, os.path.abspath(__file__), "serve", "--state", state, "--lifetime", str(lifetime)],
-        stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-        start_new_session=True, close_fds=True)
+    # Detached and with no inherited pipes, so ctest does not wait for it; what it says goes to a
+    # file, shown here if it ends before it listens.
+    with open(state + ".log", "w") as log:
+        child = subprocess.Popen(
+            [sys.executable, os.path.abspath(__file__), "serve", "--state", state, "--lifetime", str(lifetime)],
+            stdin=subprocess.DEVNULL, stdout=log, stderr=subprocess.STDOUT,
+            start_new_session=True, close_fds=True)
     write_atomically(state + ".pid", "%d\n" % child.pid)
     # Making the certificates takes a moment on a loaded machine.
     deadline = time.monotonic() + 60
@@ -357,7 +361,12 @@ def start(state, lifetime):
         if child.poll() is not None:
             break
         time.sleep(0.02)
-    print("test server did not start", file=sys.stderr)
+    if child.poll() is None:
+        print("test server did not start within 60 s", file=sys.stderr)
+    else:
+        print("test server ended with status %d before it listened:" % child.returncode, file=sys.stderr)
+    with open(state + ".log") as log:
+        sys.stderr.write(log.read()[-4000:])
     stop(state)
     return 1
 
