@@ -8,31 +8,15 @@
 #include <fstream>
 #include <string>
 
-#include "folder/FolderImpl.h"
 #include "folder/NewsFolder.h"
 #include "platform/ComPtr.h"
 #include "platform/Utf.h"
 #include "platform/Win32Text.h"
+#include "tests/screens/HostedView.h"
 #include "tests/screens/Screens.h"
-#include "tests/win/TestBrowser.h"
 
 namespace corvane::screens {
 namespace {
-
-HWND viewWindow = nullptr;
-
-LRESULT CALLBACK frameProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_SIZE && viewWindow) {
-        MoveWindow(viewWindow, 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
-        return 0;
-    }
-    if (message == WM_TIMER) {
-        KillTimer(window, wParam);
-        Ready();
-        return 0;
-    }
-    return DefWindowProcW(window, message, wParam, lParam);
-}
 
 void showUpdate() {
     std::wstring server = ServerUrl();
@@ -48,26 +32,10 @@ void showUpdate() {
            "News</title><url>"
         << url << "</url></corvane>";
 
-    HWND frame =
-        CreateFrame(L"CorvaneScreensFrame", &frameProcedure, L"news - Corvane", 760, 480, COLOR_WINDOW);
-    ShowWindow(frame, SW_SHOW);
-    static testing::TestBrowser browser(frame);
-    ComPtr<IShellFolder> folder;
-    CFolderImpl::CreateInstance(nullptr, IID_IShellFolder, folder.putVoid());
-    PIDLIST_ABSOLUTE pidl = ILCreateFromPathW(path.c_str());
-    folder.as<IPersistFolder>(IID_IPersistFolder)->Initialize(pidl);
-    ILFree(pidl);
-    static ComPtr<IShellView> view;
-    folder->CreateViewObject(frame, IID_IShellView, view.putVoid());
-    FOLDERSETTINGS settings{FVM_DETAILS, 0};
-    RECT client;
-    GetClientRect(frame, &client);
-    view->CreateViewWindow(nullptr, &settings, &browser, &client, &viewWindow);
-    view->UIActivate(SVUIA_ACTIVATE_FOCUS);
-    SetMenu(frame, browser.sharedMenu);
+    HostedView hosted = ShowHostedView(path, 760, 480);
     // As the file manager's Refresh asks for it: the update starts once the stored messages are in.
-    view->Refresh();
-    SetTimer(frame, 1, 5000, nullptr);
+    hosted.view->Refresh();
+    SetTimer(hosted.frame, 1, 5000, nullptr);
     RunMessageLoop();
 }
 

@@ -8,29 +8,13 @@
 #include <fstream>
 #include <string>
 
-#include "folder/FolderImpl.h"
 #include "folder/NewsFolder.h"
 #include "platform/ComPtr.h"
+#include "tests/screens/HostedView.h"
 #include "tests/screens/Screens.h"
-#include "tests/win/TestBrowser.h"
 
 namespace corvane::screens {
 namespace {
-
-HWND viewWindow = nullptr;
-
-LRESULT CALLBACK frameProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_SIZE && viewWindow) {
-        MoveWindow(viewWindow, 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
-        return 0;
-    }
-    if (message == WM_TIMER) {
-        KillTimer(window, wParam);
-        Ready();
-        return 0;
-    }
-    return DefWindowProcW(window, message, wParam, lParam);
-}
 
 void writeFolder(const std::wstring& path) {
     folder::createNewsFolder(std::u16string(path.begin(), path.end()));
@@ -67,24 +51,7 @@ void showView() {
     CreateDirectoryW(path.c_str(), nullptr);
     writeFolder(path);
 
-    HWND frame =
-        CreateFrame(L"CorvaneScreensFrame", &frameProcedure, L"news - Corvane", 960, 640, COLOR_WINDOW);
-    ShowWindow(frame, SW_SHOW);
-
-    static testing::TestBrowser browser(frame);
-    ComPtr<IShellFolder> folder;
-    CFolderImpl::CreateInstance(nullptr, IID_IShellFolder, folder.putVoid());
-    PIDLIST_ABSOLUTE pidl = ILCreateFromPathW(path.c_str());
-    folder.as<IPersistFolder>(IID_IPersistFolder)->Initialize(pidl);
-    ILFree(pidl);
-    static ComPtr<IShellView> view;
-    folder->CreateViewObject(frame, IID_IShellView, view.putVoid());
-    FOLDERSETTINGS settings{FVM_DETAILS, 0};
-    RECT client;
-    GetClientRect(frame, &client);
-    view->CreateViewWindow(nullptr, &settings, &browser, &client, &viewWindow);
-    view->UIActivate(SVUIA_ACTIVATE_FOCUS);
-    SetMenu(frame, browser.sharedMenu);
+    HostedView hosted = ShowHostedView(path, 960, 640);
 
     // Once the stored messages are in: sorted by date, newest first, one of them selected.
     MSG message;
@@ -93,19 +60,19 @@ void showView() {
         Sleep(10);
     }
     HWND splitter = nullptr;
-    view->GetWindow(&splitter);
+    hosted.view->GetWindow(&splitter);
     HWND list = FindWindowExW(splitter, nullptr, WC_LISTVIEWW, nullptr);
     NMLISTVIEW click{};
     click.hdr.hwndFrom = list;
     click.hdr.code = LVN_COLUMNCLICK;
     click.iSubItem = 3;
-    SendMessageW(viewWindow, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&click));
-    SendMessageW(viewWindow, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&click));
+    SendMessageW(hosted.viewWindow, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&click));
+    SendMessageW(hosted.viewWindow, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&click));
     LVITEMW state{};
     state.stateMask = state.state = LVIS_SELECTED | LVIS_FOCUSED;
     SendMessageW(list, LVM_SETITEMSTATE, 2, reinterpret_cast<LPARAM>(&state));
     SetFocus(list);
-    SetTimer(frame, 1, 500, nullptr);
+    SetTimer(hosted.frame, 1, 500, nullptr);
     RunMessageLoop();
 }
 

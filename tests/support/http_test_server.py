@@ -240,8 +240,9 @@ def make_certificates(folder):
                      "serial = serial\ndefault_md = sha256\npolicy = any\ncopy_extensions = copy\n"
                      "unique_subject = no\n[any]\ncommonName = supplied\n")
     open(os.path.join(folder, "index.txt"), "w").close()
+    # openssl reads the serial as whole bytes: an odd number of hex digits stops it, so always twelve.
     with open(os.path.join(folder, "serial"), "w") as serial:
-        serial.write("%x\n" % random.randrange(1 << 32, 1 << 48))
+        serial.write("%012x\n" % random.randrange(1 << 32, 1 << 48))
     for name, issuer, hosts, validity in CERTIFICATES:
         common = hosts[-1].split(":", 1)[1]
         extensions = ["-addext", "subjectAltName=" + ",".join(hosts),

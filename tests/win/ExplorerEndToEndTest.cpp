@@ -22,6 +22,7 @@
 #include "platform/Win32Text.h"
 #include "support/CorvaneLibrary.h"
 #include "support/DropDataObject.h"
+#include "support/RunCommandLine.h"
 #include "support/RunProgram.h"
 #include "support/TempFolder.h"
 #include "support/TestServer.h"
@@ -47,23 +48,7 @@ bool waitFor(const std::function<bool()>& done, std::chrono::milliseconds limit)
 
 // Runs a command line to its end (at most a minute); its exit code, or nothing.
 std::optional<DWORD> runToEnd(std::wstring commandLine) {
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &process))
-        return std::nullopt;
-    std::optional<DWORD> code;
-    if (WaitForSingleObject(process.hProcess, 60000) == WAIT_OBJECT_0) {
-        DWORD exitCode = 0;
-        GetExitCodeProcess(process.hProcess, &exitCode);
-        code = exitCode;
-    } else {
-        TerminateProcess(process.hProcess, 1);
-    }
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return code;
+    return testing::runCommandLine(std::move(commandLine), std::chrono::minutes(1));
 }
 
 // The DLL registered in the prefix for the life of the object, unregistered however the test ends.

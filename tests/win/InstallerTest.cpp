@@ -22,6 +22,7 @@
 #include "platform/Utf.h"
 #include "platform/Win32Text.h"
 #include "server/ServerIds.h"
+#include "support/RunCommandLine.h"
 #include "support/RunProgram.h"
 #include "support/TempFolder.h"
 
@@ -52,23 +53,7 @@ std::string bytesOf(const fs::path& file) {
 // Runs a command line and waits at most `limit`; its exit code, or nothing when it could not start or
 // did not end in time.
 std::optional<DWORD> run(std::wstring commandLine, std::chrono::seconds limit = std::chrono::seconds(90)) {
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process = {};
-    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &process))
-        return std::nullopt;
-    std::optional<DWORD> exitCode;
-    if (WaitForSingleObject(process.hProcess, static_cast<DWORD>(limit.count() * 1000)) == WAIT_OBJECT_0) {
-        DWORD code = 0;
-        GetExitCodeProcess(process.hProcess, &code);
-        exitCode = code;
-    } else {
-        TerminateProcess(process.hProcess, 1);
-    }
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return exitCode;
+    return testing::runCommandLine(std::move(commandLine), limit);
 }
 
 std::optional<DWORD> msiexec(const std::wstring& action, const std::wstring& package) {

@@ -18,6 +18,7 @@
 #include "server/ServerIds.h"
 #include "support/CorvaneLibrary.h"
 #include "support/ProxiedObject.h"
+#include "support/RunCommandLine.h"
 #include "support/TempFolder.h"
 #include "support/TraceCapture.h"
 
@@ -47,29 +48,8 @@ bool typeLibRegistered() {
                                     library.put()));
 }
 
-// Runs a command line and waits at most `limit` for it; its exit code, or nothing on timeout.
-std::optional<DWORD> run(std::wstring commandLine, std::chrono::milliseconds limit) {
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process = {};
-    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &process))
-        return std::nullopt;
-    std::optional<DWORD> exitCode;
-    if (WaitForSingleObject(process.hProcess, static_cast<DWORD>(limit.count())) == WAIT_OBJECT_0) {
-        DWORD code = 0;
-        GetExitCodeProcess(process.hProcess, &code);
-        exitCode = code;
-    } else {
-        TerminateProcess(process.hProcess, 1);
-    }
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return exitCode;
-}
-
 std::optional<DWORD> regsvr32(bool unregister) {
-    return run(
+    return testing::runCommandLine(
         std::wstring(L"regsvr32.exe /s ") + (unregister ? L"/u " : L"") + L"\"" + corvaneDllPath() + L"\"",
         std::chrono::seconds(60));
 }
