@@ -3,19 +3,11 @@
 set -euo pipefail
 source "$CORVANE_ROOT/tests/screens/scene-lib.sh"
 source "$CORVANE_ROOT/tests/screens/news-window-lib.sh"
-out=$1
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-folder="$work/Harbourtown news"
-news_sample_folder "$folder"
-news_open_window "$folder"
-id=$news_window_id
-sleep 2
-news_arrange_window "$id"
+news_scene_window
 # The menu bar's first item is the view's "Cor&vane".
-news_click "$id" 30 "34"
+news_click "$news_window_id" 30 34
 sleep 1
-scene_shoot "$out"
+scene_shoot "$1"
 xdotool key Escape
 sleep 0.3
-news_close_window "$id"
+news_close_window "$news_window_id"

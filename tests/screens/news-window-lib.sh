@@ -94,3 +94,14 @@ news_close_window() {
     fi
     wait "$news_window_pid"
 }
+
+# For a scene: opens the news window on a fresh news folder of the sample feed (removed when the
+# scene ends) and arranges it for the picture; the window is news_window_id.
+news_scene_window() {
+    news_scene_work=$(mktemp -d)
+    trap 'rm -rf "$news_scene_work"' EXIT
+    news_sample_folder "$news_scene_work/Harbourtown news"
+    news_open_window "$news_scene_work/Harbourtown news"
+    sleep 2
+    news_arrange_window "$news_window_id"
+}
