@@ -2,8 +2,6 @@
 #include <commctrl.h>
 #include <shlobj.h>
 
-#include <cstdio>
-
 #include "browser/NewsBrowser.h"
 #include "browser/NewsBrowserWindow.h"
 #include "browser/NewsFolderLoader.h"
@@ -11,6 +9,7 @@
 #include "folder/FolderSystem.h"
 #include "platform/System.h"
 #include "platform/Utf.h"
+#include "platform/WideFormat.h"
 #include "platform/Win32Text.h"
 
 namespace corvane::browser {
@@ -48,9 +47,8 @@ int runNewsBrowser(std::u16string_view folderPath, std::string& error) {
         return 1;
     }
     if (HRESULT status = window->Open(loaded.folder.get()); FAILED(status)) {
-        char code[16];
-        std::snprintf(code, sizeof code, "0x%08lX", static_cast<unsigned long>(status));
-        error = std::string("the news window could not be opened (") + code + ")";
+        error = toUtf8(
+            formatWide(u"the news window could not be opened (0x%08X)", static_cast<uint32_t>(status)));
         return 1;
     }
     loaded.folder.reset();

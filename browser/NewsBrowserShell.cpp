@@ -7,6 +7,7 @@
 
 #include "browser/NewsBrowserWindow.h"
 #include "browser/ViewStateFile.h"
+#include "platform/ComCall.h"
 #include "platform/Trace.h"
 #include "platform/Win32Text.h"
 
@@ -81,13 +82,15 @@ STDMETHODIMP CNewsBrowserWindow::InsertMenusSB(HMENU shared, LPOLEMENUGROUPWIDTH
 }
 
 STDMETHODIMP CNewsBrowserWindow::SetMenuSB(HMENU shared, HOLEMENU, HWND activeObject) {
-    if (!window_) return E_FAIL;
-    HMENU shown = shared ? shared : defaultMenu_;
-    menuOwner_ = shared ? activeObject : nullptr;
-    SetMenu(window_, shown);
-    DrawMenuBar(window_);
-    trace(u"CNewsBrowserWindow::SetMenuSB %s", menuCaptions(shown));
-    return S_OK;
+    return comCall(u"CNewsBrowserWindow::SetMenuSB", [&]() -> HRESULT {
+        if (!window_) return E_FAIL;
+        HMENU shown = shared ? shared : defaultMenu_;
+        menuOwner_ = shared ? activeObject : nullptr;
+        SetMenu(window_, shown);
+        DrawMenuBar(window_);
+        trace(u"CNewsBrowserWindow::SetMenuSB %s", menuCaptions(shown));
+        return S_OK;
+    });
 }
 
 STDMETHODIMP CNewsBrowserWindow::RemoveMenusSB(HMENU shared) {
@@ -98,10 +101,12 @@ STDMETHODIMP CNewsBrowserWindow::RemoveMenusSB(HMENU shared) {
 }
 
 STDMETHODIMP CNewsBrowserWindow::SetStatusTextSB(LPCWSTR text) {
-    if (!status_) return E_FAIL;
-    SendMessageW(status_, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(text ? text : L""));
-    trace(u"CNewsBrowserWindow::SetStatusTextSB %s", fromWide(text ? text : L""));
-    return S_OK;
+    return comCall(u"CNewsBrowserWindow::SetStatusTextSB", [&]() -> HRESULT {
+        if (!status_) return E_FAIL;
+        SendMessageW(status_, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(text ? text : L""));
+        trace(u"CNewsBrowserWindow::SetStatusTextSB %s", fromWide(text ? text : L""));
+        return S_OK;
+    });
 }
 
 STDMETHODIMP CNewsBrowserWindow::EnableModelessSB(BOOL) {
@@ -120,26 +125,28 @@ STDMETHODIMP CNewsBrowserWindow::BrowseObject(PCUIDLIST_RELATIVE, UINT) {
 // Reading hands out a copy of the file; writing a stream in memory that is put in the file once the
 // view has saved (FlushViewState). Without a file there is nothing to read.
 STDMETHODIMP CNewsBrowserWindow::GetViewStateStream(DWORD mode, IStream** stream) {
-    if (!stream) return E_POINTER;
-    *stream = nullptr;
-    if (statePath_.empty()) return E_FAIL;
-    DWORD access = mode & (STGM_WRITE | STGM_READWRITE);
-    std::optional<std::vector<uint8_t>> bytes;
-    if (access != STGM_WRITE) {
-        bytes = loadViewState(statePath_);
-        if (!bytes && access == STGM_READ) return E_FAIL;
-    }
-    ComPtr<IStream> memory;
-    HRESULT status = CreateStreamOnHGlobal(nullptr, TRUE, memory.put());
-    if (FAILED(status)) return status;
-    if (bytes && !bytes->empty()) {
-        memory->Write(bytes->data(), static_cast<ULONG>(bytes->size()), nullptr);
-        LARGE_INTEGER start{};
-        memory->Seek(start, STREAM_SEEK_SET, nullptr);
-    }
-    if (access != STGM_READ) pendingState_ = memory;
-    *stream = memory.detach();
-    return S_OK;
+    return comCall(u"CNewsBrowserWindow::GetViewStateStream", [&]() -> HRESULT {
+        if (!stream) return E_POINTER;
+        *stream = nullptr;
+        if (statePath_.empty()) return E_FAIL;
+        DWORD access = mode & (STGM_WRITE | STGM_READWRITE);
+        std::optional<std::vector<uint8_t>> bytes;
+        if (access != STGM_WRITE) {
+            bytes = loadViewState(statePath_);
+            if (!bytes && access == STGM_READ) return E_FAIL;
+        }
+        ComPtr<IStream> memory;
+        HRESULT status = CreateStreamOnHGlobal(nullptr, TRUE, memory.put());
+        if (FAILED(status)) return status;
+        if (bytes && !bytes->empty()) {
+            memory->Write(bytes->data(), static_cast<ULONG>(bytes->size()), nullptr);
+            LARGE_INTEGER start{};
+            memory->Seek(start, STREAM_SEEK_SET, nullptr);
+        }
+        if (access != STGM_READ) pendingState_ = memory;
+        *stream = memory.detach();
+        return S_OK;
+    });
 }
 
 void CNewsBrowserWindow::FlushViewState() {

@@ -1,6 +1,7 @@
 #include "browser/NewsBrowserWindow.h"
 
 #include <commctrl.h>
+#include <shlwapi.h>
 
 #include <new>
 
@@ -38,13 +39,12 @@ CNewsBrowserWindow::~CNewsBrowserWindow() {
 
 STDMETHODIMP CNewsBrowserWindow::QueryInterface(REFIID riid, void** ppv) {
     if (!ppv) return E_POINTER;
-    *ppv = nullptr;
-    if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, IID_IOleWindow) &&
-        !IsEqualIID(riid, IID_IShellBrowser))
-        return E_NOINTERFACE;
-    *ppv = static_cast<IShellBrowser*>(this);
-    AddRef();
-    return S_OK;
+    static const QITAB interfaces[] = {
+        QITABENT(CNewsBrowserWindow, IShellBrowser),
+        QITABENTMULTI(CNewsBrowserWindow, IOleWindow, IShellBrowser),
+        {},
+    };
+    return QISearch(this, interfaces, riid, ppv);
 }
 
 STDMETHODIMP_(ULONG) CNewsBrowserWindow::AddRef() {

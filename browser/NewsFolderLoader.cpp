@@ -1,10 +1,9 @@
 #include "browser/NewsFolderLoader.h"
 
-#include <cstdio>
-
 #include "folder/FolderClassGuid.h"
 #include "platform/Trace.h"
 #include "platform/Utf.h"
+#include "platform/WideFormat.h"
 #include "platform/Win32Text.h"
 
 namespace corvane::browser {
@@ -13,9 +12,7 @@ namespace {
 constexpr wchar_t kLibraryName[] = L"corvane.dll";
 
 std::string hresultText(HRESULT status) {
-    char text[16];
-    std::snprintf(text, sizeof text, "0x%08lX", static_cast<unsigned long>(status));
-    return text;
+    return toUtf8(formatWide(u"0x%08X", static_cast<uint32_t>(status)));
 }
 
 std::wstring libraryBesideProgram() {
