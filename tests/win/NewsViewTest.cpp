@@ -696,10 +696,13 @@ TEST_F(NewsView, CancelInTheProgressWindowEndsTheDownloadWithoutABox) {
     view->Refresh();
     HWND progress = nullptr;
     ASSERT_TRUE(pumpUntil([&] { return (progress = progressWindow()) != nullptr; }));
-    HWND cancel = FindWindowExW(progress, nullptr, L"Button", nullptr);
+    HWND cancel = GetDlgItem(progress, IDCANCEL);
     ASSERT_NE(cancel, nullptr);
-    SendMessageW(cancel, BM_CLICK, 0, 0);
+    // What the button's click hands the dialog. A simulated click is two messages to the dialog's
+    // thread, and a window of another program taking the X focus between them cancels the press.
+    SendMessageW(progress, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), reinterpret_cast<LPARAM>(cancel));
     auto clicked = Clock::now();
+    EXPECT_FALSE(IsWindowEnabled(cancel)) << "the progress window did not take the Cancel";
     ASSERT_TRUE(pumpUntil([&] { return progressWindow() == nullptr; }, 10s));
     EXPECT_LT(Clock::now() - clicked, 5s);  // the whole drip would take 15 s
     EXPECT_TRUE(Prompts::boxes.empty());
