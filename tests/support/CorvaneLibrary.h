@@ -5,15 +5,12 @@
 
 #include <string>
 
+#include "support/WindowsPath.h"
+
 namespace corvane::testing {
 
-// CORVANE_DLL is the build's path seen through Wine's drive Z:.
 inline std::wstring corvaneDllPath() {
-    std::string path = CORVANE_DLL;
-    std::wstring wide(path.begin(), path.end());
-    for (wchar_t& c : wide)
-        if (c == L'/') c = L'\\';
-    return wide;
+    return windowsPath(CORVANE_DLL);
 }
 
 class CorvaneLibrary {

@@ -25,19 +25,14 @@
 #include "support/RunCommandLine.h"
 #include "support/RunProgram.h"
 #include "support/TempFolder.h"
+#include "support/WindowsPath.h"
 
 namespace corvane {
 namespace {
 
 namespace fs = std::filesystem;
 
-std::wstring windowsPath(const char* buildPath) {
-    std::string path = buildPath;
-    std::wstring wide(path.begin(), path.end());
-    for (wchar_t& c : wide)
-        if (c == L'/') c = L'\\';
-    return wide;
-}
+using corvane::testing::windowsPath;
 
 std::wstring braced(REFGUID id) {
     wchar_t text[40] = {};

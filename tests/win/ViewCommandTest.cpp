@@ -20,6 +20,7 @@
 #include "support/RunProgram.h"
 #include "support/TempFolder.h"
 #include "support/TestServer.h"
+#include "support/WindowsPath.h"
 #include "view/ViewStateRecord.h"
 
 namespace corvane {
@@ -31,11 +32,7 @@ using Clock = std::chrono::steady_clock;
 constexpr int kDateColumnKind = 3;
 
 std::wstring exePath() {
-    std::string path = CORVANE_EXE;
-    std::wstring wide(path.begin(), path.end());
-    for (wchar_t& c : wide)
-        if (c == L'/') c = L'\\';
-    return wide;
+    return testing::windowsPath(CORVANE_EXE);
 }
 
 bool waitFor(const std::function<bool()>& done, std::chrono::milliseconds timeout = 15s) {
