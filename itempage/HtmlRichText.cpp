@@ -183,6 +183,7 @@ class HtmlToRichText {
         bool link = false;
         bool list = false;
         bool preformatted = false;
+        bool table = false;
     };
 
     static bool isVoid(std::u16string_view name) {
@@ -277,13 +278,19 @@ class HtmlToRichText {
         } else if (name == u"dt") {
             beginBlock(false);
             format.bold = true;
-        } else if (name == u"table" || name == u"dl") {
+        } else if (name == u"table") {
+            beginBlock(true);
+            out_.beginTable();
+            element.table = true;
+        } else if (name == u"dl") {
             beginBlock(true);
         } else if (name == u"tr" || name == u"caption") {
             beginBlock(false);
             if (name == u"caption") out_.block().align = RichTextAlign::Center;
+            cellsInRow_ = 0;
         } else if (name == u"td" || name == u"th") {
-            out_.tab();
+            // Every cell but a row's first starts at a tab, empty ones too, so the columns stay.
+            if (cellsInRow_++ > 0) out_.tab();
             if (name == u"th") format.bold = true;
         } else if (name == u"center") {
             beginBlock(false);
@@ -329,6 +336,7 @@ class HtmlToRichText {
             out_.endParagraph(element.spaced);
             out_.popBlock();
         }
+        if (element.table) out_.endTable();
         out_.popFormat();
     }
 
@@ -337,6 +345,7 @@ class HtmlToRichText {
     std::vector<List> lists_;
     int preformatted_ = 0;
     bool skipLeadingLineFeed_ = false;
+    int cellsInRow_ = 0;
 };
 
 }  // namespace

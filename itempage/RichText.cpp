@@ -17,6 +17,14 @@ bool isCollapsedSpace(char16_t c) {
 }
 
 constexpr int kParagraphSpace = 120;  // 6 points
+// A table cell's width per character: a little more than the page's average character, so that
+// columns rather stand too far apart than run into each other.
+constexpr int kCellCharacterWidth = 110;
+constexpr int kCellGap = 240;
+// A longer cell pushes its row's later cells on rather than the whole column.
+constexpr size_t kWidestCell = 40;
+// As many as the rich-edit control takes.
+constexpr size_t kMaxTabStops = 32;
 
 }  // namespace
 
@@ -74,13 +82,65 @@ void RichTextBuilder::preformattedText(std::u16string_view text) {
 
 void RichTextBuilder::tab() {
     pendingSpace_ = false;
-    if (page_.text.size() > paragraphStart_) append(u"\t");
+    append(u"\t");
+}
+
+void RichTextBuilder::beginTable() {
+    endParagraph();
+    if (tableDepth_++ == 0) tableFirstParagraph_ = page_.paragraphs.size();
+}
+
+void RichTextBuilder::endTable() {
+    endParagraph();
+    if (tableDepth_ > 0 && --tableDepth_ == 0) lineUpCells(tableFirstParagraph_);
+}
+
+void RichTextBuilder::lineUpCells(size_t firstParagraph) {
+    std::vector<size_t> widest;  // characters, per column
+    for (size_t n = firstParagraph; n < page_.paragraphs.size(); ++n) {
+        const RichTextParagraph& row = page_.paragraphs[n];
+        const std::u16string_view text(page_.text.data() + row.start, row.length);
+        size_t column = 0;
+        for (size_t cellStart = 0;; ++column) {
+            const size_t cellEnd = std::min(text.find(u'\t', cellStart), text.size());
+            if (widest.size() <= column) widest.push_back(0);
+            widest[column] = std::max(widest[column], cellEnd - cellStart);
+            if (cellEnd == text.size()) break;
+            cellStart = cellEnd + 1;
+        }
+    }
+    std::vector<int> stops;
+    int position = 0;
+    for (size_t column = 0; column + 1 < widest.size() && stops.size() < kMaxTabStops; ++column) {
+        position +=
+            static_cast<int>(std::min<size_t>(widest[column], kWidestCell)) * kCellCharacterWidth + kCellGap;
+        stops.push_back(position);
+    }
+    if (stops.empty()) return;
+    for (size_t n = firstParagraph; n < page_.paragraphs.size(); ++n) {
+        RichTextParagraph& row = page_.paragraphs[n];
+        if (std::u16string_view(page_.text.data() + row.start, row.length).find(u'\t') ==
+            std::u16string_view::npos)
+            continue;
+        row.tabStops = stops;
+        for (int& stop : row.tabStops)
+            stop += row.indent;
+    }
+}
+
+void RichTextBuilder::addParagraph() {
+    const Block& settings = block();
+    RichTextParagraph& paragraph = page_.paragraphs.emplace_back();
+    paragraph.start = paragraphStart_;
+    paragraph.length = page_.text.size() - paragraphStart_;
+    paragraph.indent = settings.indent;
+    paragraph.rightIndent = settings.rightIndent;
+    paragraph.spaceBefore = spaceNext_;
+    paragraph.align = settings.align;
 }
 
 void RichTextBuilder::closeParagraph() {
-    const Block& settings = block();
-    page_.paragraphs.push_back({paragraphStart_, page_.text.size() - paragraphStart_, settings.indent,
-                                settings.rightIndent, spaceNext_, settings.align});
+    addParagraph();
     spaceNext_ = 0;
     append(u"\r");
     paragraphStart_ = page_.text.size();
@@ -122,9 +182,8 @@ RichText RichTextBuilder::finish() {
     endLink();
     pendingSpace_ = false;
     if (page_.text.size() > paragraphStart_) {
-        const Block& settings = block();
-        page_.paragraphs.push_back({paragraphStart_, page_.text.size() - paragraphStart_, settings.indent,
-                                    settings.rightIndent, spaceNext_, settings.align});
+        addParagraph();
+        if (tableDepth_ > 0) lineUpCells(tableFirstParagraph_);
     } else if (!page_.text.empty()) {
         // The control ends the last paragraph itself; a mark of ours would add an empty line.
         page_.text.pop_back();

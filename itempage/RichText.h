@@ -33,6 +33,8 @@ struct RichTextParagraph {
     int rightIndent = 0;
     int spaceBefore = 0;
     RichTextAlign align = RichTextAlign::Left;
+    // Where the cells of a table row start, from the page's left edge; empty for other paragraphs.
+    std::vector<int> tabStops;
 };
 
 struct RichTextSpan {
@@ -82,8 +84,13 @@ class RichTextBuilder {
     void leaveSpace(int twips);
     // Ends the current line, even an empty one.
     void lineBreak();
-    // A tab between two cells of a line; none at its start.
+    // A tab between two cells of a table row.
     void tab();
+    // The cells of the rows between these two line up in columns: each row gets tab stops after
+    // the widest cell of each column, its width estimated from its characters. Tables may nest;
+    // the outermost one decides.
+    void beginTable();
+    void endTable();
 
     RichTextFormat& format() { return formats_.back(); }
     void pushFormat() { formats_.push_back(formats_.back()); }
@@ -105,7 +112,10 @@ class RichTextBuilder {
   private:
     void append(std::u16string_view text);
     void append(std::u16string_view text, const RichTextFormat& format);
+    // The paragraph from paragraphStart_ to the end of the text, in the current settings.
+    void addParagraph();
     void closeParagraph();
+    void lineUpCells(size_t firstParagraph);
 
     RichText page_;
     std::vector<RichTextFormat> formats_{RichTextFormat{}};
@@ -117,6 +127,8 @@ class RichTextBuilder {
     bool linkOpen_ = false;
     size_t linkStart_ = 0;
     std::u16string linkUrl_;
+    int tableDepth_ = 0;
+    size_t tableFirstParagraph_ = 0;
 };
 
 }  // namespace corvane

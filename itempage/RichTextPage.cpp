@@ -1,5 +1,6 @@
 #include "itempage/RichTextPage.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "itempage/ItemRichText.h"
@@ -69,7 +70,7 @@ CHARFORMAT2W charFormat(const RichTextFormat& format) {
 
 bool sameParagraphFormat(const RichTextParagraph& a, const RichTextParagraph& b) {
     return a.indent == b.indent && a.rightIndent == b.rightIndent && a.spaceBefore == b.spaceBefore &&
-           a.align == b.align;
+           a.align == b.align && a.tabStops == b.tabStops;
 }
 
 PARAFORMAT2 paragraphFormat(const RichTextParagraph& paragraph) {
@@ -82,6 +83,11 @@ PARAFORMAT2 paragraphFormat(const RichTextParagraph& paragraph) {
     pf.wAlignment = paragraph.align == RichTextAlign::Right    ? PFA_RIGHT
                     : paragraph.align == RichTextAlign::Center ? PFA_CENTER
                                                                : PFA_LEFT;
+    if (!paragraph.tabStops.empty()) {
+        pf.dwMask |= PFM_TABSTOPS;
+        pf.cTabCount = static_cast<SHORT>(std::min<size_t>(paragraph.tabStops.size(), MAX_TAB_STOPS));
+        std::copy_n(paragraph.tabStops.begin(), pf.cTabCount, pf.rgxTabs);
+    }
     return pf;
 }
 

@@ -161,6 +161,38 @@ TEST(HtmlRichText, TableRowsAreLinesWithCellsApart) {
     EXPECT_FALSE(formatAt(page, at(page, u"a\t")).bold);
 }
 
+TEST(HtmlRichText, TableColumnsLineUpAfterTheirWidestCell) {
+    const RichText page = fromHtml(
+        u"<table><tr><td>Departure</td><td>07:15</td><td>pier</td></tr><tr><td>Return</td><td>18:40</td></tr>"
+        u"<tr><td></td><td>late</td></tr></table>after");
+    EXPECT_EQ(page.text, u"Departure\t07:15\tpier\rReturn\t18:40\r\tlate\rafter");
+    const std::vector<int>& stops = paragraphAt(page, 0).tabStops;
+    ASSERT_EQ(stops.size(), 2u);
+    EXPECT_LT(stops[0], stops[1]);
+    EXPECT_EQ(paragraphAt(page, at(page, u"Return")).tabStops, stops);
+    EXPECT_EQ(paragraphAt(page, at(page, u"late")).tabStops, stops);
+    EXPECT_TRUE(paragraphAt(page, at(page, u"after")).tabStops.empty());
+
+    // A wider first column moves the stops on; an indented table keeps them past its indent.
+    const RichText narrow = fromHtml(u"<table><tr><td>Out</td><td>07:15</td><td>pier</td></tr></table>");
+    EXPECT_LT(paragraphAt(narrow, 0).tabStops[0], stops[0]);
+    const RichText quoted = fromHtml(
+        u"<blockquote><table><tr><td>Departure</td><td>07:15</td><td>pier</td></tr></table></blockquote>");
+    const RichTextParagraph& row = paragraphAt(quoted, 0);
+    ASSERT_GT(row.indent, 0);
+    EXPECT_EQ(row.tabStops, (std::vector<int>{stops[0] + row.indent, stops[1] + row.indent}));
+}
+
+TEST(HtmlRichText, NestedAndUnclosedTablesLineUpAsOne) {
+    const RichText nested =
+        fromHtml(u"<table><tr><td>a</td><td><table><tr><td>bb</td><td>c</td></tr></table></td></tr></table>");
+    for (const RichTextParagraph& paragraph : nested.paragraphs)
+        EXPECT_EQ(paragraph.tabStops, nested.paragraphs.front().tabStops);
+    const RichText unclosed = fromHtml(u"<table><tr><td>Departure</td><td>07:15");
+    ASSERT_EQ(unclosed.paragraphs.size(), 1u);
+    EXPECT_EQ(unclosed.paragraphs[0].tabStops.size(), 1u);
+}
+
 TEST(HtmlRichText, UnclosedMarkupEndsWithTheText) {
     const RichText page = fromHtml(u"<b>bold <a href=\"http://example.com/\">link");
     EXPECT_EQ(page.text, u"bold link");

@@ -174,6 +174,22 @@ TEST_F(RichTextPage, BoldAndLinksStandWhereTheMarkupPutThem) {
     EXPECT_FALSE(effectsAt(L"Author") & CFE_LINK);
 }
 
+TEST_F(RichTextPage, TableCellsOfEveryRowStartAtOnePlace) {
+    RSSItem item;
+    item.title = u"Ferries";
+    item.description =
+        u"<table><tr><td>Departure</td><td>07:15</td></tr><tr><td>Return</td><td>18:40</td></tr></table>";
+    control.ShowItem(item);
+    auto leftOf = [&](const std::wstring& text) {
+        POINTL point{};
+        SendMessageW(page, EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&point),
+                     static_cast<LPARAM>(pageText().find(text)));
+        return point.x;
+    };
+    EXPECT_GT(leftOf(L"07:15"), leftOf(L"Departure"));
+    EXPECT_EQ(leftOf(L"07:15"), leftOf(L"18:40"));
+}
+
 TEST_F(RichTextPage, ClickingAWebLinkOpensItAndNothingElseDoes) {
     control.ShowItem(fullItem());
     clickAt(L"inner", WM_MOUSEMOVE);
