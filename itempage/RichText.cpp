@@ -96,10 +96,15 @@ void RichTextBuilder::endTable() {
 }
 
 void RichTextBuilder::lineUpCells(size_t firstParagraph) {
+    // Rows are the paragraphs with more than one cell; a caption or a lone cell decides nothing.
+    auto rowText = [&](const RichTextParagraph& paragraph) {
+        const std::u16string_view text(page_.text.data() + paragraph.start, paragraph.length);
+        return text.find(u'\t') == std::u16string_view::npos ? std::u16string_view() : text;
+    };
     std::vector<size_t> widest;  // characters, per column
     for (size_t n = firstParagraph; n < page_.paragraphs.size(); ++n) {
-        const RichTextParagraph& row = page_.paragraphs[n];
-        const std::u16string_view text(page_.text.data() + row.start, row.length);
+        const std::u16string_view text = rowText(page_.paragraphs[n]);
+        if (text.empty()) continue;
         size_t column = 0;
         for (size_t cellStart = 0;; ++column) {
             const size_t cellEnd = std::min(text.find(u'\t', cellStart), text.size());
@@ -119,9 +124,7 @@ void RichTextBuilder::lineUpCells(size_t firstParagraph) {
     if (stops.empty()) return;
     for (size_t n = firstParagraph; n < page_.paragraphs.size(); ++n) {
         RichTextParagraph& row = page_.paragraphs[n];
-        if (std::u16string_view(page_.text.data() + row.start, row.length).find(u'\t') ==
-            std::u16string_view::npos)
-            continue;
+        if (rowText(row).empty()) continue;
         row.tabStops = stops;
         for (int& stop : row.tabStops)
             stop += row.indent;

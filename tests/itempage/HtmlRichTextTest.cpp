@@ -163,15 +163,22 @@ TEST(HtmlRichText, TableRowsAreLinesWithCellsApart) {
 
 TEST(HtmlRichText, TableColumnsLineUpAfterTheirWidestCell) {
     const RichText page = fromHtml(
-        u"<table><tr><td>Departure</td><td>07:15</td><td>pier</td></tr><tr><td>Return</td><td>18:40</td></tr>"
-        u"<tr><td></td><td>late</td></tr></table>after");
-    EXPECT_EQ(page.text, u"Departure\t07:15\tpier\rReturn\t18:40\r\tlate\rafter");
-    const std::vector<int>& stops = paragraphAt(page, 0).tabStops;
+        u"<table><caption>Winter ferries from the old harbour</caption><tr><td>Departure</td><td>07:15</td>"
+        u"<td>pier</td></tr><tr><td>Return</td><td>18:40</td></tr><tr><td></td><td>late</td></tr></"
+        u"table>after");
+    EXPECT_EQ(page.text,
+              u"Winter ferries from the old harbour\rDeparture\t07:15\tpier\rReturn\t18:40\r\tlate\rafter");
+    const std::vector<int>& stops = paragraphAt(page, at(page, u"Departure")).tabStops;
     ASSERT_EQ(stops.size(), 2u);
     EXPECT_LT(stops[0], stops[1]);
     EXPECT_EQ(paragraphAt(page, at(page, u"Return")).tabStops, stops);
     EXPECT_EQ(paragraphAt(page, at(page, u"late")).tabStops, stops);
     EXPECT_TRUE(paragraphAt(page, at(page, u"after")).tabStops.empty());
+    EXPECT_TRUE(paragraphAt(page, 0).tabStops.empty());
+    EXPECT_EQ(fromHtml(u"<table><tr><td>Departure</td><td>07:15</td><td>pier</td></tr></table>")
+                  .paragraphs[0]
+                  .tabStops,
+              stops);
 
     // A wider first column moves the stops on; an indented table keeps them past its indent.
     const RichText narrow = fromHtml(u"<table><tr><td>Out</td><td>07:15</td><td>pier</td></tr></table>");
