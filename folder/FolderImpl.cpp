@@ -197,10 +197,12 @@ STDMETHODIMP CFolderImpl::Initialize(PCIDLIST_ABSOLUTE pidl) {
             traceError(u"!!can't init object", static_cast<uint32_t>(E_FAIL));
             return E_FAIL;
         }
+        auto database = std::make_unique<RSSDatabase>(*feed);
+        // Last, so that nothing can throw and lose the copy.
         PIDLIST_ABSOLUTE location = ILCloneFull(pidl);
         if (!location) return E_OUTOFMEMORY;
         feed_ = std::move(feed);
-        database_ = std::make_unique<RSSDatabase>(*feed_);
+        database_ = std::move(database);
         location_ = location;
         return S_OK;
     });
