@@ -27,7 +27,8 @@ threading.Timer(120, server.shutdown).start()
 server.serve_forever()
 PY
     news_server_pid=$!
-    for _ in $(seq 1 50); do [ -s "$port_file" ] && break; sleep 0.1; done
+    for _ in $(seq 1 300); do [ -s "$port_file" ] && break; sleep 0.1; done
+    [ -s "$port_file" ] || { echo "the sample feed's server did not start within 30 s" >&2; rm -f "$port_file"; return 1; }
     news_feed_url="http://127.0.0.1:$(cat "$port_file")/sample-feed.xml"
     rm -f "$port_file"
 }
@@ -58,9 +59,10 @@ news_sample_folder() {
 # window (news_window_pid is the process).
 news_open_window() {
     local folder=$1
-    news_wine "$news_exe" view "$(winepath -w "$folder" 2>/dev/null)" >/dev/null 2>&1 &
+    news_wine "$news_exe" view "$(winepath -w "$folder" 2>/dev/null)" >/dev/null &
     news_window_pid=$!
-    news_window_id=$(scene_wait_for_window "$(basename "$folder")" 30)
+    news_window_id=$(scene_wait_for_window "$(basename "$folder")" 30) ||
+        { echo "the news window of $folder did not appear within 30 s" >&2; return 1; }
 }
 
 # Shows the news window as a person would set it up for reading: the Description column widened
