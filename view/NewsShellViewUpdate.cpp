@@ -12,6 +12,10 @@ namespace corvane {
 namespace {
 
 constexpr size_t kBoxTextLength = 2048;
+// How often the progress window's Cancel is looked at besides each report: a download that gets no
+// data reports nothing, and the Cancel must still be answered.
+constexpr UINT_PTR kCancelTimer = 1;
+constexpr UINT kCancelPollMs = 100;
 
 // The box text with the URL, or without it when the two do not fit the box's buffer.
 std::wstring failureText(const char16_t* withUrl, const char16_t* withoutUrl, const std::u16string& url) {
@@ -45,13 +49,16 @@ void CNewsShellViewImpl::OnUpdateStarted() {
     progress->SetAnimation(module::Instance(), IDR_PROGRESS_AVI);
     progress->SetLine(1, L"Downloading...", FALSE, nullptr);
     progress->SetLine(2, toWide(host_->Feed()->url).c_str(), TRUE, nullptr);
+    SetTimer(window_, kCancelTimer, kCancelPollMs, nullptr);
 }
 
 void CNewsShellViewImpl::OnProgressWaiting() {
     auto figures = relay_.take();
     if (!progress) return;
     if (progress->HasUserCancelled()) {
+        // The worker stops at its next report; the window goes now, the result comes when it ends.
         relay_.cancel();
+        CloseProgress();
         return;
     }
     if (figures && figures->contentLength > 0)
@@ -60,6 +67,7 @@ void CNewsShellViewImpl::OnProgressWaiting() {
 
 void CNewsShellViewImpl::CloseProgress() {
     if (!progress) return;
+    KillTimer(window_, kCancelTimer);
     if (progress->HasUserCancelled()) trace(u"User cancelled");
     progress->StopProgressDialog();
     progress.reset();
@@ -67,6 +75,9 @@ void CNewsShellViewImpl::CloseProgress() {
 
 void CNewsShellViewImpl::OnUpdateDone(WPARAM result) {
     CloseProgress();
+    // A download the user cancelled while it got no data ends as it can, failed most likely: it
+    // ends as a cancelled one does, without a box.
+    if (relay_.cancelled()) result = UPDATE_OK;
     auto fetch = host_->TakeUpdate();
     schedule_.updateHandedOver();
     RSSObject& feed = *host_->Feed();

@@ -35,6 +35,7 @@ LRESULT CNewsShellViewImpl::HandleMessage(UINT message, WPARAM wParam, LPARAM lP
             OnUpdateDone(wParam);
             return 0;
         case WM_FEED_PROGRESS:
+        case WM_TIMER:
             OnProgressWaiting();
             return 0;
         case WM_DESTROY:

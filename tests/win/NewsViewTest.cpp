@@ -710,6 +710,23 @@ TEST_F(NewsView, CancelInTheProgressWindowEndsTheDownloadWithoutABox) {
     EXPECT_EQ(feed().items.size(), 2u);
 }
 
+TEST_F(NewsView, CancelWhileNoDataArrivesClosesTheWindowAtOnceAndShowsNoBox) {
+    directory.write("corvane.xml", settings(testing::serverUrl("/stall?after=100&seconds=3")));
+    directory.write("rssitems.xml", items(2));
+    open(2);
+    view->Refresh();
+    HWND progress = nullptr;
+    ASSERT_TRUE(pumpUntil([&] { return (progress = progressWindow()) != nullptr; }));
+    pumpUntil([] { return false; }, 300ms);
+    SendMessageW(progress, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    EXPECT_TRUE(pumpUntil([&] { return progressWindow() == nullptr; }, 2s))
+        << "the server sends nothing for 3 s";
+    // The server lets go and the download fails; the user asked for nothing more.
+    pumpUntil([] { return false; }, 4s);
+    EXPECT_TRUE(Prompts::boxes.empty());
+    EXPECT_EQ(rows(), 2u);
+}
+
 TEST_F(NewsView, ClosingDuringAStalledUpdateReturnsAtOnce) {
     directory.write("corvane.xml", settings(testing::serverUrl("/stall?after=100&seconds=3")));
     open(0);
