@@ -673,11 +673,15 @@ TEST_F(NewsView, FailedUpdatesShowTheirBoxWithTheUrl) {
     EXPECT_EQ(Prompts::boxes[2], L"Update failed|Unable to download RSS feed");
 }
 
-// The shell's progress window, found by its title among the process's top-level windows.
+// The shell's progress window, found by its title among this process's top-level windows. Tests
+// running beside this one share the desktop, and their progress windows carry the same title.
 HWND progressWindow() {
     HWND found = nullptr;
     EnumWindows(
         [](HWND window, LPARAM result) {
+            DWORD owner = 0;
+            GetWindowThreadProcessId(window, &owner);
+            if (owner != GetCurrentProcessId()) return TRUE;
             wchar_t title[64] = L"";
             GetWindowTextW(window, title, 64);
             if (std::wstring(title) != L"Updating feed..." || !IsWindowVisible(window)) return TRUE;
@@ -698,8 +702,8 @@ TEST_F(NewsView, CancelInTheProgressWindowEndsTheDownloadWithoutABox) {
     ASSERT_TRUE(pumpUntil([&] { return (progress = progressWindow()) != nullptr; }));
     HWND cancel = GetDlgItem(progress, IDCANCEL);
     ASSERT_NE(cancel, nullptr);
-    // What the button's click hands the dialog. A simulated click is two messages to the dialog's
-    // thread, and a window of another program taking the X focus between them cancels the press.
+    // What the button's click hands the dialog, sent straight so that no focus or mouse state of
+    // the shared desktop is involved.
     SendMessageW(progress, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), reinterpret_cast<LPARAM>(cancel));
     auto clicked = Clock::now();
     EXPECT_FALSE(IsWindowEnabled(cancel)) << "the progress window did not take the Cancel";
