@@ -27,6 +27,7 @@
 #include "support/TempFolder.h"
 #include "support/TestServer.h"
 #include "support/TraceCapture.h"
+#include "support/WindowSearch.h"
 
 namespace corvane {
 namespace {
@@ -96,49 +97,6 @@ class Started {
   private:
     PROCESS_INFORMATION process_{};
 };
-
-std::wstring classOf(HWND window) {
-    wchar_t name[64] = {};
-    GetClassNameW(window, name, 64);
-    return name;
-}
-
-// The first visible top-level window of the process.
-HWND topWindowOf(DWORD processId) {
-    struct Search {
-        DWORD processId;
-        HWND found;
-    } search{processId, nullptr};
-    EnumWindows(
-        [](HWND window, LPARAM parameter) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(parameter);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(window, &owner);
-            if (owner != s->processId || !IsWindowVisible(window)) return TRUE;
-            s->found = window;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
-// The first window of class `name` (case ignored) below `parent`, at any depth.
-HWND descendantOfClass(HWND parent, const std::wstring& name) {
-    struct Search {
-        const std::wstring* name;
-        HWND found;
-    } search{&name, nullptr};
-    EnumChildWindows(
-        parent,
-        [](HWND window, LPARAM parameter) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(parameter);
-            if (_wcsicmp(classOf(window).c_str(), s->name->c_str()) != 0) return TRUE;
-            s->found = window;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
 
 // A window's text, asked across processes (the system copies it over).
 std::wstring textOf(HWND window) {
@@ -242,15 +200,15 @@ TEST(WineExplorer, ShowsTheNewsViewOfAFolderMadeUpdatedAndLabelled) {
     HWND frame = nullptr, view = nullptr, list = nullptr, page = nullptr;
     ASSERT_TRUE(waitFor(
         [&] {
-            frame = topWindowOf(explorer.id());
-            view = frame ? descendantOfClass(frame, L"KtCorvane") : nullptr;
+            frame = testing::visibleTopWindow(explorer.id());
+            view = frame ? testing::descendantOfClass(frame, L"KtCorvane") : nullptr;
             return view != nullptr;
         },
         30s))
         << "no news view in the file manager's window " << frame << "\n"
         << lastLines(trace);
-    list = descendantOfClass(view, WC_LISTVIEWW);
-    page = descendantOfClass(view, L"RICHEDIT50W");
+    list = testing::descendantOfClass(view, WC_LISTVIEWW);
+    page = testing::descendantOfClass(view, L"RICHEDIT50W");
     ASSERT_NE(list, nullptr);
     ASSERT_NE(page, nullptr);
     EXPECT_TRUE(IsWindowVisible(view));

@@ -21,6 +21,7 @@
 #include "resources/ResourceIds.h"
 #include "support/TempFolder.h"
 #include "support/TestServer.h"
+#include "support/WindowSearch.h"
 #include "support/WindowWatcher.h"
 #include "view/NewsShellViewImpl.h"
 #include "view/ViewPrompts.h"
@@ -673,23 +674,13 @@ TEST_F(NewsView, FailedUpdatesShowTheirBoxWithTheUrl) {
     EXPECT_EQ(Prompts::boxes[2], L"Update failed|Unable to download RSS feed");
 }
 
-// The shell's progress window, found by its title among this process's top-level windows. Tests
-// running beside this one share the desktop, and their progress windows carry the same title.
+// The shell's progress window of this test, found by its title.
 HWND progressWindow() {
-    HWND found = nullptr;
-    EnumWindows(
-        [](HWND window, LPARAM result) {
-            DWORD owner = 0;
-            GetWindowThreadProcessId(window, &owner);
-            if (owner != GetCurrentProcessId()) return TRUE;
-            wchar_t title[64] = L"";
-            GetWindowTextW(window, title, 64);
-            if (std::wstring(title) != L"Updating feed..." || !IsWindowVisible(window)) return TRUE;
-            *reinterpret_cast<HWND*>(result) = window;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&found));
-    return found;
+    return testing::visibleTopWindow(GetCurrentProcessId(), [](HWND window) {
+        wchar_t title[64] = L"";
+        GetWindowTextW(window, title, 64);
+        return std::wstring(title) == L"Updating feed...";
+    });
 }
 
 TEST_F(NewsView, CancelInTheProgressWindowEndsTheDownloadWithoutABox) {

@@ -20,6 +20,7 @@
 #include "support/RunProgram.h"
 #include "support/TempFolder.h"
 #include "support/TestServer.h"
+#include "support/WindowSearch.h"
 #include "support/WindowsPath.h"
 #include "view/ViewStateRecord.h"
 
@@ -53,44 +54,6 @@ std::string storedItems(int count) {
     return text + "</channel></rss>\n";
 }
 
-struct WindowSearch {
-    DWORD process;
-    HWND found = nullptr;
-};
-
-BOOL CALLBACK matchNewsWindow(HWND window, LPARAM parameter) {
-    auto* search = reinterpret_cast<WindowSearch*>(parameter);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    wchar_t className[64] = L"";
-    GetClassNameW(window, className, 64);
-    if (owner != search->process || !IsWindowVisible(window) ||
-        std::wstring(className) != L"CorvaneNewsWindow")
-        return TRUE;
-    search->found = window;
-    return FALSE;
-}
-
-struct ChildSearch {
-    const wchar_t* className;
-    HWND found = nullptr;
-};
-
-BOOL CALLBACK matchChild(HWND window, LPARAM parameter) {
-    auto* search = reinterpret_cast<ChildSearch*>(parameter);
-    wchar_t className[64] = L"";
-    GetClassNameW(window, className, 64);
-    if (lstrcmpiW(className, search->className) != 0) return TRUE;
-    search->found = window;
-    return FALSE;
-}
-
-HWND findChild(HWND parent, const wchar_t* className) {
-    ChildSearch search{className};
-    EnumChildWindows(parent, &matchChild, reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
 // One run of `corvane.exe view DIR`, with APPDATA and the trace file pointed into the test's folder.
 class NewsWindowProcess {
   public:
@@ -115,12 +78,14 @@ class NewsWindowProcess {
 
     bool started() const { return started_; }
     HWND window() {
-        WindowSearch search{process_.dwProcessId};
+        HWND found = nullptr;
         waitFor([&] {
-            EnumWindows(&matchNewsWindow, reinterpret_cast<LPARAM>(&search));
-            return search.found != nullptr;
+            found = testing::visibleTopWindow(process_.dwProcessId, [](HWND window) {
+                return testing::classOf(window) == L"CorvaneNewsWindow";
+            });
+            return found != nullptr;
         });
-        return search.found;
+        return found;
     }
     // The exit code, or -1 when it does not end in time.
     int waitForExit(DWORD milliseconds = 10000) {
@@ -204,11 +169,11 @@ TEST_F(ViewCommand, OpensUpdatesKeepsItsLayoutAndRestoresIt) {
         GetWindowTextW(frame, title, 260);
         EXPECT_EQ(std::wstring(title), news.path().filename().wstring());
 
-        HWND list = findChild(frame, WC_LISTVIEWW);
-        HWND status = findChild(frame, STATUSCLASSNAMEW);
+        HWND list = testing::descendantOfClass(frame, WC_LISTVIEWW);
+        HWND status = testing::descendantOfClass(frame, STATUSCLASSNAMEW);
         ASSERT_NE(list, nullptr);
         ASSERT_NE(status, nullptr);
-        ASSERT_NE(findChild(frame, L"KtCorvane"), nullptr);
+        ASSERT_NE(testing::descendantOfClass(frame, L"KtCorvane"), nullptr);
         EXPECT_TRUE(waitFor([&] {
             return rows(list) == 2 && statusText(status) == L"Title: Test channel [2]";
         })) << rows(list)
@@ -250,7 +215,7 @@ TEST_F(ViewCommand, OpensUpdatesKeepsItsLayoutAndRestoresIt) {
         NewsWindowProcess run(folderPath(), appData(), traceFile());
         HWND frame = run.window();
         ASSERT_NE(frame, nullptr);
-        HWND list = findChild(frame, WC_LISTVIEWW);
+        HWND list = testing::descendantOfClass(frame, WC_LISTVIEWW);
         ASSERT_TRUE(waitFor([&] { return rows(list) == 5; }));
         EXPECT_EQ(SendMessageW(list, LVM_GETCOLUMNWIDTH, 0, 0), 300);
         PostMessageW(frame, WM_CLOSE, 0, 0);
@@ -289,7 +254,7 @@ TEST_F(ViewCommand, HiddenColumnsAndDescendingSortComeBack) {
         NewsWindowProcess run(folderPath(), appData(), traceFile());
         HWND frame = run.window();
         ASSERT_NE(frame, nullptr);
-        HWND list = findChild(frame, WC_LISTVIEWW);
+        HWND list = testing::descendantOfClass(frame, WC_LISTVIEWW);
         ASSERT_TRUE(waitFor([&] { return rows(list) == 2; }));
         HWND header = ListView_GetHeader(list);
         EXPECT_EQ(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0), 3);
