@@ -135,14 +135,10 @@ LRESULT CALLBACK CNewsBrowserWindow::WindowProcedure(HWND window, UINT message, 
         self = nullptr;
     }
     if (!self) return DefWindowProcW(window, message, wParam, lParam);
-    // The window procedure is a boundary too: nothing thrown in a handler leaves it.
-    try {
-        return self->HandleMessage(message, wParam, lParam);
-    } catch (...) {
-        traceError(u"CNewsBrowserWindow: exception in message %u", static_cast<uint32_t>(E_UNEXPECTED),
-                   message);
-        return 0;
-    }
+    return windowCall(
+        u"CNewsBrowserWindow::WindowProcedure", message,
+        [&] { return self->HandleMessage(message, wParam, lParam); },
+        [&] { return DefWindowProcW(window, message, wParam, lParam); });
 }
 
 LRESULT CNewsBrowserWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "dialogs/AboutDialog.h"
+#include "platform/ComCall.h"
 #include "platform/ModuleLock.h"
 #include "platform/Trace.h"
 #include "resources/ResourceIds.h"
@@ -104,34 +105,34 @@ void CDialogAbout::Paint(HDC dc) const {
 
 INT_PTR CALLBACK CDialogAbout::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     auto* about = reinterpret_cast<CDialogAbout*>(GetWindowLongPtrW(window, DWLP_USER));
-    try {
-        switch (message) {
-            case WM_INITDIALOG:
-                about = reinterpret_cast<CDialogAbout*>(lParam);
-                SetWindowLongPtrW(window, DWLP_USER, lParam);
-                about->window_ = window;
-                about->OnInitDialog();
-                return TRUE;
-            case WM_ERASEBKGND:
-                if (!about) return FALSE;
-                about->Paint(reinterpret_cast<HDC>(wParam));
-                SetWindowLongPtrW(window, DWLP_MSGRESULT, TRUE);
-                return TRUE;
-            case WM_COMMAND:
-                // The Close button is IDCANCEL, which Esc and the caption's close box send as well.
-                if (LOWORD(wParam) != IDCANCEL) return FALSE;
-                EndDialog(window, IDCANCEL);
-                return TRUE;
-            case WM_DESTROY:
-                if (about) about->DeleteFont();
-                return FALSE;
-            default:
-                return FALSE;
-        }
-    } catch (...) {
-        traceError(u"CDialogAbout::DialogProc failed", static_cast<uint32_t>(E_UNEXPECTED));
-        return FALSE;
-    }
+    return windowCall(
+        u"CDialogAbout::DialogProc", message,
+        [&]() -> INT_PTR {
+            switch (message) {
+                case WM_INITDIALOG:
+                    about = reinterpret_cast<CDialogAbout*>(lParam);
+                    SetWindowLongPtrW(window, DWLP_USER, lParam);
+                    about->window_ = window;
+                    about->OnInitDialog();
+                    return TRUE;
+                case WM_ERASEBKGND:
+                    if (!about) return FALSE;
+                    about->Paint(reinterpret_cast<HDC>(wParam));
+                    SetWindowLongPtrW(window, DWLP_MSGRESULT, TRUE);
+                    return TRUE;
+                case WM_COMMAND:
+                    // The Close button is IDCANCEL, which Esc and the caption's close box send as well.
+                    if (LOWORD(wParam) != IDCANCEL) return FALSE;
+                    EndDialog(window, IDCANCEL);
+                    return TRUE;
+                case WM_DESTROY:
+                    if (about) about->DeleteFont();
+                    return FALSE;
+                default:
+                    return FALSE;
+            }
+        },
+        [] { return INT_PTR{FALSE}; });
 }
 
 void ShowAboutDialog() {

@@ -6,6 +6,7 @@
 #include <new>
 #include <string>
 
+#include "platform/ComCall.h"
 #include "platform/ComPtr.h"
 #include "platform/ModuleLock.h"
 
@@ -186,42 +187,47 @@ CControlHost* hostOf(HWND window) {
 }
 
 LRESULT CALLBACK hostProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == controlHostGetControlMessage()) {
-        CControlHost* host = hostOf(window);
-        IUnknown* control = host ? host->Control() : nullptr;
-        if (control) control->AddRef();
-        return reinterpret_cast<LRESULT>(control);
-    }
-    switch (message) {
-        case WM_CREATE: {
-            auto* host = new (std::nothrow) CControlHost(window);
-            if (!host) return -1;
-            SetWindowLongPtrW(window, 0, reinterpret_cast<LONG_PTR>(host));
-            try {
-                host->CreateControl();
-            } catch (...) {
-                host->ReleaseControl();
+    return windowCall(
+        u"hostProcedure", message,
+        [&]() -> LRESULT {
+            if (message == controlHostGetControlMessage()) {
+                CControlHost* host = hostOf(window);
+                IUnknown* control = host ? host->Control() : nullptr;
+                if (control) control->AddRef();
+                return reinterpret_cast<LRESULT>(control);
             }
-            return 0;
-        }
-        case WM_SIZE:
-            if (CControlHost* host = hostOf(window)) host->Resize();
-            return 0;
-        case WM_ERASEBKGND:
-            // The in-place control paints all of the window.
-            if (CControlHost* host = hostOf(window); host && host->Control()) return 1;
-            break;
-        case WM_DESTROY:
-            if (CControlHost* host = hostOf(window)) {
-                SetWindowLongPtrW(window, 0, 0);
-                host->ReleaseControl();
-                host->Release();
+            switch (message) {
+                case WM_CREATE: {
+                    auto* host = new (std::nothrow) CControlHost(window);
+                    if (!host) return -1;
+                    SetWindowLongPtrW(window, 0, reinterpret_cast<LONG_PTR>(host));
+                    try {
+                        host->CreateControl();
+                    } catch (...) {
+                        host->ReleaseControl();
+                    }
+                    return 0;
+                }
+                case WM_SIZE:
+                    if (CControlHost* host = hostOf(window)) host->Resize();
+                    return 0;
+                case WM_ERASEBKGND:
+                    // The in-place control paints all of the window.
+                    if (CControlHost* host = hostOf(window); host && host->Control()) return 1;
+                    break;
+                case WM_DESTROY:
+                    if (CControlHost* host = hostOf(window)) {
+                        SetWindowLongPtrW(window, 0, 0);
+                        host->ReleaseControl();
+                        host->Release();
+                    }
+                    return 0;
+                default:
+                    break;
             }
-            return 0;
-        default:
-            break;
-    }
-    return DefWindowProcW(window, message, wParam, lParam);
+            return DefWindowProcW(window, message, wParam, lParam);
+        },
+        [&] { return DefWindowProcW(window, message, wParam, lParam); });
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include "itempage/ItemRichText.h"
 #include "itempage/WebLink.h"
+#include "platform/ComCall.h"
 #include "platform/ModuleLock.h"
 #include "platform/OpenLink.h"
 
@@ -134,17 +135,22 @@ LRESULT CALLBACK CRichTextPage::SubclassProcedure(HWND window, UINT message, WPA
     auto* page = static_cast<CRichTextPage*>(GetPropW(window, kPageProperty));
     if (!page) return DefWindowProcW(window, message, wParam, lParam);
     const WNDPROC original = page->original_;
-    if (message == WM_NCDESTROY) {
-        RemovePropW(window, kPageProperty);
-        SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original));
-        page->window_ = nullptr;
-        return CallWindowProcW(original, window, message, wParam, lParam);
-    }
-    const LRESULT result = CallWindowProcW(original, window, message, wParam, lParam);
-    // A page to read, not to edit: the control makes its caret again on focus, clicks and keys, and
-    // the focused window's caret is the only one the thread has.
-    if (GetFocus() == window) DestroyCaret();
-    return result;
+    return windowCall(
+        u"CRichTextPage::SubclassProcedure", message,
+        [&] {
+            if (message == WM_NCDESTROY) {
+                RemovePropW(window, kPageProperty);
+                SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original));
+                page->window_ = nullptr;
+                return CallWindowProcW(original, window, message, wParam, lParam);
+            }
+            const LRESULT result = CallWindowProcW(original, window, message, wParam, lParam);
+            // A page to read, not to edit: the control makes its caret again on focus, clicks and
+            // keys, and the focused window's caret is the only one the thread has.
+            if (GetFocus() == window) DestroyCaret();
+            return result;
+        },
+        [&] { return CallWindowProcW(original, window, message, wParam, lParam); });
 }
 
 void CRichTextPage::Show(const RichText& page) {

@@ -10,6 +10,7 @@
 #include "itempage/ItemPage.h"
 #include "itempage/ItemRichText.h"
 #include "itempage/RichTextPage.h"
+#include "platform/ComCall.h"
 #include "platform/ComPtr.h"
 #include "platform/ModuleLock.h"
 #include "platform/Win32Text.h"
@@ -66,45 +67,50 @@ WebPageControl::~WebPageControl() {
 }
 
 LRESULT CALLBACK WebPageControl::WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
-        SetWindowLongPtrW(window, controlSlot, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    }
-    auto* control = reinterpret_cast<WebPageControl*>(GetWindowLongPtrW(window, controlSlot));
-    CRichTextPage* page = control ? control->richPage_ : nullptr;
-    switch (message) {
-        case WM_SIZE: {
-            const LRESULT result = CallWindowProcW(hostProcedure, window, message, wParam, lParam);
-            if (page) page->Resize();
-            return result;
-        }
-        case WM_NOTIFY: {
-            const auto* header = reinterpret_cast<const NMHDR*>(lParam);
-            if (page && header && header->hwndFrom == page->Window() && header->code == EN_LINK)
-                return page->OnLink(*reinterpret_cast<const ENLINK*>(lParam));
-            break;
-        }
-        case WM_SETFOCUS:
-            if (page && page->Window()) {
-                SetFocus(page->Window());
-                return 0;
+    return windowCall(
+        u"WebPageControl::WindowProcedure", message,
+        [&]() -> LRESULT {
+            if (message == WM_NCCREATE) {
+                auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
+                SetWindowLongPtrW(window, controlSlot, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
             }
-            break;
-        case WM_DESTROY:
-            // Our reference to the document goes before the host closes it.
-            if (control) control->ReleaseDocument();
-            break;
-        case WM_NCDESTROY:
-            if (control) {
-                SetWindowLongPtrW(window, controlSlot, 0);
-                delete std::exchange(control->richPage_, nullptr);
-                control->window_ = nullptr;
+            auto* control = reinterpret_cast<WebPageControl*>(GetWindowLongPtrW(window, controlSlot));
+            CRichTextPage* page = control ? control->richPage_ : nullptr;
+            switch (message) {
+                case WM_SIZE: {
+                    const LRESULT result = CallWindowProcW(hostProcedure, window, message, wParam, lParam);
+                    if (page) page->Resize();
+                    return result;
+                }
+                case WM_NOTIFY: {
+                    const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+                    if (page && header && header->hwndFrom == page->Window() && header->code == EN_LINK)
+                        return page->OnLink(*reinterpret_cast<const ENLINK*>(lParam));
+                    break;
+                }
+                case WM_SETFOCUS:
+                    if (page && page->Window()) {
+                        SetFocus(page->Window());
+                        return 0;
+                    }
+                    break;
+                case WM_DESTROY:
+                    // Our reference to the document goes before the host closes it.
+                    if (control) control->ReleaseDocument();
+                    break;
+                case WM_NCDESTROY:
+                    if (control) {
+                        SetWindowLongPtrW(window, controlSlot, 0);
+                        delete std::exchange(control->richPage_, nullptr);
+                        control->window_ = nullptr;
+                    }
+                    break;
+                default:
+                    break;
             }
-            break;
-        default:
-            break;
-    }
-    return CallWindowProcW(hostProcedure, window, message, wParam, lParam);
+            return CallWindowProcW(hostProcedure, window, message, wParam, lParam);
+        },
+        [&] { return CallWindowProcW(hostProcedure, window, message, wParam, lParam); });
 }
 
 namespace {
@@ -192,6 +198,22 @@ void WebPageControl::ShowItem(const RSSItem& item) {
         body->put_innerHTML(page.get());
     } catch (...) {
         // Out of memory while rendering: the page stays as it was.
+    }
+}
+
+void WebPageControl::ShowNothing() {
+    try {
+        if (richPage_) {
+            richPage_->Show(RichText{});
+            return;
+        }
+        if (!document_) return;
+        ComPtr<IHTMLElement> body;
+        if (FAILED(document_->html->get_body(body.put())) || !body) return;
+        Bstr empty(u"");
+        if (empty.get()) body->put_innerHTML(empty.get());
+    } catch (...) {
+        // Out of memory: the page stays as it was.
     }
 }
 

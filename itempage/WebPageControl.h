@@ -24,6 +24,8 @@ class WebPageControl {
     HRESULT QueryControl(REFIID riid, void** ppv);
     // Shows one message; a failure leaves the page as it was.
     void ShowItem(const RSSItem& item);
+    // An empty page, for when no message is chosen.
+    void ShowNothing();
     // Destroys the window if there is one and forgets it.
     void Destroy();
     HWND Window() const { return window_; }

@@ -1,5 +1,6 @@
 #pragma once
-// Windows only: how every interface method and export keeps C++ exceptions inside the library.
+// Windows only: how every interface method, export, window procedure and subclass procedure keeps C++
+// exceptions inside the library.
 
 #include <windows.h>
 
@@ -21,6 +22,25 @@ HRESULT comCall(const char16_t* where, Body&& body) noexcept {
     } catch (...) {
         traceError(u"%s: unexpected exception", static_cast<uint32_t>(E_UNEXPECTED), where);
         return E_UNEXPECTED;
+    }
+}
+
+// Runs the handling of one window message, `body`, so that no exception is carried into user32: an
+// exception is traced with `where` (the procedure) and the message, and the message is answered by
+// `fallback`, the default handling (DefWindowProc, the original procedure, FALSE for a dialog).
+template <class Body, class Fallback>
+auto windowCall(const char16_t* where, unsigned message, Body&& body, Fallback&& fallback) noexcept
+    -> decltype(body()) {
+    try {
+        return body();
+    } catch (...) {
+        traceError(u"%s: unexpected exception in message %u", static_cast<uint32_t>(E_UNEXPECTED), where,
+                   static_cast<uint32_t>(message));
+    }
+    try {
+        return fallback();
+    } catch (...) {
+        return {};
     }
 }
 

@@ -265,12 +265,10 @@ LRESULT CALLBACK CNewsShellViewImpl::WindowProcedure(HWND window, UINT message, 
     }
     auto* self = reinterpret_cast<CNewsShellViewImpl*>(GetWindowLongPtrW(window, GWLP_USERDATA));
     if (!self) return DefWindowProcW(window, message, wParam, lParam);
-    try {
-        return self->HandleMessage(message, wParam, lParam);
-    } catch (...) {
-        traceError(u"news view: message %u failed", static_cast<uint32_t>(E_UNEXPECTED), message);
-        return 0;
-    }
+    return windowCall(
+        u"CNewsShellViewImpl::WindowProcedure", message,
+        [&] { return self->HandleMessage(message, wParam, lParam); },
+        [&] { return DefWindowProcW(window, message, wParam, lParam); });
 }
 
 }  // namespace corvane

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "platform/ComCall.h"
 #include "platform/ModuleLock.h"
 
 namespace corvane {
@@ -110,7 +111,9 @@ LRESULT CALLBACK CSplitterWindow::Procedure(HWND window, UINT message, WPARAM wP
     }
     auto* self = reinterpret_cast<CSplitterWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
     if (!self) return DefWindowProcW(window, message, wParam, lParam);
-    return self->Handle(message, wParam, lParam);
+    return windowCall(
+        u"CSplitterWindow::Procedure", message, [&] { return self->Handle(message, wParam, lParam); },
+        [&] { return DefWindowProcW(window, message, wParam, lParam); });
 }
 
 LRESULT CSplitterWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
