@@ -155,14 +155,12 @@ LRESULT CMainList::OnCustomDraw(NMLVCUSTOMDRAW* draw) {
     return CDRF_NEWFONT;
 }
 
-void CMainList::OnColumnClick(NMLISTVIEW* click) {
-    if (click->hdr.hwndFrom != window_) return;
-    messagelist::SortOrder order = messagelist::sortAfterHeaderClick(ColumnKindOf(click->iSubItem));
-    SetSort(order.kind, order.ascending);
-}
-
 void CMainList::SetRowCount(size_t rows) {
     SendMessageW(window_, LVM_SETITEMCOUNT, static_cast<WPARAM>(rows), 0);
+}
+
+int CMainList::RowCount() const {
+    return window_ ? static_cast<int>(SendMessageW(window_, LVM_GETITEMCOUNT, 0, 0)) : 0;
 }
 
 std::vector<int> CMainList::SelectedRows() const {

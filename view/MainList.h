@@ -41,9 +41,9 @@ class CMainList {
     // Notification handlers; each does nothing for another control's notification.
     void OnGetDispInfo(NMLVDISPINFOW* info, const RSSObject& feed);
     LRESULT OnCustomDraw(NMLVCUSTOMDRAW* draw);
-    void OnColumnClick(NMLISTVIEW* click);
 
     void SetRowCount(size_t rows);
+    int RowCount() const;
     std::vector<int> SelectedRows() const;
     // Scrolls the row fully into view and makes it selected and focused.
     void SelectRow(int row);

@@ -1,6 +1,7 @@
 #include "view/MessageList.h"
 
 #include <algorithm>
+#include <unordered_set>
 
 #include "feedstore/Options.h"
 #include "platform/WideFormat.h"
@@ -84,6 +85,31 @@ std::vector<RSSItem*> itemsOfRows(const RSSDatabase& collection, std::vector<int
 
 bool deleteAsksFirst(const RSSObject& feed) {
     return !options::isOn(feed, options::kDontShowDeleteConfirm);
+}
+
+RSSItem* itemOfRow(const RSSObject& feed, const RSSDatabase& collection, int row) {
+    return feed.isConfigured() ? collection.itemAt(row) : nullptr;
+}
+
+std::vector<RSSItem*> itemsOfSelection(const RSSObject& feed, const RSSDatabase& collection,
+                                       std::vector<int> rows) {
+    if (!feed.isConfigured()) return {};
+    return itemsOfRows(collection, std::move(rows));
+}
+
+std::vector<int> rowsOfItems(const RSSDatabase& collection, const std::vector<RSSItem*>& items) {
+    std::vector<int> rows;
+    if (items.empty()) return rows;
+    std::unordered_set<const RSSItem*> wanted(items.begin(), items.end());
+    int count = static_cast<int>(collection.count());
+    for (int row = 0; row < count && rows.size() < wanted.size(); ++row)
+        if (wanted.count(collection.itemAt(row))) rows.push_back(row);
+    return rows;
+}
+
+void setLabel(const std::vector<RSSItem*>& items, int32_t label) {
+    for (RSSItem* item : items)
+        item->label = label;
 }
 
 }  // namespace corvane::messagelist

@@ -55,4 +55,20 @@ std::vector<RSSItem*> itemsOfRows(const RSSDatabase& collection, std::vector<int
 // Whether deleting asks first ("dontShowDeleteConfirm" other than "on").
 bool deleteAsksFirst(const RSSObject& feed);
 
+// The message a row shows: none for the not-configured row of an unconfigured feed (whatever is
+// stored stays hidden behind it) or for a row beyond the collection.
+RSSItem* itemOfRow(const RSSObject& feed, const RSSDatabase& collection, int row);
+
+// The messages the selected rows show, in row order, each once: what a label or a deletion acts on,
+// resolved before any box or menu can let the list change under it. None while unconfigured.
+std::vector<RSSItem*> itemsOfSelection(const RSSObject& feed, const RSSDatabase& collection,
+                                       std::vector<int> rows);
+
+// The rows that show the given messages now, after a sort or a merge moved them, ascending; a message
+// no longer in the collection has none.
+std::vector<int> rowsOfItems(const RSSDatabase& collection, const std::vector<RSSItem*>& items);
+
+// Sets the label of the given messages.
+void setLabel(const std::vector<RSSItem*>& items, int32_t label);
+
 }  // namespace corvane::messagelist

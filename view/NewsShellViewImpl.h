@@ -11,6 +11,7 @@
 #include "itempage/WebPageControl.h"
 #include "platform/ComPtr.h"
 #include "retrieval/UrlDownloader.h"
+#include "view/HandOverHold.h"
 #include "view/MainList.h"
 #include "view/NewsFolderHost.h"
 #include "view/ProgressRelay.h"
@@ -67,6 +68,19 @@ class CNewsShellViewImpl final : public IShellView,
     // MessageTarget: the workers' messages, posted to the view window.
     void post(uint32_t message, uintptr_t wParam, intptr_t lParam) override;
 
+    // Open while the view shows a modal box or menu: the workers' hand-overs wait until it closes.
+    class ModalScope {
+      public:
+        explicit ModalScope(CNewsShellViewImpl& view) : view_(view) { view_.hold_.boxOpened(); }
+        ~ModalScope() { view_.ReleaseHeldHandOvers(); }
+        ModalScope(const ModalScope&) = delete;
+        ModalScope& operator=(const ModalScope&) = delete;
+
+      private:
+        CNewsShellViewImpl& view_;
+    };
+    void ReleaseHeldHandOvers() noexcept;
+
     static LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT OnCreate();
@@ -82,13 +96,20 @@ class CNewsShellViewImpl final : public IShellView,
     void ReadUIState();
 
     // The list.
-    void RefreshListFromCollection();
+    // Takes the collection's rows anew; the selected messages and the current one stay selected
+    // wherever the sort puts them, unless `keepSelection` is false.
+    void RefreshListFromCollection(bool keepSelection = true);
+    void SortKeepingSelection(int kind, bool ascending);
+    void SelectItems(const std::vector<RSSItem*>& items, RSSItem* current);
     void OnItemChanged(NMLISTVIEW* change);
     void OnItemActivate(NMITEMACTIVATE* activate);
     void OnRightClick(NMHDR* header);
     LRESULT OnKeyDown(NMLVKEYDOWN* key);
+    std::vector<RSSItem*> SelectedItems() const;
     void SetLabelOfSelection(int label);
+    void SetLabelOfItems(const std::vector<RSSItem*>& items, int label);
     void OnDeleteItemsFromMenu();
+    void DeleteItems(const std::vector<RSSItem*>& items);
     void ShowRow(int row);
 
     // Loading and updating.
@@ -123,6 +144,9 @@ class CNewsShellViewImpl final : public IShellView,
     HWND window_ = nullptr;
     UpdateSchedule schedule_;
     ProgressRelay relay_;
+    HandOverHold hold_;
+    // Set while the view selects rows itself: the page shows the current message once, at the end.
+    bool selecting_ = false;
     // Labels, deletions and merged messages not yet written to the folder's files.
     bool unsaved_ = false;
 };

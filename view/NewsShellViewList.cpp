@@ -11,26 +11,69 @@
 
 namespace corvane {
 
-void CNewsShellViewImpl::RefreshListFromCollection() {
+void CNewsShellViewImpl::RefreshListFromCollection(bool keepSelection) {
     RSSObject& feed = *host_->Feed();
     RSSDatabase& collection = *host_->Collection();
     if (!feed.isConfigured()) {
+        // The one row carries no message: nothing stays selected, no page stays shown.
+        currentIndex = -1;
+        SelectItems({}, nullptr);
+        page.ShowNothing();
         list.SetRowCount(1);
+        UpdateStatusText();
         return;
     }
+    std::vector<RSSItem*> selected = keepSelection ? SelectedItems() : std::vector<RSSItem*>{};
+    // Only a row the list showed names a message; a row remembered from the view state before the
+    // first load stays a row.
+    RSSItem* current =
+        keepSelection && currentIndex < list.RowCount() ? collection.itemAt(currentIndex) : nullptr;
     collection.sort(RSSDatabase::sortColumn, RSSDatabase::sortAscending);
     list.SetRowCount(collection.count());
+    // Rows are numbers: after a merge or a sort they name other messages unless set again.
+    if (!selected.empty() || current) SelectItems(selected, current);
     UpdateStatusText();
+}
+
+void CNewsShellViewImpl::SortKeepingSelection(int kind, bool ascending) {
+    std::vector<RSSItem*> selected = SelectedItems();
+    RSSItem* current = messagelist::itemOfRow(*host_->Feed(), *host_->Collection(), currentIndex);
+    list.SetSort(kind, ascending);
+    if (!selected.empty() || current) SelectItems(selected, current);
+}
+
+void CNewsShellViewImpl::SelectItems(const std::vector<RSSItem*>& items, RSSItem* current) {
+    HWND listWindow = list.Window();
+    if (!listWindow) return;
+    RSSDatabase& collection = *host_->Collection();
+    selecting_ = true;
+    LVITEMW state{};
+    state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    SendMessageW(listWindow, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&state));
+    std::vector<int> rows = messagelist::rowsOfItems(collection, items);
+    state.stateMask = state.state = LVIS_SELECTED;
+    if (!rows.empty() && rows.size() == collection.count())
+        SendMessageW(listWindow, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&state));
+    else
+        for (int row : rows)
+            SendMessageW(listWindow, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&state));
+    selecting_ = false;
+    std::vector<int> currentRows = messagelist::rowsOfItems(collection, {current});
+    if (current) currentIndex = currentRows.empty() ? -1 : currentRows.front();
+    if (currentIndex < 0) return;
+    state.stateMask = state.state = LVIS_FOCUSED;
+    SendMessageW(listWindow, LVM_SETITEMSTATE, currentIndex, reinterpret_cast<LPARAM>(&state));
 }
 
 void CNewsShellViewImpl::ShowRow(int row) {
     list.SelectRow(row);
-    if (RSSItem* item = host_->Collection()->itemAt(row)) page.ShowItem(*item);
+    if (RSSItem* item = messagelist::itemOfRow(*host_->Feed(), *host_->Collection(), row))
+        page.ShowItem(*item);
 }
 
 void CNewsShellViewImpl::OnItemChanged(NMLISTVIEW* change) {
-    if (change->hdr.hwndFrom != list.Window()) return;
-    RSSItem* item = host_->Collection()->itemAt(change->iItem);
+    if (change->hdr.hwndFrom != list.Window() || selecting_) return;
+    RSSItem* item = messagelist::itemOfRow(*host_->Feed(), *host_->Collection(), change->iItem);
     if (!item) return;
     currentIndex = change->iItem;
     page.ShowItem(*item);
@@ -54,6 +97,7 @@ void CNewsShellViewImpl::OnRightClick(NMHDR* header) {
     if (header->hwndFrom != list.Window() && header->hwndFrom != listHeader) return;
     HMENU popup = CreatePopupMenu();
     if (!popup) return;
+    std::vector<RSSItem*> menuItems;
     if (header->hwndFrom == listHeader) {
         for (int kind = 1; kind < 4; ++kind) {
             wchar_t text[100] = L"";
@@ -62,7 +106,9 @@ void CNewsShellViewImpl::OnRightClick(NMHDR* header) {
                         kCommandColumnFirst + kind, text);
         }
     } else {
-        UINT grayed = list.SelectedRows().empty() ? MF_GRAYED : 0u;
+        // The menu acts on the messages selected when it opened, wherever they are when it closes.
+        menuItems = SelectedItems();
+        UINT grayed = menuItems.empty() ? MF_GRAYED : 0u;
         HMENU labels = CreatePopupMenu();
         const RSSObject& feed = *host_->Feed();
         for (int label = 0; label < messagelist::kLabelCount; ++label) {
@@ -76,9 +122,18 @@ void CNewsShellViewImpl::OnRightClick(NMHDR* header) {
     }
     POINT at{};
     GetCursorPos(&at);
-    UINT chosen = CurrentViewPrompts().trackMenu(popup, window_, at);
+    UINT chosen = 0;
+    {
+        ModalScope modal(*this);
+        chosen = CurrentViewPrompts().trackMenu(popup, window_, at);
+    }
     DestroyMenu(popup);
-    if (chosen) SendMessageW(window_, WM_COMMAND, chosen, 0);
+    if (chosen >= kCommandLabelFirst && chosen < kCommandLabelFirst + messagelist::kLabelCount)
+        SetLabelOfItems(menuItems, static_cast<int>(chosen - kCommandLabelFirst));
+    else if (chosen == kCommandDelete)
+        DeleteItems(menuItems);
+    else if (chosen)
+        SendMessageW(window_, WM_COMMAND, chosen, 0);
 }
 
 LRESULT CNewsShellViewImpl::OnKeyDown(NMLVKEYDOWN* key) {
@@ -94,31 +149,48 @@ LRESULT CNewsShellViewImpl::OnKeyDown(NMLVKEYDOWN* key) {
     return 0;
 }
 
+std::vector<RSSItem*> CNewsShellViewImpl::SelectedItems() const {
+    return messagelist::itemsOfSelection(*host_->Feed(), *host_->Collection(), list.SelectedRows());
+}
+
 void CNewsShellViewImpl::SetLabelOfSelection(int label) {
-    std::vector<int> rows = list.SelectedRows();
+    SetLabelOfItems(SelectedItems(), label);
+}
+
+void CNewsShellViewImpl::SetLabelOfItems(const std::vector<RSSItem*>& items, int label) {
+    std::vector<int> rows = messagelist::rowsOfItems(*host_->Collection(), items);
     if (rows.empty()) return;
-    messagelist::setLabel(*host_->Collection(), rows, label);
+    messagelist::setLabel(items, label);
     unsaved_ = true;
     list.RedrawRows(rows);
 }
 
 void CNewsShellViewImpl::OnDeleteItemsFromMenu() {
-    std::vector<int> rows = list.SelectedRows();
-    if (rows.empty()) return;
+    DeleteItems(SelectedItems());
+}
+
+void CNewsShellViewImpl::DeleteItems(const std::vector<RSSItem*>& items) {
+    if (items.empty()) return;
     RSSObject& feed = *host_->Feed();
     if (messagelist::deleteAsksFirst(feed)) {
         std::wstring question = toWide(messagelist::kDeleteQuestion);
+        ModalScope modal(*this);
         if (CurrentViewPrompts().messageBox(window_, question.c_str(), L"Corvane", MB_YESNO) != IDYES) return;
     }
     RSSDatabase& collection = *host_->Collection();
-    collection.remove(messagelist::itemsOfRows(collection, rows));
+    // Only what is still there: another view of the folder may have deleted some meanwhile.
+    std::vector<RSSItem*> doomed;
+    for (int row : messagelist::rowsOfItems(collection, items))
+        doomed.push_back(collection.itemAt(row));
+    if (doomed.empty()) return;
+    collection.remove(doomed);
     unsaved_ = true;
     // The old selection named rows that now hold other messages.
     LVITEMW cleared{};
     cleared.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
     SendMessageW(list.Window(), LVM_SETITEMSTATE, static_cast<WPARAM>(-1),
                  reinterpret_cast<LPARAM>(&cleared));
-    RefreshListFromCollection();
+    RefreshListFromCollection(false);
     currentIndex = rowAfterDeletion(currentIndex, static_cast<int>(collection.count()));
     if (currentIndex >= 0) ShowRow(currentIndex);
 }

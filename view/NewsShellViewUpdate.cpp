@@ -98,6 +98,7 @@ void CNewsShellViewImpl::OnUpdateDone(WPARAM result) {
                                                   u"Requested url is not valid RSS XML", feed.url)
                                     : failureText(u"Unable to download RSS feed: %s",
                                                   u"Unable to download RSS feed", feed.url);
+            ModalScope modal(*this);
             CurrentViewPrompts().messageBox(window_, text.c_str(), L"Update failed", MB_ICONWARNING);
             break;
         }
@@ -106,12 +107,25 @@ void CNewsShellViewImpl::OnUpdateDone(WPARAM result) {
     }
 }
 
+void CNewsShellViewImpl::ReleaseHeldHandOvers() noexcept {
+    for (const HandOver& held : hold_.boxClosed())
+        if (window_) PostMessageW(window_, held.message, held.wParam, held.lParam);
+}
+
 void CNewsShellViewImpl::OnSettings(bool repaint) {
     RSSObject& feed = *host_->Feed();
     bool wasConfigured = feed.isConfigured();
-    CurrentViewPrompts().showOptions(feed);
-    // The row count follows the URL: the not-configured row goes (or comes) at once.
-    if (wasConfigured != feed.isConfigured()) RefreshListFromCollection();
+    {
+        ModalScope modal(*this);
+        CurrentViewPrompts().showOptions(feed);
+    }
+    // The rows and the status follow the URL at once; a selection made of the not-configured row, or
+    // of messages about to hide behind it, names nothing any more.
+    if (wasConfigured != feed.isConfigured()) {
+        currentIndex = -1;
+        SelectItems({}, nullptr);
+        RefreshListFromCollection(false);
+    }
     if (!wasConfigured && feed.isConfigured()) Refresh();
     if (repaint && list.Window()) InvalidateRect(list.Window(), nullptr, TRUE);
 }

@@ -1,9 +1,11 @@
 // The news view's window: its message map, its children, and the layout kept in the browser's stream.
 
 #include "feedstore/Options.h"
+#include "platform/ComCall.h"
 #include "platform/ModuleLock.h"
 #include "platform/Trace.h"
 #include "resources/ResourceIds.h"
+#include "view/MessageList.h"
 #include "view/NewsShellViewImpl.h"
 #include "view/ViewPrompts.h"
 #include "view/ViewStateRecord.h"
@@ -26,13 +28,18 @@ LRESULT CNewsShellViewImpl::HandleMessage(UINT message, WPARAM wParam, LPARAM lP
             OnCommand(LOWORD(wParam));
             return 0;
         case WM_FEED_LOADED:
-            OnFeedLoaded();
+            // Held while a box of the view is open: taking it over changes the rows the box is about.
+            if (hold_.takeNow({message, wParam, lParam})) OnFeedLoaded();
             return 0;
         case WM_FEED_UPDATE_STARTED:
             OnUpdateStarted();
             return 0;
         case WM_FEED_UPDATE_DONE:
-            OnUpdateDone(wParam);
+            // The worker has ended: its progress window goes now, its result when no box is open.
+            if (hold_.takeNow({message, wParam, lParam}))
+                OnUpdateDone(wParam);
+            else
+                CloseProgress();
             return 0;
         case WM_FEED_PROGRESS:
         case WM_TIMER:
@@ -108,9 +115,14 @@ LRESULT CNewsShellViewImpl::OnNotify(NMHDR* header) {
         case LVN_ITEMCHANGED:
             OnItemChanged(reinterpret_cast<NMLISTVIEW*>(header));
             return 0;
-        case LVN_COLUMNCLICK:
-            list.OnColumnClick(reinterpret_cast<NMLISTVIEW*>(header));
+        case LVN_COLUMNCLICK: {
+            auto* click = reinterpret_cast<NMLISTVIEW*>(header);
+            if (click->hdr.hwndFrom != list.Window()) return 0;
+            messagelist::SortOrder order =
+                messagelist::sortAfterHeaderClick(list.ColumnKindOf(click->iSubItem));
+            SortKeepingSelection(order.kind, order.ascending);
             return 0;
+        }
         case NM_CUSTOMDRAW:
             return list.OnCustomDraw(reinterpret_cast<NMLVCUSTOMDRAW*>(header));
         case NM_RCLICK:
@@ -129,6 +141,7 @@ void CNewsShellViewImpl::OnCommand(UINT id) {
     } else if (id == ID_VIEW_SETTINGS) {
         OnSettings(true);
     } else if (id == ID_VIEW_ABOUT) {
+        ModalScope modal(*this);
         CurrentViewPrompts().showAbout();
     } else if (id == kCommandDelete) {
         OnDeleteItemsFromMenu();
@@ -144,7 +157,7 @@ void CNewsShellViewImpl::OnCommand(UINT id) {
 }
 
 STDMETHODIMP CNewsShellViewImpl::SaveViewState() {
-    try {
+    return comCall(u"CNewsShellViewImpl::SaveViewState", [&]() -> HRESULT {
         if (!browser || !list.Window()) return S_OK;
         ComPtr<IStream> stream;
         if (FAILED(browser->GetViewStateStream(STGM_WRITE, stream.put())) || !stream) return S_OK;
@@ -170,9 +183,7 @@ STDMETHODIMP CNewsShellViewImpl::SaveViewState() {
         stream->Write(bytes.data(), static_cast<ULONG>(bytes.size()), &written);
         trace(u" %d bytes written to stream ", static_cast<int>(written));
         return S_OK;
-    } catch (...) {
-        return S_OK;
-    }
+    });
 }
 
 void CNewsShellViewImpl::ReadUIState() {

@@ -121,5 +121,39 @@ TEST_F(MessageList, StatusTextNamesTheChannelAndCountsItsMessages) {
     EXPECT_EQ(statusText(feed, collection), u"Corvane is not configured");
 }
 
+TEST_F(MessageList, TheNotConfiguredRowShowsNoMessageAndSelectsNone) {
+    add(u"a"), add(u"b");
+    EXPECT_EQ(itemOfRow(feed, collection, 1)->title, u"b");
+    EXPECT_EQ(itemsOfSelection(feed, collection, {1, 0}).size(), 2u);
+    EXPECT_EQ(itemOfRow(feed, collection, 2), nullptr);
+    feed.url.clear();  // the stored messages stay, hidden behind the one row
+    EXPECT_EQ(itemOfRow(feed, collection, 0), nullptr);
+    EXPECT_TRUE(itemsOfSelection(feed, collection, {0}).empty());
+}
+
+TEST_F(MessageList, ResolvedMessagesAreFoundAgainAfterASortOrAMerge) {
+    RSSItem* old = add(u"old", u"Tue, 10 Jun 2003 01:00:00 GMT");
+    RSSItem* older = add(u"older", u"Tue, 10 Jun 2003 00:00:00 GMT");
+    collection.sort(kColumnDate, false);  // newest first: old, older
+    std::vector<RSSItem*> chosen = itemsOfSelection(feed, collection, {1});
+    ASSERT_EQ(chosen, std::vector<RSSItem*>{older});
+    // A merge puts two newer messages on top: row 1 now shows another message, the resolved one
+    // is on row 3.
+    add(u"new", u"Tue, 10 Jun 2003 03:00:00 GMT");
+    add(u"newer", u"Tue, 10 Jun 2003 04:00:00 GMT");
+    collection.sort(kColumnDate, false);
+    EXPECT_EQ(collection.itemAt(1)->title, u"new");
+    EXPECT_EQ(rowsOfItems(collection, chosen), std::vector<int>{3});
+    EXPECT_EQ(rowsOfItems(collection, {older, old, older}), (std::vector<int>{2, 3}));
+    setLabel(chosen, 4);
+    EXPECT_EQ(older->label, 4);
+    EXPECT_EQ(old->label, 0);
+    // Deleted: no row shows it any more.
+    collection.remove(chosen);
+    collection.sort(kColumnDate, false);
+    EXPECT_TRUE(rowsOfItems(collection, {feed.items[0].get()}) == std::vector<int>{2});
+    EXPECT_EQ(rowsOfItems(collection, {}), std::vector<int>{});
+}
+
 }  // namespace
 }  // namespace corvane

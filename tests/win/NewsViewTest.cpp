@@ -44,8 +44,11 @@ struct Prompts {
     static inline std::u16string urlFromOptions;
     static inline std::vector<std::u16string> opened;
     static inline std::function<UINT(HMENU)> chooseFromMenu;
+    // Runs inside every box and menu before it is answered, as the box's own message loop would.
+    static inline std::function<void()> whileOpen;
 
     static void install() {
+        whileOpen = nullptr;
         boxes.clear();
         answer = IDYES;
         optionsShown = 0;
@@ -54,18 +57,25 @@ struct Prompts {
         chooseFromMenu = nullptr;
         SetViewPrompts({[](RSSObject& feed) {
                             ++optionsShown;
+                            if (whileOpen) whileOpen();
                             if (!urlFromOptions.empty()) feed.url = urlFromOptions;
                         },
-                        [] {},
+                        [] {
+                            if (whileOpen) whileOpen();
+                        },
                         [](HWND, const wchar_t* text, const wchar_t* caption, UINT) {
                             boxes.push_back(std::wstring(caption) + L"|" + text);
+                            if (whileOpen) whileOpen();
                             return answer;
                         },
                         [](std::u16string_view url) {
                             opened.emplace_back(url);
                             return true;
                         },
-                        [](HMENU menu, HWND, POINT) { return chooseFromMenu ? chooseFromMenu(menu) : 0u; }});
+                        [](HMENU menu, HWND, POINT) {
+                            if (whileOpen) whileOpen();
+                            return chooseFromMenu ? chooseFromMenu(menu) : 0u;
+                        }});
     }
 };
 
@@ -487,6 +497,103 @@ TEST_F(NewsView, DeletingAsksAndReselects) {
     EXPECT_EQ(SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED), 1);
 }
 
+// Counts the update results the view's thread takes from its queue, whoever's loop takes them.
+struct UpdateDoneWatch {
+    static inline int seen = 0;
+    HHOOK hook = nullptr;
+    UpdateDoneWatch() {
+        seen = 0;
+        hook = SetWindowsHookExW(
+            WH_GETMESSAGE,
+            [](int code, WPARAM removal, LPARAM lParam) -> LRESULT {
+                auto* message = reinterpret_cast<MSG*>(lParam);
+                if (code == HC_ACTION && removal == PM_REMOVE && message->message == WM_FEED_UPDATE_DONE)
+                    ++seen;
+                return CallNextHookEx(nullptr, code, removal, lParam);
+            },
+            nullptr, GetCurrentThreadId());
+    }
+    ~UpdateDoneWatch() { UnhookWindowsHookEx(hook); }
+};
+
+TEST_F(NewsView, DeleteRemovesTheChosenMessagesThoughAnUpdateEndsWhileTheBoxAsks) {
+    directory.write("corvane.xml", settings(testing::serverUrl("/feed?items=3&first=300")));
+    directory.write("rssitems.xml", items(3));  // 00:00 to 02:00; the feed's are 05:00 to 05:02
+    RSSDatabase::sortColumn = kColumnDate;
+    open(3);
+    ASSERT_EQ(cell(0, kColumnTitle), L"Message 2");
+    UpdateDoneWatch watch;
+    ASSERT_TRUE(watch.hook);
+    select({0});
+    view->Refresh();
+    size_t rowsInsideTheBox = 0;
+    Prompts::whileOpen = [&] {
+        ASSERT_TRUE(pumpUntil([] { return UpdateDoneWatch::seen > 0; }));
+        pump();
+        rowsInsideTheBox = rows();
+    };
+    key(VK_DELETE);
+    ASSERT_EQ(Prompts::boxes.size(), 1u);
+    EXPECT_EQ(rowsInsideTheBox, 3u) << "the update's messages came in while the box asked";
+    Prompts::whileOpen = nullptr;
+    ASSERT_TRUE(pumpUntil([&] { return rows() == 5; })) << rows();
+    std::vector<std::wstring> titles;
+    for (int row = 0; row < 5; ++row)
+        titles.push_back(cell(row, kColumnTitle));
+    EXPECT_EQ(titles, (std::vector<std::wstring>{L"Message 302", L"Message 301", L"Message 300", L"Message 1",
+                                                 L"Message 0"}));
+    view->UIActivate(SVUIA_DEACTIVATE);
+    std::string stored = directory.read("rssitems.xml");
+    EXPECT_EQ(stored.find("<title>Message 2</title>"), std::string::npos);
+    EXPECT_NE(stored.find("<title>Message 302</title>"), std::string::npos);
+}
+
+TEST_F(NewsView, AnUpdateEndingWhileABoxOrMenuIsOpenIsTakenOverAfterItCloses) {
+    struct Case {
+        const char* box;
+        std::function<void()> show;
+    };
+    const Case cases[] = {
+        {"options", [this] { SendMessageW(viewWindow, WM_COMMAND, ID_VIEW_SETTINGS, 0); }},
+        {"about", [this] { SendMessageW(viewWindow, WM_COMMAND, ID_VIEW_ABOUT, 0); }},
+        {"list menu", [this] { rightClick(list); }},
+        {"header menu", [this] { rightClick(header()); }},
+    };
+    for (const Case& each : cases) {
+        SCOPED_TRACE(each.box);
+        directory.write("corvane.xml", settings(testing::serverUrl("/feed?items=3&first=300")));
+        directory.write("rssitems.xml", items(3));
+        RSSDatabase::sortColumn = kColumnDate;
+        open(3);
+        UpdateDoneWatch watch;
+        select({1});
+        // Label 4 from the list's menu (the one with Delete); nothing from the header's.
+        Prompts::chooseFromMenu = [](HMENU menu) {
+            return GetMenuState(menu, 1324, MF_BYCOMMAND) == static_cast<UINT>(-1) ? 0u : 1228u;
+        };
+        view->Refresh();
+        size_t rowsInside = 0;
+        Prompts::whileOpen = [&] {
+            ASSERT_TRUE(pumpUntil([] { return UpdateDoneWatch::seen > 0; }));
+            pump();
+            rowsInside = rows();
+        };
+        each.show();
+        Prompts::whileOpen = nullptr;
+        EXPECT_EQ(rowsInside, 3u);
+        ASSERT_TRUE(pumpUntil([&] { return rows() == 6; })) << rows();
+        // The selection stays on its message, now three rows further down.
+        EXPECT_EQ(SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED), 4);
+        if (std::string(each.box) == "list menu") {
+            EXPECT_EQ(cell(4, kColumnTitle), L"Message 1");
+            EXPECT_EQ(label(4), 4);
+            EXPECT_EQ(label(1), 0);
+        }
+        close();
+        std::filesystem::remove(directory.path() / "rssitems.xml");
+    }
+}
+
 TEST_F(NewsView, ListMenuGreysWithoutSelectionAndLabelsWithOne) {
     directory.write("corvane.xml",
                     settings(u"http://127.0.0.1/feed", "<param name=\"label2Title\" value=\"Urgent\"/>"));
@@ -845,6 +952,82 @@ TEST_F(NewsView, SelectingARowShowsItsMessageInThePage) {
     change.iItem = 9;  // no such row: the page keeps its message
     notify(change.hdr);
     EXPECT_NE(pageText(page).find(L"Message 1"), std::wstring::npos);
+}
+
+TEST_F(NewsView, TheNotConfiguredRowCarriesNoMessage) {
+    directory.write("corvane.xml", settings(u"http://127.0.0.1/feed"));
+    directory.write("rssitems.xml", items(3));  // labels 0, 1, 2
+    open(3);
+    view->UIActivate(SVUIA_ACTIVATE_FOCUS);
+    HWND splitter = nullptr;
+    view->GetWindow(&splitter);
+    HWND page = FindWindowExW(splitter, nullptr, L"KtWebHost", nullptr);
+    select({1});
+    ASSERT_NE(pageText(page).find(L"Message 1"), std::wstring::npos);
+
+    // The Options clear the URL: one row, the status says so at once, nothing selected or shown.
+    Prompts::whileOpen = [&] { feed().url.clear(); };
+    SendMessageW(viewWindow, WM_COMMAND, ID_VIEW_SETTINGS, 0);
+    Prompts::whileOpen = nullptr;
+    EXPECT_EQ(rows(), 1u);
+    EXPECT_EQ(browser.statusTexts.back(), L"Corvane is not configured");
+    EXPECT_EQ(SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED), -1);
+    EXPECT_EQ(pageText(page).find(L"Message"), std::wstring::npos) << pageText(page);
+
+    // Chosen, the row shows no page, and labels, the menu and Delete act on nothing.
+    select({0});
+    NMLISTVIEW change{};
+    change.hdr.code = LVN_ITEMCHANGED;
+    change.iItem = 0;
+    notify(change.hdr);
+    EXPECT_EQ(pageText(page).find(L"Message"), std::wstring::npos) << pageText(page);
+    key('5');
+    UINT labelState = 0;
+    Prompts::chooseFromMenu = [&](HMENU menu) {
+        labelState = GetMenuState(menu, 0, MF_BYPOSITION);
+        return 1229u;
+    };
+    rightClick(list);
+    EXPECT_TRUE(labelState & MF_GRAYED);
+    SendMessageW(viewWindow, WM_COMMAND, 1229, 0);
+    key(VK_DELETE);
+    SendMessageW(viewWindow, WM_COMMAND, 1324, 0);
+    EXPECT_TRUE(Prompts::boxes.empty());
+    ASSERT_EQ(feed().items.size(), 3u);
+    for (int n = 0; n < 3; ++n)
+        EXPECT_EQ(feed().items[n]->label, n) << n;
+
+    // A URL again: the messages and the status are back at once, with nothing selected.
+    Prompts::urlFromOptions = testing::serverUrl("/feed?items=0");
+    SendMessageW(viewWindow, WM_COMMAND, ID_VIEW_SETTINGS, 0);
+    EXPECT_EQ(rows(), 3u);
+    EXPECT_EQ(browser.statusTexts.back(), L"Title: Test channel [3]");
+    EXPECT_EQ(SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED), -1);
+    ASSERT_TRUE(pumpUntil([&] { return browser.statusTexts.back() == L"Title: Test feed [3]"; }));
+}
+
+TEST_F(NewsView, ASortKeepsTheSelectedMessagesSelected) {
+    directory.write("corvane.xml", settings(u"http://127.0.0.1/feed"));
+    directory.write("rssitems.xml", items(4));
+    open(4);
+    select({0, 1});
+    NMLISTVIEW change{};
+    change.hdr.code = LVN_ITEMCHANGED;
+    change.iItem = 1;
+    notify(change.hdr);
+    clickColumn(kColumnDate);
+    clickColumn(kColumnDate);  // newest first: Message 3, 2, 1, 0
+    EXPECT_EQ(cell(0, kColumnTitle), L"Message 3");
+    std::vector<int> selected;
+    for (int row = -1;
+         (row = static_cast<int>(SendMessageW(list, LVM_GETNEXTITEM, row, LVNI_SELECTED))) >= 0;)
+        selected.push_back(row);
+    EXPECT_EQ(selected, (std::vector<int>{2, 3}));
+    EXPECT_EQ(SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED), 2);
+    key('4');
+    EXPECT_EQ(feed().items[0]->label, 4);
+    EXPECT_EQ(feed().items[1]->label, 4);
+    EXPECT_EQ(feed().items[3]->label, 3);
 }
 
 }  // namespace
