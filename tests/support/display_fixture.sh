@@ -13,10 +13,11 @@ export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
 
 stop() {
     [ -r "$state.pid" ] || return 0
+    [ -r "$state.keeper" ] && kill -- "-$(cat "$state.keeper")" 2>/dev/null
     # The services were started on this display: they go with it.
     wineserver -k >/dev/null 2>&1 || true
     kill "$(cat "$state.pid")" 2>/dev/null || true
-    rm -f "$state.pid" "$state.display"
+    rm -f "$state.pid" "$state.display" "$state.keeper"
 }
 
 start() {
@@ -46,6 +47,9 @@ start() {
             wineserver -k >/dev/null 2>&1 || true
             "$root/scripts/wine-run" cmd /c exit </dev/null >/dev/null 2>&1
             wineserver -p </dev/null >/dev/null 2>&1
+            # Keeps the desktop process for the run, as scripts/test does.
+            setsid bash -c 'sleep infinity | wine cmd /k' </dev/null >/dev/null 2>&1 &
+            echo $! >"$state.keeper"
             echo "Xvfb on :$display (pid $pid)"
             return 0
         fi
