@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <mutex>
 
+#include "platform/Trace.h"
 #include "platform/Win32Text.h"
 #include "retrieval/InternetSession.h"
 
@@ -24,6 +25,7 @@ class WinInetRequest final : public InternetRequest {
     ~WinInetRequest() override;
 
     std::optional<uint32_t> contentLength() override;
+    uint32_t statusCode() override;
     bool read(std::span<uint8_t> buffer, size_t& count, uint32_t& error) override;
 
   private:
@@ -50,7 +52,10 @@ class WinInetSession final : public InternetSession {
             return nullptr;
         }
         std::wstring address = toWide(url);
-        HINTERNET request = InternetOpenUrlW(internet, address.c_str(), nullptr, 0, kOpenUrlFlags, 0);
+        // WinINet decodes once asked to (the session's option) but sends no Accept-Encoding itself.
+        static constexpr wchar_t kHeaders[] = L"Accept-Encoding: gzip, deflate\r\n";
+        HINTERNET request =
+            InternetOpenUrlW(internet, address.c_str(), kHeaders, static_cast<DWORD>(-1L), kOpenUrlFlags, 0);
         if (!request) {
             error = GetLastError();
             return nullptr;
@@ -111,6 +116,16 @@ std::optional<uint32_t> WinInetRequest::contentLength() {
     return length;
 }
 
+uint32_t WinInetRequest::statusCode() {
+    HINTERNET handle = session_.usable(handle_);
+    DWORD status = 0;
+    DWORD size = sizeof(status);
+    if (!handle ||
+        !HttpQueryInfoW(handle, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr))
+        return 0;
+    return status;
+}
+
 bool WinInetRequest::read(std::span<uint8_t> buffer, size_t& count, uint32_t& error) {
     count = 0;
     HINTERNET handle = session_.usable(handle_);
@@ -145,6 +160,9 @@ std::unique_ptr<InternetSession> InternetSession::open(std::u16string_view agent
         error = GetLastError();
         return nullptr;
     }
+    BOOL decode = TRUE;
+    if (!InternetSetOptionW(internet, INTERNET_OPTION_HTTP_DECODING, &decode, sizeof(decode)))
+        trace(u"InternetSetOption(HTTP_DECODING) failed: %u", static_cast<uint32_t>(GetLastError()));
     return std::make_unique<WinInetSession>(internet);
 }
 
