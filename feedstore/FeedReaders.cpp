@@ -2,6 +2,7 @@
 // and every name is compared by namespace URI, whatever prefix the author chose.
 #include "feedstore/FeedReaders.h"
 
+#include <algorithm>
 #include <string_view>
 
 #include "feedstore/FeedStoreError.h"
@@ -257,12 +258,19 @@ class FeedStreamReader {
         }
     }
 
-    // Every text and CDATA below the element, in order, its ends trimmed: the document model's text.
+    // Every text and CDATA below the element as the document model's text gives it: runs of
+    // whitespace alone between pieces count as one space, and the ends are trimmed, but never into a
+    // CDATA section. Titles make ids, so this must not differ from what earlier versions read.
     std::u16string text() {
         std::u16string out;
         if (reader_.isEmptyElement()) return out;
+        bool pendingSpace = false;
+        bool firstIsCData = false;
+        bool lastIsCData = false;
+        std::u16string value;
         for (int depth = 1; depth > 0;) {
-            switch (reader_.read()) {
+            const StreamNode node = reader_.read();
+            switch (node) {
                 case StreamNode::Element:
                     if (!reader_.isEmptyElement()) ++depth;
                     break;
@@ -270,9 +278,24 @@ class FeedStreamReader {
                     --depth;
                     break;
                 case StreamNode::Text:
-                case StreamNode::CData:
-                    reader_.appendValue(out);
+                case StreamNode::CData: {
+                    value.clear();
+                    reader_.appendValue(value);
+                    const bool cdata = node == StreamNode::CData;
+                    if (!cdata && std::all_of(value.begin(), value.end(), isTrimmedSpace)) {
+                        if (!out.empty()) pendingSpace = true;
+                        break;
+                    }
+                    if (out.empty()) {
+                        firstIsCData = cdata;
+                    } else if (pendingSpace) {
+                        out += u' ';
+                    }
+                    pendingSpace = false;
+                    out += value;
+                    lastIsCData = cdata;
                     break;
+                }
                 case StreamNode::Unsupported:
                     throw FeedNeedsDocument();
                 case StreamNode::End:
@@ -281,8 +304,15 @@ class FeedStreamReader {
                     break;
             }
         }
-        trim(out);
-        return out;
+        size_t end = out.size();
+        if (!lastIsCData)
+            while (end > 0 && isTrimmedSpace(out[end - 1]))
+                --end;
+        size_t begin = 0;
+        if (!firstIsCData)
+            while (begin < end && isTrimmedSpace(out[begin]))
+                ++begin;
+        return out.substr(begin, end - begin);
     }
 
     // The content of the element as markup: child elements by their local names with their
