@@ -53,7 +53,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return 0;
     }
     // xml:space is honoured by the document read alone.
-    if (format != corvane::FeedFormat::Rss || std::string(data, data + size).find("xml:space") != std::string::npos)
+    if (format != corvane::FeedFormat::Rss ||
+        std::string(data, data + size).find("xml:space") != std::string::npos)
         return 0;
     corvane::RSSItemList reference;
     if (!documentItems(bytes, reference)) return 0;
@@ -62,7 +63,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const corvane::RSSItem& a = *reference[i];
         const corvane::RSSItem& b = *channel.items[i];
         // Links are resolved by the one-pass read only; the rest must agree.
-        if (a.title != b.title || a.guid != b.guid || a.author != b.author || a.label != b.label) std::abort();
+        if (a.title != b.title || a.guid != b.guid || a.author != b.author || a.label != b.label)
+            std::abort();
     }
     return 0;
 }

@@ -37,9 +37,9 @@ class InternetSession {
     virtual ~InternetSession() = default;
 
     // Sends the request, always to the server and never answered from or stored into a cache, asking
-    // for gzip or deflate and handing out the body decoded, and returns once the final response's headers are
-    // in (redirects are followed). Only http and https URLs are accepted; any other is a failed open. Null
-    // with `error` set on failure.
+    // for a compressed body (gzip; deflate too natively) and handing out the body decoded, and returns once
+    // the final response's headers are in (redirects are followed). Only http and https URLs are accepted;
+    // any other is a failed open. Null with `error` set on failure.
     virtual std::unique_ptr<InternetRequest> openUrl(std::u16string_view url, uint32_t& error) = 0;
 
     // May be called from any thread while another uses the session: makes calls under way give up as

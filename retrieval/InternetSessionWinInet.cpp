@@ -53,7 +53,9 @@ class WinInetSession final : public InternetSession {
         }
         std::wstring address = toWide(url);
         // WinINet decodes once asked to (the session's option) but sends no Accept-Encoding itself.
-        static constexpr wchar_t kHeaders[] = L"Accept-Encoding: gzip, deflate\r\n";
+        // Only gzip: Wine's WinINet takes "deflate" for raw deflate and fails on the zlib-wrapped
+        // form servers send under that name.
+        static constexpr wchar_t kHeaders[] = L"Accept-Encoding: gzip\r\n";
         HINTERNET request =
             InternetOpenUrlW(internet, address.c_str(), kHeaders, static_cast<DWORD>(-1L), kOpenUrlFlags, 0);
         if (!request) {

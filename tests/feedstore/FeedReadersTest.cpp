@@ -334,7 +334,8 @@ TEST(FeedReaders, RssReadMatchesTheDocumentRead) {
         rss("<corvane_id>fixed</corvane_id><title>\xC3\xA9t\xC3\xA9 \xF0\x9F\x93\xB0</title>"),
         // Whitespace as the document model's text has it: ends trimmed but never into CDATA, runs
         // between pieces one space.
-        rss("<title><![CDATA[ spaced ]]></title><guid>\n  <![CDATA[g]]>\n</guid><author>\n <b>one</b>\n <i>two</i> "
+        rss("<title><![CDATA[ spaced ]]></title><guid>\n  <![CDATA[g]]>\n</guid><author>\n <b>one</b>\n "
+            "<i>two</i> "
             "</author><description> a <![CDATA[ b ]]> </description>"),
         "<rss><channel><title>a</title></channel><channel><title>b</title><item><title>2</title></item></"
         "channel>"

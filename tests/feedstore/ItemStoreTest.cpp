@@ -325,7 +325,8 @@ TEST_F(ItemStore, ContentIsStoredOnlyWhereThereIsOneAndBothReadersGiveItBack) {
     testing::writeItemsDocument(*document, *xml::selectElement(*document, u"rss"), object->items);
     const std::string saved = folder.read("rssitems.xml");
     EXPECT_EQ(saved, document->serialize());
-    EXPECT_NE(saved.find("</description><content>&lt;p&gt;whole plain&lt;/p&gt;</content><link>"), std::string::npos);
+    EXPECT_NE(saved.find("</description><content>&lt;p&gt;whole plain&lt;/p&gt;</content><link>"),
+              std::string::npos);
     EXPECT_EQ(saved.find("<content></content>"), std::string::npos);
 
     StoredItems streamed = loadStoredItems(folder.file("rssitems.xml"));

@@ -149,7 +149,12 @@ TEST(UrlDownloader, ErrorStatusIsAFailedDownloadWithTheStatusInTheTrace) {
 }
 
 TEST(UrlDownloader, CompressedBodiesAreAskedForAndDecoded) {
-    for (const char* encoding : {"gzip", "deflate"}) {
+#ifdef _WIN32
+    const char* const encodings[] = {"gzip"};  // deflate is asked for natively only
+#else
+    const char* const encodings[] = {"gzip", "deflate"};
+#endif
+    for (const char* encoding : encodings) {
         kturldownloader downloader;
         auto* job =
             downloader.addUrl(serverUrl(std::string("/file?name=feeds/blog-rss.xml&encoding=") + encoding));
@@ -163,7 +168,9 @@ TEST(UrlDownloader, CompressedBodiesAreAskedForAndDecoded) {
     auto* job = downloader.addUrl(serverUrl("/echo-headers"));
     ASSERT_EQ(downloader.download(nullptr), kStatusOk);
     EXPECT_NE(textOf(job).find("gzip"), std::string::npos) << textOf(job);
+#ifndef _WIN32
     EXPECT_NE(textOf(job).find("deflate"), std::string::npos) << textOf(job);
+#endif
 }
 
 TEST(UrlDownloader, RedirectsAreFollowedToTheFinalBody) {
