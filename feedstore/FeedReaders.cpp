@@ -315,6 +315,19 @@ class FeedStreamReader {
         return out.substr(begin, end - begin);
     }
 
+    // The element's text as a URL resolved against its base. The base is read first: the text moves
+    // the reader past the element.
+    std::u16string resolvedText(std::u16string_view parentBase) {
+        const std::u16string base = baseOf(parentBase);
+        return resolveUrlReference(base, text());
+    }
+
+    // The element's text as markup with its links resolved against the element's base.
+    std::u16string markupText(std::u16string_view parentBase) {
+        const std::u16string base = baseOf(parentBase);
+        return resolveMarkupLinks(text(), base);
+    }
+
     // The content of the element as markup: child elements by their local names with their
     // attributes, text escaped.
     std::u16string innerMarkup() {
@@ -507,6 +520,7 @@ class FeedStreamReader {
         auto item = std::make_unique<RSSItem>();
         std::optional<std::u16string> title, link, description, pubDate, guid, author, id, label, content,
             creator, dcDate;
+        std::u16string linkBase;
         auto once = [&](std::optional<std::u16string>& field) {
             if (field)
                 skip();
@@ -516,12 +530,12 @@ class FeedStreamReader {
         children([&] {
             if (reader_.isNamedNs("title", ""))
                 once(title);
-            else if (reader_.isNamedNs("link", ""))
+            else if (reader_.isNamedNs("link", "")) {
+                if (!link) linkBase = baseOf(base);
                 once(link);
-            else if (reader_.isNamedNs("description", "")) {
+            } else if (reader_.isNamedNs("description", "")) {
                 if (description) return skip();
-                const std::u16string fieldBase = baseOf(base);
-                description = resolveMarkupLinks(text(), fieldBase);
+                description = markupText(base);
             } else if (reader_.isNamedNs("pubDate", ""))
                 once(pubDate);
             else if (reader_.isNamedNs("guid", ""))
@@ -541,8 +555,7 @@ class FeedStreamReader {
                 skip();
             } else if (reader_.isNamedNs("encoded", kContentNs)) {
                 if (content) return skip();
-                const std::u16string fieldBase = baseOf(base);
-                content = resolveMarkupLinks(text(), fieldBase);
+                content = markupText(base);
             } else if (reader_.isNamedNs("creator", kDcNs))
                 once(creator);
             else if (reader_.isNamedNs("date", kDcNs))
@@ -552,7 +565,7 @@ class FeedStreamReader {
         });
         item->title = title.value_or(u"");
         const std::u16string writtenLink = link.value_or(u"");
-        item->link = writtenLink.empty() ? writtenLink : resolveUrlReference(base, writtenLink);
+        item->link = writtenLink.empty() ? writtenLink : resolveUrlReference(linkBase, writtenLink);
         item->description = description.value_or(u"");
         item->guid = guid.value_or(u"");
         item->author = author ? *author : creator.value_or(u"");
@@ -594,7 +607,7 @@ class FeedStreamReader {
                     if (!channel.title && isRdfNamed("title"))
                         channel.title = text();
                     else if (!channel.link && isRdfNamed("link"))
-                        channel.link = resolveUrlReference(baseOf(base), text());
+                        channel.link = resolvedText(base);
                     else if (!channel.description && isRdfNamed("description"))
                         channel.description = text();
                     else
@@ -611,25 +624,27 @@ class FeedStreamReader {
         auto item = std::make_unique<RSSItem>();
         item->guid = reader_.attributeNs("about", kRdfNs).value_or(u"");
         std::optional<std::u16string> title, link, description, date, creator, content;
+        std::u16string linkBase;
         children([&] {
             if (!title && isRdfNamed("title"))
                 title = text();
-            else if (!link && isRdfNamed("link"))
+            else if (!link && isRdfNamed("link")) {
+                linkBase = baseOf(base);
                 link = text();
-            else if (!description && isRdfNamed("description"))
-                description = resolveMarkupLinks(text(), baseOf(base));
+            } else if (!description && isRdfNamed("description"))
+                description = markupText(base);
             else if (!date && reader_.isNamedNs("date", kDcNs))
                 date = text();
             else if (!creator && reader_.isNamedNs("creator", kDcNs))
                 creator = text();
             else if (!content && reader_.isNamedNs("encoded", kContentNs))
-                content = resolveMarkupLinks(text(), baseOf(base));
+                content = markupText(base);
             else
                 skip();
         });
         item->title = title.value_or(u"");
         const std::u16string writtenLink = link.value_or(u"");
-        item->link = writtenLink.empty() ? writtenLink : resolveUrlReference(base, writtenLink);
+        item->link = writtenLink.empty() ? writtenLink : resolveUrlReference(linkBase, writtenLink);
         item->description = description.value_or(u"");
         item->author = creator.value_or(u"");
         item->content = content.value_or(u"");

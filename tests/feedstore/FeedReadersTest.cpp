@@ -257,6 +257,15 @@ TEST(FeedReaders, NestedXmlBase) {
           "<entry xml:base=\"entries/\"><link xml:base=\"deep/\" href=\"p.html\"/>"
           "<content type=\"html\" xml:base=\"/c/\">&lt;img src=\"i.png\"&gt;</content></entry></feed>",
           {"", "http://b/root/entries/deep/p.html", "", "<img src=\"http://b/c/i.png\">", "", "", "", ""}}});
+    runTable(FeedFormat::Rdf, {{"rdf field bases",
+                                rdf("<item xml:base=\"http://b/i/\"><link xml:base=\"l/\">p</link>"
+                                    "<description xml:base=\"d/\">&lt;a href=\"x\"&gt;</description></item>"),
+                                {"", "http://b/i/l/p", "<a href=\"http://b/i/d/x\">", "", "", "", "", ""}}});
+    std::string channelBase = rdf("");
+    channelBase.replace(channelBase.find("<link>http://j/</link>"), 22,
+                        "<link xml:base=\"http://o/\">c</link>");
+    Read read = readStream(channelBase);
+    EXPECT_EQ(read.channel.link, u"http://o/c");
     runTable(FeedFormat::Rss, {{"rss item base",
                                 "<rss><channel xml:base=\"http://b/x/\"><item xml:base=\"y/\"><link>z</link>"
                                 "<enclosure url=\"../e\" length=\"1\" type=\"t\"/></item></channel></rss>",
