@@ -136,6 +136,16 @@ std::string rfc822Date(int64_t utcSeconds, const Zone& zone) {
            ":" + twoDigits(second % 60) + " " + zone.name;
 }
 
+std::string rfc3339Date(int64_t utcSeconds, const Zone& zone) {
+    const int64_t local = utcSeconds + int64_t{zone.minutes} * 60;
+    const int64_t second = local % 86400;
+    const Civil date = civilFromDays(local / 86400);
+    const int offset = zone.minutes < 0 ? -zone.minutes : zone.minutes;
+    return std::to_string(date.year) + "-" + twoDigits(date.month) + "-" + twoDigits(date.day) + "T" +
+           twoDigits(second / 3600) + ":" + twoDigits(second / 60 % 60) + ":" + twoDigits(second % 60) +
+           (zone.minutes < 0 ? "-" : "+") + twoDigits(offset / 60) + ":" + twoDigits(offset % 60);
+}
+
 // The characters libxml2's writer escapes in text; a feed also escapes quotes.
 void appendEscaped(std::string& out, std::string_view text, bool quotes) {
     for (char c : text) {
@@ -173,6 +183,7 @@ struct Item {
     std::string link;
     std::string description;  // HTML, unescaped
     std::string pubDate;
+    std::string isoDate;  // the same time in RFC 3339 form
     std::string guid;
     bool permaLink = false;
     std::string author;
@@ -194,7 +205,9 @@ class ItemSource {
         Item item;
         item.title = title(random);
         time_ -= static_cast<int64_t>(random.between(45, 1800));
-        item.pubDate = rfc822Date(time_, random.pick(kZones));
+        const Zone& zone = random.pick(kZones);
+        item.pubDate = rfc822Date(time_, zone);
+        item.isoDate = rfc3339Date(time_, zone);
         const Civil day = civilFromDays(time_ / 86400);
         item.link = "https://news.example.org/" + std::to_string(day.year) + "/" + twoDigits(day.month) +
                     "/" + twoDigits(day.day) + "/" + slug(item.title) + "-" + std::to_string(serial) +
@@ -397,6 +410,54 @@ std::string generateFeed(size_t itemCount) {
         out += "    </item>\n";
     }
     out += "  </channel>\n</rss>\n";
+    return out;
+}
+
+std::string generateAtomFeed(size_t itemCount) {
+    std::string out =
+        "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
+        "<feed xmlns=\"http://www.w3.org/2005/Atom\" xml:lang=\"en\">\n"
+        "  <title>Harbourtown Daily – Nachrichten &amp; news</title>\n"
+        "  <link rel=\"alternate\" href=\"https://news.example.org/\"/>\n"
+        "  <subtitle>News from a town that does not exist, generated for measuring Corvane.</subtitle>\n"
+        "  <id>https://news.example.org/</id>\n"
+        "  <updated>" +
+        rfc3339Date(kNewestTime, kZones[0]) + "</updated>\n";
+    out.reserve(itemCount * 2200 + 1000);
+    ItemSource source;
+    for (size_t i = 0; i < itemCount; ++i) {
+        const Item item = source.next();
+        out += "  <entry>\n    ";
+        appendElement(out, "title", item.title, true);
+        out += "\n    <link rel=\"alternate\" type=\"text/html\" href=\"";
+        appendEscaped(out, item.link, true);
+        out += "\"/>\n    <id>";
+        appendEscaped(out, item.guid, true);
+        out += "</id>\n    <published>" + item.isoDate + "</published>\n    <updated>" + item.isoDate +
+               "</updated>\n";
+        const std::string& author = item.author.empty() ? item.creator : item.author;
+        if (!author.empty()) {
+            out += "    <author><name>";
+            appendEscaped(out, author, true);
+            out += "</name></author>\n";
+        }
+        if (!item.category.empty()) {
+            out += "    <category term=\"";
+            appendEscaped(out, item.category, true);
+            out += "\"/>\n";
+        }
+        out += "    <summary type=\"html\">";
+        appendEscaped(out, item.description, true);
+        out += "</summary>\n";
+        if (item.hasEnclosure) {
+            out += "    <link rel=\"enclosure\" href=\"";
+            appendEscaped(out, item.enclosureUrl, true);
+            out += "\" length=\"" + std::to_string(item.enclosureLength) + "\" type=\"" + item.enclosureType +
+                   "\"/>\n";
+        }
+        out += "  </entry>\n";
+    }
+    out += "</feed>\n";
     return out;
 }
 

@@ -17,6 +17,8 @@ std::string generateStore(size_t itemCount);
 
 // An RSS 2.0 document as a server sends it: indented, a channel with its fields, newest item first.
 std::string generateFeed(size_t itemCount);
+// The same items as an Atom 1.0 document: dates in RFC 3339 form, the description as html summary.
+std::string generateAtomFeed(size_t itemCount);
 
 // A folder of this run under the system's temporary folder; it and everything in it are removed
 // when the program ends.

@@ -89,6 +89,19 @@ std::string oneLine(std::u16string text) {
     return toUtf8(text);
 }
 
+// The keys of a message's own fields beside its cells: empty texts and a null enclosure where it
+// has none.
+std::string itemJsonKeys(const RSSItem* item) {
+    static const RSSItem none;
+    if (!item) item = &none;
+    std::string out = ", \"guid\": " + jsonString(item->guid) + ", \"author\": " + jsonString(item->author) +
+                      ", \"content\": " + jsonString(item->content) + ", \"enclosure\": ";
+    if (!item->enclosure) return out + "null";
+    return out + "{\"url\": " + jsonString(item->enclosure->url) +
+           ", \"length\": " + std::to_string(item->enclosure->length) +
+           ", \"type\": " + jsonString(item->enclosure->type) + "}";
+}
+
 }  // namespace
 
 int runList(const Arguments& arguments) {
@@ -113,7 +126,8 @@ int runList(const Arguments& arguments) {
             out += (row ? ",\n " : "\n ") + std::string("{\"row\": ") + std::to_string(row) +
                    ", \"title\": " + jsonString(cells[0]) + ", \"description\": " + jsonString(cells[1]) +
                    ", \"link\": " + jsonString(cells[2]) + ", \"date\": " + jsonString(cells[3]) +
-                   ", \"label\": " + std::to_string(label) + ", \"id\": " + jsonString(id) + "}";
+                   ", \"label\": " + std::to_string(label) + ", \"id\": " + jsonString(id) +
+                   itemJsonKeys(item) + "}";
         } else {
             out += std::to_string(row) + "\t" + oneLine(cells[0]) + "\t" + oneLine(cells[1]) + "\t" +
                    oneLine(cells[2]) + "\t" + oneLine(cells[3]) + "\t" + std::to_string(label) + "\t" +

@@ -4,6 +4,7 @@
 
 #include "feedstore/DoctypeCheck.h"
 #include "feedstore/FeedErrors.h"
+#include "feedstore/FeedReaders.h"
 #include "feedstore/XmlAccess.h"
 #include "platform/Trace.h"
 
@@ -14,6 +15,48 @@ std::optional<std::u16string> channelField(xml::Node& rss, std::u16string_view p
     xml::NodePtr node = xml::selectNode(rss, path);
     if (!node) return std::nullopt;
     return xml::nodeText(node.get());
+}
+
+// The one-pass read of a feed. False when the document is left to the document model: this build
+// has no reader, the document holds what only the model reads (a DOCTYPE, entity references), it
+// is not well-formed as the reader sees it (the model then says why), or its root is no known
+// feed. A reader that cannot vouch for the bytes has them loaded by the model too before its
+// items are taken.
+bool readFeedForwardOnly(std::span<const uint8_t> bytes, std::u16string_view url, FeedFetch& fetch,
+                         const std::function<bool()>& stopRequested, const KnownItemIds* known) {
+    FeedChannel channel;
+    FeedFormat format = FeedFormat::Unknown;
+    try {
+        std::unique_ptr<xml::StreamReader> reader = xml::openStreamReader(bytes);
+        if (!reader) return false;
+        format = readFeedStream(*reader, url, channel, stopRequested);
+        if (format == FeedFormat::Unknown) return false;
+        if (!reader->vouchesForWellFormedness() && !xml::createDocument()->loadBytes(bytes)) return false;
+    } catch (const FeedReadStopped&) {
+        fetch.cancelled = true;
+        return true;
+    } catch (const FeedNeedsDocument&) {
+        return false;
+    } catch (const std::exception& error) {
+        trace(u"The forward-only read of %s stopped: %s", url, error.what());
+        return false;
+    }
+    if (stopRequested && stopRequested()) {
+        fetch.cancelled = true;
+        return true;
+    }
+    trace(u"Feed format = %s", feedFormatName(format));
+    fetch.title = std::move(channel.title);
+    fetch.link = std::move(channel.link);
+    fetch.description = std::move(channel.description);
+    if (known && known->empty()) known = nullptr;
+    std::unordered_set<std::u16string_view> seen;
+    for (auto& item : channel.items) {
+        if ((known && known->contains(item->id)) || seen.count(item->id) != 0) continue;
+        seen.insert(item->id);
+        fetch.items.push_back(std::move(item));
+    }
+    return true;
 }
 
 }  // namespace
@@ -59,6 +102,7 @@ void readFeedDocument(std::span<const uint8_t> bytes, std::u16string_view url, F
         fetch.notRss = true;
         return;
     }
+    if (!doctype.mayDeclareEntities && readFeedForwardOnly(bytes, url, fetch, stopRequested, known)) return;
     xml::DocumentPtr document;
     try {
         document = xml::createDocument();
@@ -108,6 +152,10 @@ void RSSObject::takeFetch(FeedFetch fetch) {
     notRss = fetch.notRss;
     downloadFailed = fetch.downloadFailed;
     if (fetch.cancelled) return;
+    if (fetch.discoveredUrl && !fetch.notRss && !fetch.downloadFailed) {
+        trace(u"The feed of %s is %s: the folder's URL from now on", url, *fetch.discoveredUrl);
+        url = std::move(*fetch.discoveredUrl);
+    }
     if (fetch.title) title = std::move(*fetch.title);
     if (fetch.link) link = std::move(*fetch.link);
     if (fetch.description) description = std::move(*fetch.description);

@@ -20,11 +20,14 @@ namespace corvane {
 struct FeedFetch {
     bool cancelled = false;       // the sink or a stop request ended the run: nothing is taken over
     bool downloadFailed = false;  // no document could be fetched
-    bool notRss = false;          // the document has no "rss" root, or reading it failed
+    bool notRss = false;          // the document is no feed this build reads, or reading it failed
     // The channel fields the document has; a missing one leaves the feed's value alone.
     std::optional<std::u16string> title;
     std::optional<std::u16string> link;
     std::optional<std::u16string> description;
+    // Where the feed was found when the folder's URL named an HTML page that links to it: the
+    // folder's URL from then on.
+    std::optional<std::u16string> discoveredUrl;
     // The document's items in feed order, each id once (a later duplicate is dropped), less those
     // whose id the feed already knew when the update started.
     RSSItemList items;
@@ -47,8 +50,10 @@ class KnownItemIds {
     std::unordered_set<std::u16string_view> ids_;
 };
 
-// Reads a downloaded RSS document into `fetch`. `url` names it in the trace. `stopRequested`, when
-// given, is asked after the parse and before each item; a true answer ends with `cancelled`.
+// Reads a downloaded feed of any format FeedReaders.h reads into `fetch`, forward-only where it can
+// and through the document model (RSS only) where the document needs it. `url` names it in the
+// trace and is the base of its relative references. `stopRequested`, when given, is asked before
+// each item and once the document is read; a true answer ends with `cancelled`.
 // Items whose id is in `known` may be left out of `fetch.items`: taking the fetch over would drop
 // them anyway, since ids never leave the identity of the feed the snapshot was taken from.
 // Never raises.

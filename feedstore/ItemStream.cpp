@@ -90,6 +90,7 @@ enum Field : uint32_t {
     kId = 1 << 6,
     kLabel = 1 << 7,
     kEnclosure = 1 << 8,
+    kContent = 1 << 9,
 };
 
 struct TextField {
@@ -105,6 +106,7 @@ constexpr TextField kTextFields[] = {
     {"guid", kGuid, &RSSItem::guid},
     {"author", kAuthor, &RSSItem::author},
     {"corvane_id", kId, &RSSItem::id},
+    {"content", kContent, &RSSItem::content},
 };
 
 void readEnclosure(StreamReader& reader, RSSItem& item) {

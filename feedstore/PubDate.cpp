@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <cstdio>
 #include <limits>
 #include <string>
 
@@ -230,6 +231,109 @@ bool parsePubDate(std::u16string_view original, SystemTime* out) {
     result.wMinute = static_cast<uint16_t>(total % 60);
     *out = result;
     return true;
+}
+
+namespace {
+
+// Reads exactly `count` digits.
+bool readDigits(std::u16string_view text, size_t& position, size_t count, int& value) {
+    if (position + count > text.size()) return false;
+    value = 0;
+    for (size_t i = 0; i < count; ++i) {
+        const char16_t c = text[position + i];
+        if (c < u'0' || c > u'9') return false;
+        value = value * 10 + (c - u'0');
+    }
+    position += count;
+    return true;
+}
+
+bool take(std::u16string_view text, size_t& position, char16_t c) {
+    if (position >= text.size() || text[position] != c) return false;
+    ++position;
+    return true;
+}
+
+int daysInMonth(int year, int month) {
+    static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    return month == 2 && leap ? 29 : kDays[month - 1];
+}
+
+bool isDateSpace(char16_t c) {
+    return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r';
+}
+
+}  // namespace
+
+std::optional<std::u16string> isoDateToRfc822(std::u16string_view text) {
+    while (!text.empty() && isDateSpace(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && isDateSpace(text.back()))
+        text.remove_suffix(1);
+    size_t at = 0;
+    int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+    if (!readDigits(text, at, 4, year) || !take(text, at, u'-') || !readDigits(text, at, 2, month) ||
+        !take(text, at, u'-') || !readDigits(text, at, 2, day))
+        return std::nullopt;
+    if (year < 1900 || month < 1 || month > 12 || day < 1 || day > daysInMonth(year, month))
+        return std::nullopt;
+    int offset = 0;  // minutes east of UTC
+    if (at < text.size()) {
+        if (text[at] != u'T' && text[at] != u't' && text[at] != u' ') return std::nullopt;
+        ++at;
+        if (!readDigits(text, at, 2, hour) || !take(text, at, u':') || !readDigits(text, at, 2, minute))
+            return std::nullopt;
+        if (take(text, at, u':')) {
+            if (!readDigits(text, at, 2, second)) return std::nullopt;
+            if (take(text, at, u'.') || take(text, at, u',')) {
+                const size_t digits = at;
+                while (at < text.size() && text[at] >= u'0' && text[at] <= u'9')
+                    ++at;
+                if (at == digits) return std::nullopt;
+            }
+        }
+        // 24:00:00 is the end of the day; a leap second is kept within its minute.
+        if (hour > 24 || minute > 59 || second > 60 || (hour == 24 && (minute != 0 || second != 0)))
+            return std::nullopt;
+        if (second == 60) second = 59;
+        if (at < text.size()) {
+            if (text[at] == u'Z' || text[at] == u'z') {
+                ++at;
+            } else if (text[at] == u'+' || text[at] == u'-') {
+                const int sign = text[at++] == u'-' ? -1 : 1;
+                int offsetHours = 0, offsetMinutes = 0;
+                if (!readDigits(text, at, 2, offsetHours)) return std::nullopt;
+                take(text, at, u':');
+                if (at < text.size() && !readDigits(text, at, 2, offsetMinutes)) return std::nullopt;
+                if (offsetHours > 23 || offsetMinutes > 59) return std::nullopt;
+                offset = sign * (offsetHours * 60 + offsetMinutes);
+            }
+        }
+        if (at != text.size()) return std::nullopt;
+    }
+    SystemTime date;
+    date.wYear = static_cast<uint16_t>(year);
+    date.wMonth = static_cast<uint16_t>(month);
+    date.wDay = static_cast<uint16_t>(day);
+    if (hour == 24) {
+        date = addDays(date, 1);
+        hour = 0;
+    }
+    // 1601-01-01 was a Monday.
+    const int64_t weekday = (dayNumber(date.wYear, date.wMonth, date.wDay) + 1) % 7;
+    static constexpr const char* kDayNames[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
+    static constexpr const char* kMonthNames[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                                  "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    const int magnitude = offset < 0 ? -offset : offset;
+    char buffer[48];
+    std::snprintf(buffer, sizeof buffer, "%s, %02d %s %04d %02d:%02d:%02d %c%02d%02d", kDayNames[weekday],
+                  int{date.wDay}, kMonthNames[date.wMonth - 1], int{date.wYear}, hour, minute, second,
+                  offset < 0 ? '-' : '+', magnitude / 60, magnitude % 60);
+    std::u16string out;
+    for (const char* c = buffer; *c; ++c)
+        out += static_cast<char16_t>(*c);
+    return out;
 }
 
 }  // namespace corvane

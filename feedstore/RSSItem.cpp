@@ -64,6 +64,7 @@ std::unique_ptr<RSSItem> readItemId(xml::Node& itemNode) {
 void readItemRest(xml::Node& itemNode, RSSItem& item) {
     item.description = childText(itemNode, u"./description");
     item.author = childText(itemNode, u"./author");
+    item.content = childText(itemNode, u"./content");
     if (xml::NodePtr enclosure = xml::selectNode(itemNode, u"./enclosure")) {
         item.enclosure = std::make_unique<RSSEnclosure>();
         item.enclosure->url = xml::getAttributeText(*enclosure, u"url", u"");
@@ -101,6 +102,12 @@ void writeItemText(XmlTextWriter& out, const RSSItem& item) {
         out.markup(field.open);
         out.text(item.*field.member);
         out.markup(field.close);
+        // Written only where there is one, so a store without any stays as earlier versions wrote it.
+        if (field.member == &RSSItem::description && !item.content.empty()) {
+            out.markup("<content>");
+            out.text(item.content);
+            out.markup("</content>");
+        }
     }
     out.markup("<corvane_label>");
     out.decimal(item.label);
@@ -122,6 +129,7 @@ size_t itemTextSize(const RSSItem& item) {
     size_t units = 0;
     for (const TextField& field : kStoredTextFields)
         units += (item.*field.member).size();
+    units += item.content.size();
     if (item.enclosure) units += item.enclosure->url.size() + item.enclosure->type.size();
     return kMarkup + units;
 }

@@ -33,7 +33,8 @@ struct RSSItem {
     int32_t label = 0;
     std::u16string author;
     std::u16string guid;
-    // Filled by nothing; the item page shows it in its content field.
+    // The full text where the feed gives one beside its description (content:encoded, Atom
+    // content); stored as "content" only when not empty. Markup, like description.
     std::u16string content;
     std::u16string id;
     std::unique_ptr<RSSEnclosure> enclosure;

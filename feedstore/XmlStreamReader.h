@@ -1,9 +1,12 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // A forward-only reader of an XML file, one node at a time and without a tree: XmlLite on Windows
 // (loaded at run time), libxml2's text reader natively. The item store is read through it; the
@@ -35,10 +38,32 @@ class StreamReader {
     virtual void appendValue(std::u16string& out) = 0;
     // The value of the current element's attribute of that qualified name (ASCII), or null.
     virtual std::optional<std::u16string> attribute(std::string_view name) = 0;
+
+    // Names by namespace, for documents whose prefixes are the author's choice. `uri` is the
+    // namespace URI ("" for none), compared as written, never through a prefix.
+    virtual bool isNamedNs(std::string_view localName, std::string_view uri) = 0;
+    virtual std::u16string localName() = 0;
+    // The value of the current element's attribute of that local name and namespace URI, or null.
+    virtual std::optional<std::u16string> attributeNs(std::string_view localName, std::string_view uri) = 0;
+    struct Attribute {
+        std::u16string localName;
+        std::u16string namespaceUri;
+        std::u16string value;
+    };
+    // The current element's attributes in document order, namespace declarations left out.
+    virtual std::vector<Attribute> attributes() = 0;
+    // False when this build's reader may have read the document more leniently than the document
+    // model would (malformed bytes, a cut-off end): the caller then has the bytes checked by the
+    // document model before it trusts what was read.
+    virtual bool vouchesForWellFormedness() { return true; }
 };
 
 // A reader positioned before the file's first node, or null when the file cannot be opened or this
 // build's reader cannot be had.
 std::unique_ptr<StreamReader> openStreamReader(std::u16string_view path);
+// A reader of a document in memory, which must outlive the reader. Where the file reader would
+// answer Unsupported for what only the Windows reader misreads (CDATA, comments, other encodings),
+// this one reads on and answers vouchesForWellFormedness() false instead.
+std::unique_ptr<StreamReader> openStreamReader(std::span<const uint8_t> bytes);
 
 }  // namespace corvane::xml

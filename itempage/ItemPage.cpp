@@ -82,8 +82,10 @@ std::vector<PageField> itemPageFields(const RSSItem& item) {
         {u"[[enclosure_link]]", hasEnclosure ? pageLink(item.enclosure->url) : std::u16string()});
     fields.push_back({u"[[enclosure_link_text]]", hasEnclosure ? u"Attachment" : u""});
     fields.push_back({u"[[title]]", escapeHtmlText(item.title)});
-    fields.push_back({u"[[description]]", sanitizeHtml(item.description)});
-    fields.push_back({u"[[content]]", sanitizeHtml(item.content)});
+    // Where the feed gives the whole text, the description is mostly its teaser: one of the two shows.
+    const bool hasContent = !item.content.empty();
+    fields.push_back({u"[[description]]", hasContent ? std::u16string() : sanitizeHtml(item.description)});
+    fields.push_back({u"[[content]]", hasContent ? sanitizeHtml(item.content) : std::u16string()});
     fields.push_back({u"[[item_link]]", pageLink(item.link)});
     fields.push_back({u"[[item_link_text]]", u"Original article link"});
     fields.push_back({u"[[author_text]]", escapeHtmlText(item.author)});

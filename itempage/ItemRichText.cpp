@@ -53,8 +53,8 @@ RichText renderItemRichText(const RSSItem& item) {
     out.endParagraph(true);
     out.popFormat();
 
-    appendMarkup(out, item.description);
-    appendMarkup(out, item.content);
+    // The whole text where the feed gives one, in place of its teaser.
+    appendMarkup(out, item.content.empty() ? item.description : item.content);
 
     out.endParagraph(true);
     out.block().indent = kBottomMargin;

@@ -1,14 +1,20 @@
 #include "retrieval/FeedDownload.h"
 
+#include "feedstore/FeedDiscovery.h"
 #include "feedstore/FeedErrors.h"
 #include "platform/Trace.h"
+#include "retrieval/InternetSession.h"
 #include "retrieval/WorkerFault.h"
 #include "retrieval/WorkerMessages.h"
 
 namespace corvane {
 
-Status downloadFeed(std::u16string_view url, kturldownloader_eventhandler* sink, std::stop_token stop,
-                    FeedFetch& fetch, const KnownItemIds* known) {
+namespace {
+
+// The download and read; where the document is an HTML page that names its feed and
+// `followPageLink` holds, that feed's (one hop: a page found there is not followed on).
+Status fetchFeed(std::u16string_view url, kturldownloader_eventhandler* sink, std::stop_token stop,
+                 FeedFetch& fetch, const KnownItemIds* known, bool followPageLink) {
     // Each step ends its own failures, so the caller learns which one failed: no memory for the
     // body is a failed download, no memory to read it a document that could not be read.
     kturldownloader downloader;
@@ -32,6 +38,17 @@ Status downloadFeed(std::u16string_view url, kturldownloader_eventhandler* sink,
             failIfInjected(WorkerStage::ReadingFeed);
             auto stopRequested = [&stop] { return stop.stop_requested(); };
             readFeedDocument(job->bytes(), url, fetch, stopRequested, known);
+            if (fetch.notRss && followPageLink) {
+                if (std::optional<std::u16string> feedUrl = discoverFeedLink(job->bytes(), url);
+                    feedUrl && *feedUrl != url && retrieval::isWebUrl(*feedUrl)) {
+                    trace(u"%s is a page whose feed is %s", url, *feedUrl);
+                    FeedFetch found;
+                    status = fetchFeed(*feedUrl, sink, stop, found, known, false);
+                    if (!found.cancelled && !found.downloadFailed && !found.notRss)
+                        found.discoveredUrl = *feedUrl;
+                    fetch = std::move(found);
+                }
+            }
         } catch (const std::exception& error) {
             traceError(u"Reading %s ended by an error: %s", statusOf(error), url, error.what());
             fetch = FeedFetch{};
@@ -39,6 +56,13 @@ Status downloadFeed(std::u16string_view url, kturldownloader_eventhandler* sink,
         }
     }
     return status;
+}
+
+}  // namespace
+
+Status downloadFeed(std::u16string_view url, kturldownloader_eventhandler* sink, std::stop_token stop,
+                    FeedFetch& fetch, const KnownItemIds* known) {
+    return fetchFeed(url, sink, stop, fetch, known, true);
 }
 
 }  // namespace corvane

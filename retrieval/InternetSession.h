@@ -23,6 +23,9 @@ class InternetRequest {
     // Reads the next bytes of the body into the buffer, waiting only until some have arrived, never
     // for the whole buffer. A count of 0 is the end of the body. False with `error` set on failure.
     virtual bool read(std::span<uint8_t> buffer, size_t& count, uint32_t& error) = 0;
+
+    // The final response's HTTP status; 0 when there is none to tell.
+    virtual uint32_t statusCode() { return 0; }
 };
 
 class InternetSession {
@@ -33,9 +36,10 @@ class InternetSession {
 
     virtual ~InternetSession() = default;
 
-    // Sends the request, always to the server and never answered from or stored into a cache, and
-    // returns once the final response's headers are in (redirects are followed). Only http and
-    // https URLs are accepted; any other is a failed open. Null with `error` set on failure.
+    // Sends the request, always to the server and never answered from or stored into a cache, asking
+    // for a compressed body (gzip; deflate too natively) and handing out the body decoded, and returns once
+    // the final response's headers are in (redirects are followed). Only http and https URLs are accepted;
+    // any other is a failed open. Null with `error` set on failure.
     virtual std::unique_ptr<InternetRequest> openUrl(std::u16string_view url, uint32_t& error) = 0;
 
     // May be called from any thread while another uses the session: makes calls under way give up as

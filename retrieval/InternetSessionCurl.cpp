@@ -57,6 +57,12 @@ class CurlRequest final : public InternetRequest {
         return static_cast<uint32_t>(length);
     }
 
+    uint32_t statusCode() override {
+        long status = 0;
+        if (curl_easy_getinfo(easy_, CURLINFO_RESPONSE_CODE, &status) != CURLE_OK || status < 0) return 0;
+        return static_cast<uint32_t>(status);
+    }
+
     bool read(std::span<uint8_t> buffer, size_t& count, uint32_t& error) override {
         count = 0;
         if (!pump([this] { return pendingSize() > 0; }, error)) return false;
@@ -185,6 +191,8 @@ bool CurlRequest::start(const std::string& url, uint32_t& error) {
     curl_easy_setopt(easy_, CURLOPT_MAXREDIRS, 20L);
     curl_easy_setopt(easy_, CURLOPT_HTTPHEADER, headers_);
     curl_easy_setopt(easy_, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
+    // libcurl decodes what it asked for; the body handed out is the document itself.
+    curl_easy_setopt(easy_, CURLOPT_ACCEPT_ENCODING, "gzip, deflate");
     // The server's certificate and host name are always checked. The trusted authorities are the
     // system's, or those of the bundle SSL_CERT_FILE names, as OpenSSL's own programs take them.
     curl_easy_setopt(easy_, CURLOPT_SSL_VERIFYPEER, 1L);

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <mutex>
 
+#include "platform/Trace.h"
 #include "platform/Win32Text.h"
 #include "retrieval/InternetSession.h"
 
@@ -24,6 +25,7 @@ class WinInetRequest final : public InternetRequest {
     ~WinInetRequest() override;
 
     std::optional<uint32_t> contentLength() override;
+    uint32_t statusCode() override;
     bool read(std::span<uint8_t> buffer, size_t& count, uint32_t& error) override;
 
   private:
@@ -50,7 +52,12 @@ class WinInetSession final : public InternetSession {
             return nullptr;
         }
         std::wstring address = toWide(url);
-        HINTERNET request = InternetOpenUrlW(internet, address.c_str(), nullptr, 0, kOpenUrlFlags, 0);
+        // WinINet decodes once asked to (the session's option) but sends no Accept-Encoding itself.
+        // Only gzip: Wine's WinINet takes "deflate" for raw deflate and fails on the zlib-wrapped
+        // form servers send under that name.
+        static constexpr wchar_t kHeaders[] = L"Accept-Encoding: gzip\r\n";
+        HINTERNET request =
+            InternetOpenUrlW(internet, address.c_str(), kHeaders, static_cast<DWORD>(-1L), kOpenUrlFlags, 0);
         if (!request) {
             error = GetLastError();
             return nullptr;
@@ -111,6 +118,16 @@ std::optional<uint32_t> WinInetRequest::contentLength() {
     return length;
 }
 
+uint32_t WinInetRequest::statusCode() {
+    HINTERNET handle = session_.usable(handle_);
+    DWORD status = 0;
+    DWORD size = sizeof(status);
+    if (!handle ||
+        !HttpQueryInfoW(handle, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr))
+        return 0;
+    return status;
+}
+
 bool WinInetRequest::read(std::span<uint8_t> buffer, size_t& count, uint32_t& error) {
     count = 0;
     HINTERNET handle = session_.usable(handle_);
@@ -145,6 +162,9 @@ std::unique_ptr<InternetSession> InternetSession::open(std::u16string_view agent
         error = GetLastError();
         return nullptr;
     }
+    BOOL decode = TRUE;
+    if (!InternetSetOptionW(internet, INTERNET_OPTION_HTTP_DECODING, &decode, sizeof(decode)))
+        trace(u"InternetSetOption(HTTP_DECODING) failed: %u", static_cast<uint32_t>(GetLastError()));
     return std::make_unique<WinInetSession>(internet);
 }
 

@@ -55,8 +55,12 @@ Status kturldownloader::download(kturldownloader_eventhandler* sink, std::stop_t
             return kStatusFail;
         }
 
-        // The status code is not looked at: an error page is a body like any other, for the
-        // caller's parser to reject.
+        // An error page is no feed: the download failed, whatever its body says.
+        if (const uint32_t status = request->statusCode(); status >= 400) {
+            traceError(u"InternetOpenUrl( %s ) answered HTTP status %u", static_cast<uint32_t>(kStatusFail),
+                       job->url, status);
+            return kStatusFail;
+        }
         std::optional<uint32_t> length = request->contentLength();
         if (length) contentLength_ = *length;
         // Room for the announced body at once, never beyond what the run may still receive: a large

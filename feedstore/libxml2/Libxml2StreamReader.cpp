@@ -6,6 +6,7 @@
 #include <libxml/xmlreader.h>
 
 #include <cstring>
+#include <limits>
 #include <mutex>
 
 #include "feedstore/FeedStoreError.h"
@@ -23,8 +24,15 @@ bool sameName(const xmlChar* name, std::string_view wanted) {
            std::memcmp(name, wanted.data(), wanted.size()) == 0;
 }
 
+constexpr std::string_view kXmlnsUri = "http://www.w3.org/2000/xmlns/";
+
+std::string_view viewOf(const xmlChar* text) {
+    return text ? std::string_view(reinterpret_cast<const char*>(text)) : std::string_view();
+}
+
 class Libxml2StreamReader final : public StreamReader {
   public:
+    // `fd` is closed with the reader; -1 for a reader of memory.
     Libxml2StreamReader(int fd, xmlTextReaderPtr reader) : fd_(fd), reader_(reader) {
         // The parser's complaints are kept for the error, not printed.
         xmlTextReaderSetStructuredErrorHandler(reader_, keepError, this);
@@ -33,7 +41,7 @@ class Libxml2StreamReader final : public StreamReader {
     Libxml2StreamReader& operator=(const Libxml2StreamReader&) = delete;
     ~Libxml2StreamReader() override {
         xmlFreeTextReader(reader_);
-        close(fd_);
+        if (fd_ >= 0) close(fd_);
     }
 
     StreamNode read() override {
@@ -86,6 +94,40 @@ class Libxml2StreamReader final : public StreamReader {
         return found;
     }
 
+    bool isNamedNs(std::string_view localName, std::string_view uri) override {
+        return viewOf(xmlTextReaderConstLocalName(reader_)) == localName &&
+               viewOf(xmlTextReaderConstNamespaceUri(reader_)) == uri;
+    }
+
+    std::u16string localName() override { return fromUtf8(viewOf(xmlTextReaderConstLocalName(reader_))); }
+
+    std::optional<std::u16string> attributeNs(std::string_view localName, std::string_view uri) override {
+        if (xmlTextReaderHasAttributes(reader_) != 1) return std::nullopt;
+        std::optional<std::u16string> found;
+        for (int more = xmlTextReaderMoveToFirstAttribute(reader_); more == 1;
+             more = xmlTextReaderMoveToNextAttribute(reader_)) {
+            if (!isNamedNs(localName, uri)) continue;
+            found = fromUtf8(viewOf(xmlTextReaderConstValue(reader_)));
+            break;
+        }
+        xmlTextReaderMoveToElement(reader_);
+        return found;
+    }
+
+    std::vector<Attribute> attributes() override {
+        std::vector<Attribute> found;
+        if (xmlTextReaderHasAttributes(reader_) != 1) return found;
+        for (int more = xmlTextReaderMoveToFirstAttribute(reader_); more == 1;
+             more = xmlTextReaderMoveToNextAttribute(reader_)) {
+            const std::string_view uri = viewOf(xmlTextReaderConstNamespaceUri(reader_));
+            if (uri == kXmlnsUri) continue;
+            found.push_back({fromUtf8(viewOf(xmlTextReaderConstLocalName(reader_))), fromUtf8(uri),
+                             fromUtf8(viewOf(xmlTextReaderConstValue(reader_)))});
+        }
+        xmlTextReaderMoveToElement(reader_);
+        return found;
+    }
+
   private:
     static void keepError(void* self, xmlErrorPtr error) {
         auto* reader = static_cast<Libxml2StreamReader*>(self);
@@ -117,6 +159,17 @@ std::unique_ptr<StreamReader> openStreamReader(std::u16string_view path) {
         return nullptr;
     }
     return std::make_unique<Libxml2StreamReader>(fd, reader);
+}
+
+std::unique_ptr<StreamReader> openStreamReader(std::span<const uint8_t> bytes) {
+    static std::once_flag once;
+    std::call_once(once, [] { xmlInitParser(); });
+    if (bytes.size() > static_cast<size_t>(std::numeric_limits<int>::max())) return nullptr;
+    xmlTextReaderPtr reader =
+        xmlReaderForMemory(reinterpret_cast<const char*>(bytes.data()), static_cast<int>(bytes.size()),
+                           nullptr, nullptr, kReaderOptions);
+    if (!reader) return nullptr;
+    return std::make_unique<Libxml2StreamReader>(-1, reader);
 }
 
 }  // namespace corvane::xml

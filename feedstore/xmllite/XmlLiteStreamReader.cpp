@@ -46,6 +46,9 @@ bool sameName(const WCHAR* name, UINT length, std::string_view wanted) {
 class ScreenedFileStream final : public ISequentialStream {
   public:
     explicit ScreenedFileStream(HANDLE file) : file_(file) {}
+    // The bytes in memory instead of a file; they must outlive the stream.
+    explicit ScreenedFileStream(std::span<const uint8_t> bytes)
+        : file_(INVALID_HANDLE_VALUE), memory_(bytes) {}
     ScreenedFileStream(const ScreenedFileStream&) = delete;
     ScreenedFileStream& operator=(const ScreenedFileStream&) = delete;
 
@@ -82,8 +85,13 @@ class ScreenedFileStream final : public ISequentialStream {
         held_.erase(held_.begin(), held_.begin() + total);
         if (total < size) {
             DWORD read = 0;
-            if (!ReadFile(file_, out + total, size - total, &read, nullptr))
+            if (file_ == INVALID_HANDLE_VALUE) {
+                read = static_cast<DWORD>(std::min<size_t>(size - total, memory_.size()));
+                std::copy_n(memory_.begin(), read, out + total);
+                memory_ = memory_.subspan(read);
+            } else if (!ReadFile(file_, out + total, size - total, &read, nullptr)) {
                 return HRESULT_FROM_WIN32(GetLastError());
+            }
             if (read == 0) endOfFile_ = true;
             total += read;
         }
@@ -104,7 +112,9 @@ class ScreenedFileStream final : public ISequentialStream {
     HRESULT STDMETHODCALLTYPE Write(const void*, ULONG, ULONG*) override { return STG_E_ACCESSDENIED; }
 
   private:
-    ~ScreenedFileStream() { CloseHandle(file_); }
+    ~ScreenedFileStream() {
+        if (file_ != INVALID_HANDLE_VALUE) CloseHandle(file_);
+    }
 
     // How many of the bytes to hand over: up to the last ASCII byte, or none when there is none.
     static ULONG deliverable(const uint8_t* bytes, ULONG size) {
@@ -114,6 +124,7 @@ class ScreenedFileStream final : public ISequentialStream {
     }
 
     HANDLE file_;
+    std::span<const uint8_t> memory_;
     std::vector<uint8_t> held_;
     bool cutInsideText_ = false;
     bool endOfFile_ = false;
@@ -122,22 +133,36 @@ class ScreenedFileStream final : public ISequentialStream {
     XmlByteScreen screen_;
 };
 
+constexpr std::string_view kXmlnsUri = "http://www.w3.org/2000/xmlns/";
+
+bool sameText(const WCHAR* text, UINT length, std::string_view wanted) {
+    if (length == 0) return wanted.empty();
+    return sameName(text, length, wanted);
+}
+
 class XmlLiteStreamReader final : public StreamReader {
   public:
-    XmlLiteStreamReader(ComPtr<IXmlReader> reader, ComPtr<ScreenedFileStream> stream)
-        : reader_(std::move(reader)), stream_(std::move(stream)) {}
+    // A lenient reader reads a flagged file on and says so through vouchesForWellFormedness.
+    XmlLiteStreamReader(ComPtr<IXmlReader> reader, ComPtr<ScreenedFileStream> stream, bool lenient = false)
+        : reader_(std::move(reader)), stream_(std::move(stream)), lenient_(lenient) {}
 
     StreamNode read() override {
         XmlNodeType type = XmlNodeType_None;
         const HRESULT hr = reader_->Read(&type);
         // Whatever the reader made of a flagged file is not used; the document model reads it.
         const XmlByteScreen& screen = stream_->screen();
-        if (stream_->flagged()) return StreamNode::Unsupported;
+        if (stream_->flagged() && !lenient_) return StreamNode::Unsupported;
         // Every node but the end tags made up at the end of a cut-off file takes at least a byte; Wine's
         // XmlLite reports whitespace forever when a file ends inside an element.
-        if (++nodes_ > stream_->bytesDelivered() + kMaxDepth) return StreamNode::Unsupported;
+        if (++nodes_ > stream_->bytesDelivered() + kMaxDepth) {
+            if (!lenient_) return StreamNode::Unsupported;
+            throw FeedStoreError(kStatusFail, u"The document ends inside an element");
+        }
         if (hr == S_FALSE) {
-            if (!screen.clean() || endTags_ != screen.endTags()) return StreamNode::Unsupported;
+            if (!screen.clean() || endTags_ != screen.endTags()) {
+                if (!lenient_) return StreamNode::Unsupported;
+                unvouched_ = true;
+            }
             return StreamNode::End;
         }
         if (hr != S_OK) fail(hr);
@@ -189,6 +214,56 @@ class XmlLiteStreamReader final : public StreamReader {
         return found;
     }
 
+    bool isNamedNs(std::string_view localName, std::string_view uri) override {
+        const WCHAR* name = nullptr;
+        UINT nameLength = 0;
+        const WCHAR* space = nullptr;
+        UINT spaceLength = 0;
+        return SUCCEEDED(reader_->GetLocalName(&name, &nameLength)) &&
+               sameName(name, nameLength, localName) &&
+               SUCCEEDED(reader_->GetNamespaceUri(&space, &spaceLength)) && sameText(space, spaceLength, uri);
+    }
+
+    std::u16string localName() override {
+        const WCHAR* name = nullptr;
+        UINT length = 0;
+        if (FAILED(reader_->GetLocalName(&name, &length)) || !name) return {};
+        return std::u16string(reinterpret_cast<const char16_t*>(name), length);
+    }
+
+    std::optional<std::u16string> attributeNs(std::string_view localName, std::string_view uri) override {
+        std::optional<std::u16string> found;
+        for (HRESULT more = reader_->MoveToFirstAttribute(); more == S_OK;
+             more = reader_->MoveToNextAttribute()) {
+            if (!isNamedNs(localName, uri)) continue;
+            found.emplace();
+            appendValue(*found);
+            break;
+        }
+        reader_->MoveToElement();
+        return found;
+    }
+
+    std::vector<Attribute> attributes() override {
+        std::vector<Attribute> found;
+        for (HRESULT more = reader_->MoveToFirstAttribute(); more == S_OK;
+             more = reader_->MoveToNextAttribute()) {
+            const WCHAR* space = nullptr;
+            UINT spaceLength = 0;
+            if (FAILED(reader_->GetNamespaceUri(&space, &spaceLength))) continue;
+            if (sameText(space, spaceLength, kXmlnsUri) || reader_->IsDefault()) continue;
+            Attribute attribute;
+            attribute.localName = localName();
+            if (space) attribute.namespaceUri.assign(reinterpret_cast<const char16_t*>(space), spaceLength);
+            appendValue(attribute.value);
+            found.push_back(std::move(attribute));
+        }
+        reader_->MoveToElement();
+        return found;
+    }
+
+    bool vouchesForWellFormedness() override { return !unvouched_ && !stream_->flagged(); }
+
   private:
     // A repeated attribute makes the document not well-formed; this reader does not say so.
     bool hasRepeatedAttribute() {
@@ -219,9 +294,31 @@ class XmlLiteStreamReader final : public StreamReader {
     // End tags of the elements reported: each must stand in the file.
     size_t endTags_ = 0;
     uint64_t nodes_ = 0;
+    bool lenient_ = false;
+    bool unvouched_ = false;
 };
 
+// A reader over the stream, or null when XmlLite cannot be had or refuses a setting.
+ComPtr<IXmlReader> readerOn(ScreenedFileStream* stream) {
+    CreateXmlReaderFunction create = createXmlReaderFunction();
+    if (!create) return nullptr;
+    ComPtr<IXmlReader> reader;
+    if (FAILED(create(__uuidof(IXmlReader), reader.putVoid(), nullptr))) return nullptr;
+    // Prohibit is the default; said here because a DTD must never be processed.
+    if (FAILED(reader->SetProperty(XmlReaderProperty_DtdProcessing, DtdProcessing_Prohibit))) return nullptr;
+    if (FAILED(reader->SetInput(stream))) return nullptr;
+    return reader;
+}
+
 }  // namespace
+
+std::unique_ptr<StreamReader> openStreamReader(std::span<const uint8_t> bytes) {
+    ComPtr<ScreenedFileStream> stream(new (std::nothrow) ScreenedFileStream(bytes));
+    if (!stream) return nullptr;
+    ComPtr<IXmlReader> reader = readerOn(stream.get());
+    if (!reader) return nullptr;
+    return std::make_unique<XmlLiteStreamReader>(std::move(reader), std::move(stream), true);
+}
 
 std::unique_ptr<StreamReader> openStreamReader(std::u16string_view path) {
     CreateXmlReaderFunction create = createXmlReaderFunction();

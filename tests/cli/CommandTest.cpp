@@ -1,7 +1,10 @@
 // The corvane program as a user runs it: exit codes, messages, and the files it leaves.
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <ostream>
 #include <string>
+#include <string_view>
 
 #include "platform/System.h"
 #include "platform/Utf.h"
@@ -157,11 +160,19 @@ TEST_F(Command, FailedUpdatesSayWhyAndChangeNothing) {
     ASSERT_EQ(corvane({"update", dir(), "--quiet"}).exitCode, 0);
     const std::string stored = news.read("rssitems.xml");
 
-    ASSERT_EQ(corvane({"config", dir(), "--url", url("/notfound")}).exitCode, 0);
+    ASSERT_EQ(corvane({"config", dir(), "--url", url("/echo-headers")}).exitCode, 0);
     testing::ProgramRun notRss = corvane({"update", dir()});
     EXPECT_EQ(notRss.exitCode, 1);
-    EXPECT_NE(notRss.err.find("Requested url is not valid RSS XML: " + url("/notfound")), std::string::npos)
+    EXPECT_NE(notRss.err.find("Requested url is not valid RSS XML: " + url("/echo-headers")),
+              std::string::npos)
         << notRss.err;
+
+    // An error page is no document to read: the download failed.
+    ASSERT_EQ(corvane({"config", dir(), "--url", url("/notfound")}).exitCode, 0);
+    testing::ProgramRun notFound = corvane({"update", dir()});
+    EXPECT_EQ(notFound.exitCode, 1);
+    EXPECT_NE(notFound.err.find("Unable to download RSS feed: " + url("/notfound")), std::string::npos)
+        << notFound.err;
 
     const std::string refused = toUtf8(testing::refusedUrl());
     ASSERT_EQ(corvane({"config", dir(), "--url", refused}).exitCode, 0);
@@ -169,6 +180,82 @@ TEST_F(Command, FailedUpdatesSayWhyAndChangeNothing) {
     EXPECT_EQ(failed.exitCode, 1);
     EXPECT_NE(failed.err.find("Unable to download RSS feed: " + refused), std::string::npos) << failed.err;
     EXPECT_EQ(news.read("rssitems.xml"), stored);
+}
+
+// The corpus of feeds as the web serves them: a feed of each format updates, and what it gives is
+// listed and shown (the page shows the whole content); a second update finds nothing new.
+struct CorpusFeed {
+    const char* file;
+    size_t messages;
+    const char* listed;  // a piece of the JSON list
+    const char* shown;   // a piece of the first message's page
+};
+
+// Names the case in test lists by its file.
+void PrintTo(const CorpusFeed& feed, std::ostream* out) {
+    const std::string_view file(feed.file);
+    *out << file.substr(0, file.find('&'));
+}
+
+class CorpusFeeds : public Command, public ::testing::WithParamInterface<CorpusFeed> {};
+
+TEST_P(CorpusFeeds, UpdateListAndShow) {
+    const CorpusFeed& feed = GetParam();
+    ASSERT_EQ(corvane({"create", dir()}).exitCode, 0);
+    ASSERT_EQ(corvane({"config", dir(), "--url", url(std::string("/file?name=feeds/") + feed.file)}).exitCode,
+              0);
+    testing::ProgramRun update = corvane({"update", dir()});
+    ASSERT_EQ(update.exitCode, 0) << update.err;
+    testing::ProgramRun list = corvane({"list", dir(), "--json"});
+    EXPECT_NE(list.out.find(feed.listed), std::string::npos) << list.out;
+    size_t rows = 0;
+    for (size_t at = list.out.find("\"row\""); at != std::string::npos; at = list.out.find("\"row\"", at + 1))
+        ++rows;
+    EXPECT_EQ(rows, feed.messages);
+    testing::ProgramRun page = corvane({"show", dir(), "0"});
+    EXPECT_NE(page.out.find(feed.shown), std::string::npos) << page.out;
+    EXPECT_EQ(corvane({"update", dir(), "--quiet"}).exitCode, 0);
+    EXPECT_EQ(rowsListed(), feed.messages);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Formats, CorpusFeeds,
+    ::testing::Values(
+        // Relative references are resolved against the URL the feed came from.
+        CorpusFeed{"blog-rss.xml&encoding=gzip", 2, "\"author\": \"Maren Holt\"",
+                   "<a href=\"http://127.0.0.1:"},
+        CorpusFeed{"code-host-atom.xml&encoding=gzip", 2,
+                   "\"guid\": \"tag:code.example,2008:Grit::Commit/4f2a9c1d\"", "Closes #412"},
+        CorpusFeed{
+            "video-atom.xml", 1,
+            "\"enclosure\": {\"url\": \"http://127.0.0.1/media/a1B2c3D4e5F.mp4\", \"length\": 73400320, "
+            "\"type\": \"video/mp4\"}",
+            "Sharpening a plane iron by hand"},
+        CorpusFeed{"journal-rdf.xml", 2, "\"date\": \"2026-12-09 00:00:00\"", "<i>no</i> seasonal effect"},
+        CorpusFeed{"xml-base-atom.xml", 1,
+                   "\"link\": \"http://127.0.0.1/standards/drafts/2026/draft-14.html\"",
+                   "<a href=\"http://127.0.0.1/standards/changes/d14.html\">the changes</a>"}),
+    [](const ::testing::TestParamInfo<CorpusFeed>& info) {
+        std::string name;
+        for (const char* c = info.param.file; *c && *c != '.'; ++c)
+            if (std::isalnum(static_cast<unsigned char>(*c))) name += *c;
+        return name;
+    });
+
+TEST_F(Command, PageThatNamesItsFeedMakesThatFeedTheFolders) {
+    ASSERT_EQ(corvane({"create", dir()}).exitCode, 0);
+    ASSERT_EQ(corvane({"config", dir(), "--url", url("/file?name=feeds/page-with-feed.html")}).exitCode, 0);
+    testing::ProgramRun update = corvane({"update", dir()});
+    ASSERT_EQ(update.exitCode, 0) << update.err;
+    EXPECT_EQ(rowsListed(), 2u);
+    EXPECT_NE(news.read("corvane.xml").find(url("/file?name=feeds/blog-rss.xml")), std::string::npos)
+        << news.read("corvane.xml");
+
+    ASSERT_EQ(corvane({"config", dir(), "--url", url("/file?name=feeds/page-without-feed.html")}).exitCode,
+              0);
+    testing::ProgramRun refused = corvane({"update", dir()});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_NE(refused.err.find("Requested url is not valid RSS XML: "), std::string::npos) << refused.err;
 }
 
 #ifndef _WIN32

@@ -103,8 +103,10 @@ TEST(FeedUpdate, AnyRssVersionIsRead) {
 
 TEST(FeedUpdate, OtherDocumentsAreNotRssAndChangeNothing) {
     const std::string documents[] = {
-        "<?xml version=\"1.0\"?><feed xmlns=\"http://www.w3.org/2005/Atom\"><title>Atom</title>"
+        "<?xml version=\"1.0\"?><feed xmlns=\"http://example.com/not-atom\"><title>Atom</title>"
         "<entry><title>e</title></entry></feed>",
+        "<opml version=\"2.0\"><body><outline xmlUrl=\"http://127.0.0.1/feed\"/></body></opml>",
+        "<a:feed xmlns:a=\"http://www.w3.org/2005/Atom\"><a:entry><a:title>e</a:title></a:entry>",
         "<html><body>Not found</body></html>",
         feedWith(item("a", "")).substr(0, 60),
         "",

@@ -312,6 +312,35 @@ TEST_F(ItemStore, StoredBytesAreThoseTheXmlComponentWrites) {
     }
 }
 
+// Content goes right after the description and only where there is some, so a store without any
+// keeps the bytes earlier versions wrote; both readers give it back.
+TEST_F(ItemStore, ContentIsStoredOnlyWhereThereIsOneAndBothReadersGiveItBack) {
+    auto object = loaded();
+    for (const std::u16string& text : kOrdinaryTexts) {
+        object->items.push_back(itemWith(text, false));
+        object->items.back()->content = text.empty() ? u"" : u"<p>whole " + text + u"</p>";
+    }
+    ASSERT_TRUE(object->storeItems());
+    xml::DocumentPtr document = xml::loadXmlText(kItemsSkeleton);
+    testing::writeItemsDocument(*document, *xml::selectElement(*document, u"rss"), object->items);
+    const std::string saved = folder.read("rssitems.xml");
+    EXPECT_EQ(saved, document->serialize());
+    EXPECT_NE(saved.find("</description><content>&lt;p&gt;whole plain&lt;/p&gt;</content><link>"),
+              std::string::npos);
+    EXPECT_EQ(saved.find("<content></content>"), std::string::npos);
+
+    StoredItems streamed = loadStoredItems(folder.file("rssitems.xml"));
+    RSSItemList fromDocument;
+    readItemsFromXml(*xml::loadXmlFile(folder.file("rssitems.xml"), true, false), fromDocument);
+    ASSERT_EQ(streamed.items.size(), object->items.size());
+    ASSERT_EQ(fromDocument.size(), object->items.size());
+    for (size_t i = 0; i < object->items.size(); ++i) {
+        const std::u16string& expected = object->items[i]->content;
+        EXPECT_EQ(streamed.items[i]->content, expected) << i;
+        EXPECT_EQ(fromDocument[i]->content, expected) << i;
+    }
+}
+
 TEST_F(ItemStore, EmptyStoresAndEmptyFieldsHaveTheirExactBytes) {
     auto object = loaded();
     ASSERT_TRUE(object->storeItems());

@@ -189,3 +189,55 @@ TEST(ParsePubDate, MissingOutputIsRejected) {
 
 }  // namespace
 }  // namespace corvane
+
+namespace corvane {
+namespace {
+
+TEST(IsoDateToRfc822, Forms) {
+    const struct {
+        const char16_t* iso;
+        const char16_t* rfc822;
+    } cases[] = {
+        {u"2026-12-09T10:15:30Z", u"Wed, 09 Dec 2026 10:15:30 +0000"},
+        {u"2026-12-09t10:15:30z", u"Wed, 09 Dec 2026 10:15:30 +0000"},
+        {u"2026-12-09T10:15:30+01:00", u"Wed, 09 Dec 2026 10:15:30 +0100"},
+        {u"2026-12-09T10:15:30-05:30", u"Wed, 09 Dec 2026 10:15:30 -0530"},
+        {u"2026-12-09T10:15:30+0100", u"Wed, 09 Dec 2026 10:15:30 +0100"},
+        {u"2026-12-09T10:15:30+01", u"Wed, 09 Dec 2026 10:15:30 +0100"},
+        {u"2026-12-09T10:15:30.123456Z", u"Wed, 09 Dec 2026 10:15:30 +0000"},
+        {u"2026-12-09 10:15:30,5+00:00", u"Wed, 09 Dec 2026 10:15:30 +0000"},
+        {u"2026-12-09T10:15Z", u"Wed, 09 Dec 2026 10:15:00 +0000"},
+        {u"2026-12-09T10:15:30", u"Wed, 09 Dec 2026 10:15:30 +0000"},
+        {u"  2026-12-09\n", u"Wed, 09 Dec 2026 00:00:00 +0000"},
+        {u"2024-02-29", u"Thu, 29 Feb 2024 00:00:00 +0000"},
+        {u"2026-12-31T24:00:00Z", u"Fri, 01 Jan 2027 00:00:00 +0000"},
+        {u"2016-12-31T23:59:60Z", u"Sat, 31 Dec 2016 23:59:59 +0000"},
+    };
+    for (const auto& c : cases) {
+        std::optional<std::u16string> converted = isoDateToRfc822(c.iso);
+        ASSERT_TRUE(converted) << std::u16string(c.iso).size();
+        EXPECT_EQ(*converted, c.rfc822);
+    }
+}
+
+TEST(IsoDateToRfc822, RefusesWhatIsNoIsoDate) {
+    for (const char16_t* text :
+         {u"", u"Wed, 09 Dec 2026 10:15:30 +0000", u"2026-13-01", u"2026-02-30", u"2025-02-29", u"2026-12-9",
+          u"26-12-09", u"1899-12-31", u"2026-12-09T25:00:00Z", u"2026-12-09T10:60:00Z",
+          u"2026-12-09T10:15:30+24:00", u"2026-12-09T10:15:30.Z", u"2026-12-09T10:15:30Z trailing",
+          u"2026-12-09T10", u"2026/12/09"})
+        EXPECT_FALSE(isoDateToRfc822(text)) << std::u16string(text).size();
+}
+
+// The stored form must give exactly the time the feed's form gives, so ids and sorting agree
+// between the update and every later load, on every version.
+TEST(IsoDateToRfc822, StoredFormParsesToTheTimeOfItsOffset) {
+    SystemTime time;
+    ASSERT_TRUE(parsePubDate(*isoDateToRfc822(u"2026-12-31T23:30:00+01:00"), &time));
+    EXPECT_EQ(time, (SystemTime{2027, 1, 5, 1, 0, 30, 0, 0}));
+    ASSERT_TRUE(parsePubDate(*isoDateToRfc822(u"2026-12-09"), &time));
+    EXPECT_EQ(time, (SystemTime{2026, 12, 3, 9, 0, 0, 0, 0}));
+}
+
+}  // namespace
+}  // namespace corvane

@@ -98,16 +98,20 @@ TEST(ItemPage, TitleAndAuthorAreText) {
                    u"http://example.com/article", u"", u"", u"&lt;img src=x onerror=alert(1)&gt;"));
 }
 
-TEST(ItemPage, DescriptionAndContentAreSanitized) {
+TEST(ItemPage, ContentShowsInPlaceOfDescriptionBothSanitized) {
     RSSItem item = makeItem();
     item.description = u"<p onclick='x()'>text<script>alert(1)</script>";
-    item.content = u"<iframe src='http://evil/'></iframe>";
-    const std::vector<PageField> fields = itemPageFields(item);
+    std::vector<PageField> fields = itemPageFields(item);
     ASSERT_EQ(fields.size(), 9u);
     EXPECT_EQ(fields[4].placeholder, u"[[description]]");
     EXPECT_EQ(fields[4].value, u"<p>text</p>");
     EXPECT_EQ(fields[5].placeholder, u"[[content]]");
     EXPECT_EQ(fields[5].value, u"");
+
+    item.content = u"<p onclick='x()'>whole<iframe src='http://evil/'></iframe></p>";
+    fields = itemPageFields(item);
+    EXPECT_EQ(fields[4].value, u"");
+    EXPECT_EQ(fields[5].value, u"<p>whole</p>");
 }
 
 TEST(ItemPage, OnlyWebLinksFillTheTemplatesLinks) {

@@ -33,6 +33,14 @@ TEST(ItemRichText, ShowsEveryFieldInThePageOrder) {
     EXPECT_GT(page.spans[1].format.size, kItemRichTextSize);  // the title, after the date
 }
 
+TEST(ItemRichText, ContentShowsInPlaceOfDescriptionSanitized) {
+    RSSItem item = fullItem();
+    item.content = u"<p>The <i>whole</i> story<script>alert(1)</script></p>";
+    EXPECT_EQ(
+        renderItemRichText(item).text,
+        u"2003-06-09 23:00\rA <b>title</b>\rThe whole story\rOriginal article link\rAttachment\rAuthor");
+}
+
 TEST(ItemRichText, MissingFieldsLeaveNoEmptyLines) {
     RSSItem item;
     item.title = u"Title";

@@ -147,7 +147,9 @@ TEST_F(FeedWorkers, SecondUpdateHandsOverOnlyTheItemsNotKnownAtItsStart) {
 TEST_F(FeedWorkers, FailuresGiveTheirResults) {
     EXPECT_EQ(updateFrom(testing::refusedUrl()), UPDATE_DOWNLOAD_FAILED);
     EXPECT_TRUE(feed.downloadFailed);
-    EXPECT_EQ(updateFrom(testing::serverUrl("/notfound")), UPDATE_NOT_RSS);
+    EXPECT_EQ(updateFrom(testing::serverUrl("/notfound")), UPDATE_DOWNLOAD_FAILED);
+    EXPECT_TRUE(feed.downloadFailed);
+    EXPECT_EQ(updateFrom(testing::serverUrl("/echo-headers")), UPDATE_NOT_RSS);
     EXPECT_TRUE(feed.notRss);
     EXPECT_FALSE(feed.downloadFailed);
     EXPECT_EQ(updateFrom(u"file:///etc/hosts"), UPDATE_DOWNLOAD_FAILED);

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <numeric>
 #include <string>
 #include <vector>
@@ -133,11 +134,43 @@ TEST(UrlDownloader, BodiesAroundTheReadSizeArriveExactly) {
 }
 
 // Most cases below run with a null sink: nobody is told, nothing can cancel, the run still completes.
-TEST(UrlDownloader, ErrorPageIsDownloadedLikeAnyBody) {
+TEST(UrlDownloader, ErrorStatusIsAFailedDownloadWithTheStatusInTheTrace) {
+    for (const char* target : {"/notfound", "/file?name=feeds/blog-rss.xml&status=500",
+                               "/file?name=feeds/blog-rss.xml&status=410"}) {
+        testing::TraceCapture capture("download-status");
+        kturldownloader downloader;
+        downloader.addUrl(serverUrl(target));
+        EXPECT_EQ(downloader.download(nullptr), kStatusFail) << target;
+        std::string trace;
+        for (const std::string& line : capture.messages())
+            trace += line + "\n";
+        EXPECT_NE(trace.find("answered HTTP status"), std::string::npos) << trace;
+    }
+}
+
+TEST(UrlDownloader, CompressedBodiesAreAskedForAndDecoded) {
+#ifdef _WIN32
+    const char* const encodings[] = {"gzip"};  // deflate is asked for natively only
+#else
+    const char* const encodings[] = {"gzip", "deflate"};
+#endif
+    for (const char* encoding : encodings) {
+        kturldownloader downloader;
+        auto* job =
+            downloader.addUrl(serverUrl(std::string("/file?name=feeds/blog-rss.xml&encoding=") + encoding));
+        ASSERT_EQ(downloader.download(nullptr), kStatusOk);
+        std::ifstream file(std::string(CORVANE_TEST_DATA) + "/feeds/blog-rss.xml", std::ios::binary);
+        const std::string expected((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+        ASSERT_FALSE(expected.empty());
+        EXPECT_EQ(textOf(job), expected) << encoding;
+    }
     kturldownloader downloader;
-    auto* job = downloader.addUrl(serverUrl("/notfound"));
+    auto* job = downloader.addUrl(serverUrl("/echo-headers"));
     ASSERT_EQ(downloader.download(nullptr), kStatusOk);
-    EXPECT_NE(textOf(job).find("<h1>Not Found</h1>"), std::string::npos) << textOf(job);
+    EXPECT_NE(textOf(job).find("gzip"), std::string::npos) << textOf(job);
+#ifndef _WIN32
+    EXPECT_NE(textOf(job).find("deflate"), std::string::npos) << textOf(job);
+#endif
 }
 
 TEST(UrlDownloader, RedirectsAreFollowedToTheFinalBody) {

@@ -13,8 +13,11 @@ inline void writeItemElement(xml::Document& document, xml::Node& itemElement, co
         {u"link", &item.link},     {u"author", &item.author},   {u"guid", &item.guid},
         {u"corvane_id", &item.id},
     };
-    for (const auto& [name, text] : fields)
+    for (const auto& [name, text] : fields) {
         xml::appendTextElement(document, itemElement, name, *text);
+        if (text == &item.description && !item.content.empty())
+            xml::appendTextElement(document, itemElement, u"content", item.content);
+    }
     xml::appendIntElement(document, itemElement, u"corvane_label", item.label);
     if (item.enclosure) {
         xml::NodePtr enclosure = document.createElement(u"enclosure");

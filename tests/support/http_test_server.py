@@ -38,12 +38,14 @@ import signal
 import socket
 import shutil
 import socketserver
+import gzip
 import ssl
 import subprocess
 import sys
 import threading
 import time
 import urllib.parse
+import zlib
 
 DEFAULT_LIFETIME = 300
 DATA_FOLDER = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "data")
@@ -121,7 +123,7 @@ class Handler(http.server.BaseHTTPRequestHandler):
 
     def echo_headers(self, query):
         text = "".join("%s: %s\n" % (name, self.headers.get(name, ""))
-                       for name in ("User-Agent", "Cache-Control", "Pragma"))
+                       for name in ("User-Agent", "Cache-Control", "Pragma", "Accept-Encoding"))
         self.answer(200, text.encode(), "text/plain")
 
     def drip(self, query):
@@ -188,7 +190,19 @@ class Handler(http.server.BaseHTTPRequestHandler):
             self.not_found(query)
             return
         with open(path, "rb") as data:
-            self.answer(200, data.read(), "application/xml")
+            body = data.read()
+        status = int(query.get("status", "200"))
+        # encoding=gzip or deflate: the body compressed so, when the client asked for it.
+        encoding = query.get("encoding", "")
+        extra = []
+        if encoding and encoding in self.headers.get("Accept-Encoding", ""):
+            if encoding == "gzip":
+                body = gzip.compress(body)
+            else:
+                body = zlib.compress(body)
+            extra.append(("Content-Encoding", encoding))
+        content_type = "text/html" if name.endswith(".html") else "application/xml"
+        self.answer(status, body, content_type, extra)
 
 
 class Server(socketserver.ThreadingMixIn, http.server.HTTPServer):

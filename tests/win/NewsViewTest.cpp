@@ -1032,3 +1032,33 @@ TEST_F(NewsView, ASortKeepsTheSelectedMessagesSelected) {
 
 }  // namespace
 }  // namespace corvane
+
+namespace corvane {
+namespace {
+
+// An Atom feed through the DLL's view: its entry is listed, and the page shows the entry's content
+// (its links resolved against xml:base) in place of its summary.
+TEST_F(NewsView, AtomFeedUpdatesAndThePageShowsItsContent) {
+    directory.write("corvane.xml", settings(testing::serverUrl("/file?name=feeds/xml-base-atom.xml")));
+    directory.write("rssitems.xml", items(0));
+    open(0);
+    view->Refresh();
+    ASSERT_TRUE(pumpUntil([&] { return rows() == 1; }));
+    EXPECT_TRUE(Prompts::boxes.empty());
+    EXPECT_EQ(cell(0, kColumnTitle), L"Draft 14 published");
+    EXPECT_EQ(feed().items[0]->link, u"http://127.0.0.1/standards/drafts/2026/draft-14.html");
+    HWND splitter = nullptr;
+    view->GetWindow(&splitter);
+    HWND page = FindWindowExW(splitter, nullptr, L"KtWebHost", nullptr);
+    NMLISTVIEW change{};
+    change.hdr.code = LVN_ITEMCHANGED;
+    change.iItem = 0;
+    notify(change.hdr);
+    const std::wstring text = pageText(page);
+    EXPECT_NE(text.find(L"See the changes and the"), std::wstring::npos) << text;
+    EXPECT_EQ(text.find(L"The fourteenth draft."), std::wstring::npos) << text;
+    EXPECT_NE(directory.read("rssitems.xml").find("<content>&lt;p&gt;See"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace corvane

@@ -1,0 +1,246 @@
+#include "feedstore/UrlReference.h"
+
+#include <algorithm>
+#include <optional>
+
+namespace corvane {
+namespace {
+
+struct UrlParts {
+    std::optional<std::u16string_view> scheme;
+    std::optional<std::u16string_view> authority;
+    std::u16string_view path;
+    std::optional<std::u16string_view> query;
+    std::optional<std::u16string_view> fragment;
+};
+
+bool isSchemeChar(char16_t c, bool first) {
+    const bool letter = (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
+    if (first) return letter;
+    return letter || (c >= u'0' && c <= u'9') || c == u'+' || c == u'-' || c == u'.';
+}
+
+// The five components of RFC 3986's appendix B; a scheme is taken only where it is well-formed,
+// so "./a:b" style paths stay paths.
+UrlParts splitUrl(std::u16string_view text) {
+    UrlParts parts;
+    const size_t colon = text.find_first_of(u":/?#");
+    if (colon != std::u16string_view::npos && colon > 0 && text[colon] == u':') {
+        bool valid = true;
+        for (size_t i = 0; i < colon && valid; ++i)
+            valid = isSchemeChar(text[i], i == 0);
+        if (valid) {
+            parts.scheme = text.substr(0, colon);
+            text.remove_prefix(colon + 1);
+        }
+    }
+    if (text.starts_with(u"//")) {
+        text.remove_prefix(2);
+        const size_t end = text.find_first_of(u"/?#");
+        parts.authority = text.substr(0, end);
+        text.remove_prefix(end == std::u16string_view::npos ? text.size() : end);
+    }
+    if (const size_t hash = text.find(u'#'); hash != std::u16string_view::npos) {
+        parts.fragment = text.substr(hash + 1);
+        text = text.substr(0, hash);
+    }
+    if (const size_t question = text.find(u'?'); question != std::u16string_view::npos) {
+        parts.query = text.substr(question + 1);
+        text = text.substr(0, question);
+    }
+    parts.path = text;
+    return parts;
+}
+
+std::u16string removeDotSegments(std::u16string_view input) {
+    std::u16string output;
+    while (!input.empty()) {
+        if (input.starts_with(u"../")) {
+            input.remove_prefix(3);
+        } else if (input.starts_with(u"./")) {
+            input.remove_prefix(2);
+        } else if (input.starts_with(u"/./")) {
+            input.remove_prefix(2);
+        } else if (input == u"/.") {
+            input = u"/";
+        } else if (input.starts_with(u"/../") || input == u"/..") {
+            input = input.size() == 3 ? std::u16string_view(u"/") : input.substr(3);
+            const size_t last = output.rfind(u'/');
+            output.erase(last == std::u16string::npos ? 0 : last);
+        } else if (input == u"." || input == u"..") {
+            input = {};
+        } else {
+            const size_t next = input.find(u'/', 1);
+            const size_t count = next == std::u16string_view::npos ? input.size() : next;
+            output.append(input.substr(0, count));
+            input.remove_prefix(count);
+        }
+    }
+    return output;
+}
+
+std::u16string mergePaths(const UrlParts& base, std::u16string_view path) {
+    if (base.authority && base.path.empty()) return u"/" + std::u16string(path);
+    const size_t slash = base.path.rfind(u'/');
+    if (slash == std::u16string_view::npos) return std::u16string(path);
+    return std::u16string(base.path.substr(0, slash + 1)) + std::u16string(path);
+}
+
+bool isUrlSpace(char16_t c) {
+    return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r';
+}
+
+}  // namespace
+
+std::u16string resolveUrlReference(std::u16string_view baseText, std::u16string_view reference) {
+    while (!reference.empty() && isUrlSpace(reference.front()))
+        reference.remove_prefix(1);
+    while (!reference.empty() && isUrlSpace(reference.back()))
+        reference.remove_suffix(1);
+    const UrlParts base = splitUrl(baseText);
+    if (!base.scheme) return std::u16string(reference);
+    const UrlParts r = splitUrl(reference);
+    if (r.scheme)
+        return std::u16string(reference.substr(0, r.scheme->size() + 1)) +
+               (r.authority ? u"//" + std::u16string(*r.authority) : u"") + removeDotSegments(r.path) +
+               (r.query ? u"?" + std::u16string(*r.query) : u"") +
+               (r.fragment ? u"#" + std::u16string(*r.fragment) : u"");
+
+    std::optional<std::u16string_view> authority = base.authority;
+    std::u16string path;
+    std::optional<std::u16string_view> query = r.query;
+    if (r.authority) {
+        authority = r.authority;
+        path = removeDotSegments(r.path);
+    } else if (r.path.empty()) {
+        path = base.path;
+        if (!r.query) query = base.query;
+    } else if (r.path.front() == u'/') {
+        path = removeDotSegments(r.path);
+    } else {
+        path = removeDotSegments(mergePaths(base, r.path));
+    }
+    std::u16string target(*base.scheme);
+    target += u':';
+    if (authority) target += u"//" + std::u16string(*authority);
+    target += path;
+    if (query) target += u"?" + std::u16string(*query);
+    if (r.fragment) target += u"#" + std::u16string(*r.fragment);
+    return target;
+}
+
+namespace {
+
+char16_t lowerAscii(char16_t c) {
+    return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c - u'A' + u'a') : c;
+}
+
+bool isNameEnd(char16_t c) {
+    return isUrlSpace(c) || c == u'=' || c == u'>' || c == u'/' || c == u'\f';
+}
+
+bool isLinkAttribute(std::u16string_view name) {
+    if (name.size() != 4 && name.size() != 3) return false;
+    std::u16string lower;
+    for (char16_t c : name)
+        lower += lowerAscii(c);
+    return lower == u"href" || lower == u"src";
+}
+
+// A resolved value goes back where the written one stood: what would end the value or the tag
+// there is percent-encoded, as a URL allows.
+void appendMarkupSafe(std::u16string& out, std::u16string_view url) {
+    for (char16_t c : url) {
+        switch (c) {
+            case u'"':
+                out += u"%22";
+                break;
+            case u'\'':
+                out += u"%27";
+                break;
+            case u'<':
+                out += u"%3C";
+                break;
+            case u'>':
+                out += u"%3E";
+                break;
+            case u' ':
+                out += u"%20";
+                break;
+            default:
+                out += c;
+        }
+    }
+}
+
+}  // namespace
+
+std::u16string resolveMarkupLinks(std::u16string_view markup, std::u16string_view base) {
+    if (!splitUrl(base).scheme) return std::u16string(markup);
+    std::u16string out;
+    out.reserve(markup.size());
+    size_t at = 0;
+    while (at < markup.size()) {
+        const size_t open = markup.find(u'<', at);
+        if (open == std::u16string_view::npos) break;
+        // Comments and declarations hold no attributes.
+        if (open + 1 < markup.size() &&
+            (markup[open + 1] == u'!' || markup[open + 1] == u'/' || markup[open + 1] == u'?')) {
+            const size_t close = markup.find(u'>', open);
+            const size_t end = close == std::u16string_view::npos ? markup.size() : close + 1;
+            out.append(markup.substr(at, end - at));
+            at = end;
+            continue;
+        }
+        size_t i = open + 1;
+        while (i < markup.size() && !isNameEnd(markup[i]))
+            ++i;
+        out.append(markup.substr(at, i - at));
+        // Attributes up to the end of the tag.
+        while (i < markup.size() && markup[i] != u'>') {
+            const size_t nameStart = i;
+            while (i < markup.size() && !isNameEnd(markup[i]))
+                ++i;
+            const std::u16string_view name = markup.substr(nameStart, i - nameStart);
+            size_t j = i;
+            while (j < markup.size() && isUrlSpace(markup[j]))
+                ++j;
+            if (name.empty() || j >= markup.size() || markup[j] != u'=') {
+                const size_t stop = name.empty() ? i + 1 : i;
+                out.append(markup.substr(nameStart, stop - nameStart));
+                i = stop;
+                continue;
+            }
+            ++j;
+            while (j < markup.size() && isUrlSpace(markup[j]))
+                ++j;
+            size_t valueStart = j;
+            size_t valueEnd;
+            size_t after;
+            if (j < markup.size() && (markup[j] == u'"' || markup[j] == u'\'')) {
+                valueStart = j + 1;
+                valueEnd = markup.find(markup[j], valueStart);
+                if (valueEnd == std::u16string_view::npos) valueEnd = markup.size();
+                after = std::min(valueEnd + 1, markup.size());
+            } else {
+                valueEnd = j;
+                while (valueEnd < markup.size() && !isUrlSpace(markup[valueEnd]) && markup[valueEnd] != u'>')
+                    ++valueEnd;
+                after = valueEnd;
+            }
+            out.append(markup.substr(nameStart, valueStart - nameStart));
+            const std::u16string_view value = markup.substr(valueStart, valueEnd - valueStart);
+            if (isLinkAttribute(name))
+                appendMarkupSafe(out, resolveUrlReference(base, value));
+            else
+                out.append(value);
+            out.append(markup.substr(valueEnd, after - valueEnd));
+            i = after;
+        }
+        at = i;
+    }
+    out.append(markup.substr(std::min(at, markup.size())));
+    return out;
+}
+
+}  // namespace corvane
