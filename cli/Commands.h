@@ -21,6 +21,8 @@ int runList(const Arguments& arguments);
 int runShow(const Arguments& arguments);
 int runLabel(const Arguments& arguments);
 int runDelete(const Arguments& arguments);
+int runRead(const Arguments& arguments);
+int runUnread(const Arguments& arguments);
 int runOpen(const Arguments& arguments);
 int runInfo(const Arguments& arguments);
 int runView(const Arguments& arguments);

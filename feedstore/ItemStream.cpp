@@ -90,6 +90,7 @@ enum Field : uint32_t {
     kId = 1 << 6,
     kLabel = 1 << 7,
     kEnclosure = 1 << 8,
+    kUnread = 1 << 9,
 };
 
 struct TextField {
@@ -126,6 +127,11 @@ void readItemChild(StreamReader& reader, RSSItem& item, uint32_t& seen) {
     if (!(seen & kLabel) && reader.isNamed("corvane_label")) {
         seen |= kLabel;
         item.label = parseDecimal(fieldText(reader));
+        return;
+    }
+    if (!(seen & kUnread) && reader.isNamed("corvane_unread")) {
+        seen |= kUnread;
+        item.unread = isUnreadMark(fieldText(reader));
         return;
     }
     if (!(seen & kEnclosure) && reader.isNamed("enclosure")) {

@@ -82,6 +82,17 @@ std::vector<RSSItem*> itemsOfRows(const RSSDatabase& collection, std::vector<int
     return items;
 }
 
+bool markReadById(RSSObject& feed, std::u16string_view id) {
+    if (id.empty()) return false;
+    for (auto& item : feed.items) {
+        if (item->id != id) continue;
+        bool wasUnread = item->unread;
+        item->unread = false;
+        return wasUnread;
+    }
+    return false;
+}
+
 bool deleteAsksFirst(const RSSObject& feed) {
     return !options::isOn(feed, options::kDontShowDeleteConfirm);
 }

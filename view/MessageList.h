@@ -52,6 +52,12 @@ void setLabel(const RSSDatabase& collection, const std::vector<int>& rows, int32
 // The items of the given rows, in row order, for deletion; rows without an item are skipped.
 std::vector<RSSItem*> itemsOfRows(const RSSDatabase& collection, std::vector<int> rows);
 
+// A message shown this long in the page counts as read: arrowing through the list past it does not.
+inline constexpr unsigned kMarkReadDelayMs = 1000;
+
+// Marks the message with the id read, wherever it now stands in the list; whether it was unread.
+bool markReadById(RSSObject& feed, std::u16string_view id);
+
 // Whether deleting asks first ("dontShowDeleteConfirm" other than "on").
 bool deleteAsksFirst(const RSSObject& feed);
 

@@ -194,8 +194,42 @@ TEST_F(Command, InfoShowsTheChannelAndTheStatusText) {
     ASSERT_EQ(corvane({"update", dir(), "--quiet"}).exitCode, 0);
     testing::ProgramRun info = corvane({"info", dir()});
     EXPECT_EQ(info.exitCode, 0);
-    for (const char* line : {"title: Test feed\n", "messages: 3\n", "status: Title: Test feed [3]\n"})
+    for (const char* line :
+         {"title: Test feed\n", "messages: 3\n", "unread: 3\n", "status: Title: Test feed [3, 3 unread]\n"})
         EXPECT_NE(info.out.find(line), std::string::npos) << line << " in " << info.out;
+    ASSERT_EQ(corvane({"read", dir(), "--all"}).exitCode, 0);
+    EXPECT_NE(corvane({"info", dir()}).out.find("unread: 0\nstatus: Title: Test feed [3]\n"),
+              std::string::npos);
+}
+
+TEST_F(Command, UpdatesBringUnreadMessagesThatReadAndUnreadChange) {
+    ASSERT_EQ(corvane({"create", dir()}).exitCode, 0);
+    ASSERT_EQ(corvane({"config", dir(), "--url", url("/feed?items=3")}).exitCode, 0);
+    testing::ProgramRun update = corvane({"update", dir()});
+    ASSERT_EQ(update.exitCode, 0) << update.err;
+    EXPECT_NE(update.err.find("3 new message(s), 3 unread, 3 in all\n"), std::string::npos) << update.err;
+
+    EXPECT_EQ(corvane({"read", dir()}).exitCode, 2);
+    EXPECT_EQ(corvane({"read", dir(), "0", "--all"}).exitCode, 2);
+    EXPECT_EQ(corvane({"unread", dir(), "--all"}).exitCode, 2);
+    EXPECT_EQ(corvane({"read", dir(), "7"}).exitCode, 1);
+    // Row numbers of the sorted list: titles descending, so row 0 is Message 2.
+    ASSERT_EQ(corvane({"read", dir(), "0", "2", "--sort", "title", "--descending"}).exitCode, 0);
+    testing::ProgramRun unread = corvane({"list", dir(), "--unread", "--json"});
+    EXPECT_EQ(unread.out, "[\n {\"row\": 1, \"title\": \"Message 1\", " +
+                              unread.out.substr(unread.out.find("\"description\"")));
+    EXPECT_NE(unread.out.find("\"unread\": true}\n]\n"), std::string::npos) << unread.out;
+    EXPECT_EQ(unread.out.find("Message 0"), std::string::npos) << unread.out;
+    EXPECT_NE(corvane({"list", dir(), "--json"}).out.find("\"unread\": false}"), std::string::npos);
+
+    ASSERT_EQ(corvane({"unread", dir(), "0"}).exitCode, 0);
+    EXPECT_NE(news.read("rssitems.xml").find("<corvane_unread>1</corvane_unread>"), std::string::npos);
+    ASSERT_EQ(corvane({"read", dir(), "--all"}).exitCode, 0);
+    EXPECT_EQ(corvane({"list", dir(), "--unread", "--json"}).out, "[]\n");
+    EXPECT_EQ(news.read("rssitems.xml").find("corvane_unread"), std::string::npos);
+    // Nothing new: nothing unread either.
+    EXPECT_NE(corvane({"update", dir()}).err.find("0 new message(s), 0 unread, 3 in all\n"),
+              std::string::npos);
 }
 
 TEST_F(Command, OpenHandsOnlyWebLinksToTheBrowser) {

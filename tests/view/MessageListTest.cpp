@@ -121,5 +121,35 @@ TEST_F(MessageList, StatusTextNamesTheChannelAndCountsItsMessages) {
     EXPECT_EQ(statusText(feed, collection), u"Corvane is not configured");
 }
 
+TEST_F(MessageList, StatusTextCountsUnreadMessagesOnlyWhileThereAreSome) {
+    feed.title = u"News";
+    add(u"a")->unread = true;
+    add(u"b");
+    add(u"c")->unread = true;
+    EXPECT_EQ(statusText(feed, collection), u"Title: News [3, 2 unread]");
+    feed.title = std::u16string(300, u'x');
+    EXPECT_EQ(statusText(feed, collection).size(), 199u);
+    feed.title = u"News";
+    feed.items[0]->unread = false;
+    feed.items[2]->unread = false;
+    EXPECT_EQ(statusText(feed, collection), u"Title: News [3]");
+}
+
+TEST_F(MessageList, MarkReadByIdFindsTheShownMessageWhereverItNowStands) {
+    for (const char16_t* title : {u"b", u"a", u"c"}) {
+        RSSItem* item = add(title);
+        item->unread = true;
+        item->makeItemId();
+    }
+    const std::u16string id = feed.items[0]->id;  // "b"
+    collection.sort(kColumnTitle, false);         // rows: c, b, a
+    EXPECT_TRUE(markReadById(feed, id));
+    EXPECT_FALSE(feed.items[0]->unread);
+    EXPECT_TRUE(feed.items[1]->unread);
+    EXPECT_FALSE(markReadById(feed, id));  // already read
+    EXPECT_FALSE(markReadById(feed, u"no such id"));
+    EXPECT_FALSE(markReadById(feed, u""));
+}
+
 }  // namespace
 }  // namespace corvane
