@@ -56,6 +56,8 @@ RowSelection parseSelection(const Arguments& arguments, size_t firstRow) {
 }
 
 void applySort(const RowSelection& selection, RSSDatabase& collection) {
+    // Rows are numbered as the news view numbers them, which sorts by the text its cells show.
+    collection.setShownText(&messagelist::shownSortText);
     if (selection.sortColumn) collection.sort(*selection.sortColumn, selection.ascending);
 }
 

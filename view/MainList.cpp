@@ -33,6 +33,7 @@ CMainList::~CMainList() {
 
 void CMainList::Setup(RSSDatabase* collection) {
     collection_ = collection;
+    if (collection_) collection_->setShownText(&messagelist::shownSortText);
     LONG_PTR style = GetWindowLongPtrW(window_, GWL_STYLE);
     if (!(style & WS_HSCROLL)) SetWindowLongPtrW(window_, GWL_STYLE, style | WS_HSCROLL);
     DWORD extended = LVS_EX_HEADERDRAGDROP | LVS_EX_FULLROWSELECT;
@@ -113,7 +114,9 @@ void CMainList::OnGetDispInfo(NMLVDISPINFOW* info, const RSSObject& feed) {
     if (info->hdr.hwndFrom != window_ || !collection_) return;
     if (!(info->item.mask & LVIF_TEXT)) return;
     int kind = ColumnKindOf(info->item.iSubItem);
-    std::u16string text = messagelist::cellText(feed, *collection_, info->item.iItem, kind);
+    // Only as much text as the buffer takes: a long description's markup is not converted in full.
+    const size_t limit = static_cast<size_t>(std::max(info->item.cchTextMax, 0));
+    std::u16string text = messagelist::cellText(feed, *collection_, info->item.iItem, kind, limit);
     if (kind == kColumnDate || (!feed.isConfigured() && kind == kColumnTitle)) {
         // Whole texts: the date never exceeds 19 characters, the not-configured text is ours.
         size_t length = std::min(text.size(), static_cast<size_t>(std::max(info->item.cchTextMax - 1, 0)));

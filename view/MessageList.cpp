@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "feedstore/Options.h"
+#include "itempage/MarkupText.h"
 #include "platform/WideFormat.h"
 
 namespace corvane::messagelist {
@@ -17,15 +18,23 @@ std::u16string formatDateCell(const SystemTime& t, bool dayMonthYear, bool withT
                     : formatWide(u"%04d-%02d-%02d", t.wYear, t.wMonth, t.wDay);
 }
 
-std::u16string cellText(const RSSObject& feed, const RSSDatabase& collection, int row, int kind) {
+std::u16string shownSortText(std::u16string_view field) {
+    // What a cell can show (the list's buffers hold 260 characters), and bounded, so a sort of many
+    // long descriptions stays quick.
+    constexpr size_t kSortTextLimit = 260;
+    return markupAsText(field, kSortTextLimit);
+}
+
+std::u16string cellText(const RSSObject& feed, const RSSDatabase& collection, int row, int kind,
+                        size_t limit) {
     if (!feed.isConfigured()) return row == 0 && kind == kColumnTitle ? kNotConfiguredText : u"";
     const RSSItem* item = collection.itemAt(row);
     if (!item) return u"";
     switch (kind) {
         case kColumnTitle:
-            return item->title;
+            return markupAsText(item->title, limit);
         case kColumnDescription:
-            return item->description;
+            return markupAsText(item->description, limit);
         case kColumnLink:
             return item->link;
         case kColumnDate:

@@ -21,8 +21,14 @@ inline constexpr char16_t kDeleteQuestion[] =
 std::u16string formatDateCell(const SystemTime& time, bool dayMonthYear, bool withTime);
 
 // The text of one cell: row `row` (display order), column kind 0 to 3. An unconfigured feed has one
-// row whose Title cell is the "not configured" text; a row beyond the collection has no text.
-std::u16string cellText(const RSSObject& feed, const RSSDatabase& collection, int row, int kind);
+// row whose Title cell is the "not configured" text; a row beyond the collection has no text. Title
+// and Description show the text of their markup (markupAsText), at most `limit` characters of it.
+std::u16string cellText(const RSSObject& feed, const RSSDatabase& collection, int row, int kind,
+                        size_t limit = std::u16string::npos);
+
+// What the Title and Description cells show of a field, as far as sorting looks at it; give it to
+// the collection (RSSDatabase::setShownText) so that those columns sort by what is shown.
+std::u16string shownSortText(std::u16string_view field);
 
 // The number of rows the list shows.
 size_t rowCount(const RSSObject& feed, const RSSDatabase& collection);
