@@ -41,7 +41,50 @@ void CMainList::Setup(RSSDatabase* collection) {
     for (int kind = 0; kind < 4; ++kind)
         InsertColumn(kind, kColumnKinds[kind].initialWidth);
     RebuildColumnIndex();
+    CreateUnreadMarks();
     InvalidateRect(window_, nullptr, TRUE);
+}
+
+void CMainList::CreateUnreadMarks() {
+    HDC screen = GetDC(window_);
+    if (!screen) return;
+    const int size = MulDiv(16, GetDeviceCaps(screen, LOGPIXELSY), 96);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, size * 2, size);
+    ReleaseDC(window_, screen);
+    if (!dc || !bitmap) {
+        if (dc) DeleteDC(dc);
+        if (bitmap) DeleteObject(bitmap);
+        return;
+    }
+    constexpr COLORREF kTransparent = RGB(255, 0, 255);
+    // A blue no label uses, drawn as a shape rather than text colour, so it reads beside any label.
+    constexpr COLORREF kDot = RGB(0, 120, 215);
+    HGDIOBJ oldBitmap = SelectObject(dc, bitmap);
+    RECT all{0, 0, size * 2, size};
+    HBRUSH background = CreateSolidBrush(kTransparent);
+    FillRect(dc, &all, background);
+    DeleteObject(background);
+    HBRUSH dotBrush = CreateSolidBrush(kDot);
+    HPEN dotPen = CreatePen(PS_SOLID, 1, kDot);
+    HGDIOBJ oldBrush = SelectObject(dc, dotBrush);
+    HGDIOBJ oldPen = SelectObject(dc, dotPen);
+    const int diameter = std::max(4, size * 7 / 16);
+    const int left = (size - diameter) / 2;
+    Ellipse(dc, left, left, left + diameter, left + diameter);
+    SelectObject(dc, oldBrush);
+    SelectObject(dc, oldPen);
+    SelectObject(dc, oldBitmap);
+    DeleteObject(dotBrush);
+    DeleteObject(dotPen);
+    DeleteDC(dc);
+    // The control owns the list from here and destroys it with itself.
+    HIMAGELIST images = ImageList_Create(size, size, ILC_COLOR24 | ILC_MASK, 2, 0);
+    if (images && ImageList_AddMasked(images, bitmap, kTransparent) >= 0)
+        SendMessageW(window_, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images));
+    else if (images)
+        ImageList_Destroy(images);
+    DeleteObject(bitmap);
 }
 
 int CMainList::InsertColumn(int kind, int width) {
@@ -112,6 +155,9 @@ void CMainList::ShowSortArrow(int kind, bool ascending) {
 
 void CMainList::OnGetDispInfo(NMLVDISPINFOW* info, const RSSObject& feed) {
     if (info->hdr.hwndFrom != window_ || !collection_) return;
+    if ((info->item.mask & LVIF_IMAGE) && info->item.iSubItem == 0)
+        info->item.iImage =
+            messagelist::rowIsUnread(feed, *collection_, info->item.iItem) ? kImageUnread : kImageRead;
     if (!(info->item.mask & LVIF_TEXT)) return;
     int kind = ColumnKindOf(info->item.iSubItem);
     // Only as much text as the buffer takes: a long description's markup is not converted in full.

@@ -46,6 +46,11 @@ std::u16string cellText(const RSSObject& feed, const RSSDatabase& collection, in
     }
 }
 
+bool rowIsUnread(const RSSObject& feed, const RSSDatabase& collection, int row) {
+    const RSSItem* item = feed.isConfigured() ? collection.itemAt(row) : nullptr;
+    return item && item->unread;
+}
+
 size_t rowCount(const RSSObject& feed, const RSSDatabase& collection) {
     return feed.isConfigured() ? collection.count() : 1;
 }
@@ -89,6 +94,13 @@ std::vector<RSSItem*> itemsOfRows(const RSSDatabase& collection, std::vector<int
     for (int row : rows)
         if (RSSItem* item = collection.itemAt(row)) items.push_back(item);
     return items;
+}
+
+std::optional<bool> unreadForKey(int virtualKey, bool control, bool otherModifier) {
+    if (!control || otherModifier) return std::nullopt;
+    if (virtualKey == 'Q') return false;
+    if (virtualKey == 'U') return true;
+    return std::nullopt;
 }
 
 bool markReadById(RSSObject& feed, std::u16string_view id) {

@@ -30,6 +30,9 @@ std::u16string cellText(const RSSObject& feed, const RSSDatabase& collection, in
 // the collection (RSSDatabase::setShownText) so that those columns sort by what is shown.
 std::u16string shownSortText(std::u16string_view field);
 
+// Whether the row shows the unread mark: a message of a configured feed that is unread.
+bool rowIsUnread(const RSSObject& feed, const RSSDatabase& collection, int row);
+
 // The number of rows the list shows.
 size_t rowCount(const RSSObject& feed, const RSSDatabase& collection);
 
@@ -60,6 +63,10 @@ std::vector<RSSItem*> itemsOfRows(const RSSDatabase& collection, std::vector<int
 
 // A message shown this long in the page counts as read: arrowing through the list past it does not.
 inline constexpr unsigned kMarkReadDelayMs = 1000;
+
+// The state Ctrl+Q (read) and Ctrl+U (unread) give the selected messages, as in mail readers; no
+// answer for any other key or with Alt or Shift held as well.
+std::optional<bool> unreadForKey(int virtualKey, bool control, bool otherModifier);
 
 // Marks the message with the id read, wherever it now stands in the list; whether it was unread.
 bool markReadById(RSSObject& feed, std::u16string_view id);

@@ -170,6 +170,15 @@ TEST_F(MessageList, StatusTextCountsUnreadMessagesOnlyWhileThereAreSome) {
     EXPECT_EQ(statusText(feed, collection), u"Title: News [3]");
 }
 
+TEST_F(MessageList, ControlQReadsAndControlUUnreadsWithNoOtherModifier) {
+    EXPECT_EQ(unreadForKey('Q', true, false), false);
+    EXPECT_EQ(unreadForKey('U', true, false), true);
+    EXPECT_FALSE(unreadForKey('Q', false, false));
+    EXPECT_FALSE(unreadForKey('U', true, true));
+    EXPECT_FALSE(unreadForKey('q', true, false));  // virtual keys are upper case
+    EXPECT_FALSE(unreadForKey('R', true, false));
+}
+
 TEST_F(MessageList, MarkReadByIdFindsTheShownMessageWhereverItNowStands) {
     for (const char16_t* title : {u"b", u"a", u"c"}) {
         RSSItem* item = add(title);
