@@ -23,6 +23,7 @@ int runLabel(const Arguments& arguments);
 int runDelete(const Arguments& arguments);
 int runRead(const Arguments& arguments);
 int runUnread(const Arguments& arguments);
+int runSearch(const Arguments& arguments);
 int runOpen(const Arguments& arguments);
 int runInfo(const Arguments& arguments);
 int runView(const Arguments& arguments);

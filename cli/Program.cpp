@@ -61,6 +61,13 @@ std::span<const Command> commands() {
          withRowSelection({{"--all"}, {}}), runRead},
         {"unread", "unread DIR ROW... [--sort COLUMN] [--ascending|--descending] [--id ID]...",
          "Marks the messages of the rows (or ids) as unread.", withRowSelection({}), runUnread},
+        {"search",
+         "search QUERY DIR... [--recursive] [--json]",
+         "Prints the messages of the news folders whose title, description, content or author hold every\n"
+         "word of QUERY (without regard to case or accents), newest first: folder, row, date and title.\n"
+         "--recursive searches every news folder below each DIR as well.",
+         {{"--recursive", "--json"}, {}},
+         runSearch},
         {"open", "open DIR ROW [--sort COLUMN] [--ascending|--descending] [--id ID]",
          "Opens the message's link in the browser; only http and https links are opened.",
          withRowSelection({}), runOpen},

@@ -1,6 +1,7 @@
 // The corvane program as a user runs it: exit codes, messages, and the files it leaves.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 
 #include "platform/System.h"
@@ -265,6 +266,58 @@ TEST_F(Command, UnreadableSettingsAreReportedAndKept) {
         EXPECT_NE(run.err.find("cannot be read"), std::string::npos) << run.err;
     }
     EXPECT_EQ(news.read("corvane.xml"), "<corvane><url>http://127.0.0.1/half");
+}
+
+}  // namespace
+}  // namespace corvane
+
+namespace corvane {
+namespace {
+
+TEST_F(Command, SearchFindsEveryWordInOneOrManyFoldersNewestFirst) {
+    const std::string a = toUtf8((news.path() / "a").u16string());
+    const std::string b = toUtf8((news.path() / "deeper" / "b").u16string());
+    std::filesystem::create_directories(news.path() / "deeper" / "b");
+    std::filesystem::create_directories(news.path() / "a");
+    std::filesystem::create_directories(news.path() / "plain");
+    for (const auto& [folder, feed] :
+         {std::pair{a, "/feed?items=3"}, std::pair{b, "/feed?items=2&first=10"}}) {
+        ASSERT_EQ(corvane({"create", folder}).exitCode, 0);
+        ASSERT_EQ(corvane({"config", folder, "--url", url(feed)}).exitCode, 0);
+        ASSERT_EQ(corvane({"update", folder, "--quiet"}).exitCode, 0);
+    }
+    ASSERT_EQ(corvane({"read", b, "0"}).exitCode, 0);
+
+    // Every word, in any field, without regard to case or accents; the description's markup is text.
+    testing::ProgramRun found = corvane({"search", "MÉSSAGE 1", a, b});
+    EXPECT_EQ(found.exitCode, 0) << found.err;
+    EXPECT_EQ(found.out, "folder\trow\tdate\ttitle\n" + b + "\t1\t2003-06-10 00:11:00\tMessage 11\n" + b +
+                             "\t0\t2003-06-10 00:10:00\tMessage 10\n" + a +
+                             "\t1\t2003-06-10 00:01:00\tMessage 1\n");
+    EXPECT_EQ(corvane({"search", "text of message 2", a}).out,
+              "folder\trow\tdate\ttitle\n" + a + "\t2\t2003-06-10 00:02:00\tMessage 2\n");
+    EXPECT_EQ(corvane({"search", "message p", a}).out, "folder\trow\tdate\ttitle\n");  // the <p> is no word
+
+    // The walk finds the news folders below; the plain folder itself is no error then.
+    testing::ProgramRun json = corvane({"search", "message 1", dir(), "--recursive", "--json"});
+    EXPECT_EQ(json.exitCode, 0) << json.err;
+    EXPECT_EQ(json.out.rfind("[\n {\"folder\": \"" + b + "\", \"row\": 1, \"id\": \"", 0), 0u) << json.out;
+    EXPECT_NE(
+        json.out.find("\"title\": \"Message 11\", \"date\": \"2003-06-10 00:11:00\", \"unread\": true}"),
+        std::string::npos)
+        << json.out;
+    EXPECT_NE(
+        json.out.find("\"title\": \"Message 10\", \"date\": \"2003-06-10 00:10:00\", \"unread\": false}"),
+        std::string::npos)
+        << json.out;
+    EXPECT_EQ(corvane({"search", "nothing like it", dir(), "--recursive", "--json"}).out, "[]\n");
+
+    EXPECT_EQ(corvane({"search", "message", dir()}).exitCode, 1);  // not a news folder
+    EXPECT_EQ(
+        corvane({"search", "message", toUtf8((news.path() / "plain").u16string()), "--recursive"}).exitCode,
+        1);
+    EXPECT_EQ(corvane({"search", "  ", a}).exitCode, 2);
+    EXPECT_EQ(corvane({"search", "message"}).exitCode, 2);
 }
 
 }  // namespace
