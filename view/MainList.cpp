@@ -1,6 +1,7 @@
 #include "view/MainList.h"
 
 #include <algorithm>
+#include <cwchar>
 #include <string>
 
 #include "platform/ModuleLock.h"
@@ -39,10 +40,30 @@ void CMainList::Setup(RSSDatabase* collection) {
     DWORD extended = LVS_EX_HEADERDRAGDROP | LVS_EX_FULLROWSELECT;
     SendMessageW(window_, LVM_SETEXTENDEDLISTVIEWSTYLE, extended, extended);
     for (int kind = 0; kind < 4; ++kind)
-        InsertColumn(kind, kColumnKinds[kind].initialWidth);
+        InsertColumn(kind, InitialWidth(kind));
     RebuildColumnIndex();
     CreateUnreadMarks();
     InvalidateRect(window_, nullptr, TRUE);
+}
+
+int CMainList::InitialWidth(int kind) {
+    HDC dc = GetDC(window_);
+    if (!dc) return kColumnKinds[kind].initialWidth;
+    const int dpi = GetDeviceCaps(dc, LOGPIXELSX);
+    int boldDate = 0;
+    if (kind == kColumnDate) {
+        HFONT bold = BoldFont();
+        HGDIOBJ old = bold ? SelectObject(dc, bold) : nullptr;
+        // The two longest date forms; digits are equally wide in the fonts lists use.
+        for (const wchar_t* widest : {L"0000-00-00 00:00:00", L"00.00.0000 00:00:00"}) {
+            SIZE size{};
+            if (GetTextExtentPoint32W(dc, widest, static_cast<int>(std::wcslen(widest)), &size))
+                boldDate = std::max(boldDate, static_cast<int>(size.cx));
+        }
+        if (old) SelectObject(dc, old);
+    }
+    ReleaseDC(window_, dc);
+    return initialColumnWidth(kind, dpi, boldDate);
 }
 
 void CMainList::CreateUnreadMarks() {
@@ -128,7 +149,7 @@ void CMainList::HideColumn(int kind) {
 
 void CMainList::ShowColumn(int kind) {
     if (!columns_.canShow(kind)) return;
-    if (kind >= 1 && kind <= 3) InsertColumn(kind, kColumnKinds[kind].initialWidth);
+    if (kind >= 1 && kind <= 3) InsertColumn(kind, InitialWidth(kind));
     columns_.setHidden(kind, false);
     RebuildColumnIndex();
     InvalidateRect(window_, nullptr, TRUE);

@@ -62,6 +62,8 @@ class CMainList {
     HFONT BoldFont();
     // The list's small images: the unread mark (a dot before the title) and a blank of its size.
     void CreateUnreadMarks();
+    // A column's width when it is inserted: scaled to the list's DPI, the Date column fitting a bold date.
+    int InitialWidth(int kind);
 
     HWND window_ = nullptr;
     RSSDatabase* collection_ = nullptr;

@@ -548,7 +548,9 @@ TEST_F(NewsView, LayoutIsStoredAndRestoredByteForByte) {
     open(4);
     // No stored state: defaults.
     EXPECT_EQ(SendMessageW(list, LVM_GETCOLUMNWIDTH, 0, 0), 400);
-    EXPECT_EQ(SendMessageW(list, LVM_GETCOLUMNWIDTH, 3, 0), 118);
+    // The Date column fits a bold date, so it may be wider than its 118 pixels.
+    const int dateWidth = static_cast<int>(SendMessageW(list, LVM_GETCOLUMNWIDTH, 3, 0));
+    EXPECT_GE(dateWidth, 118);
     SendMessageW(viewWindow, WM_COMMAND, 1126, 0);  // hide Link
     int order[] = {2, 0, 1};                        // Date leftmost
     SendMessageW(list, LVM_SETCOLUMNORDERARRAY, 3, reinterpret_cast<LPARAM>(order));
@@ -564,7 +566,7 @@ TEST_F(NewsView, LayoutIsStoredAndRestoredByteForByte) {
     ASSERT_EQ(bytes.size(), 64u);
     auto record = viewstate::decode(bytes);
     ASSERT_TRUE(record);
-    EXPECT_EQ(record->widths, (std::array<int32_t, 4>{400, 72, 72, 118}));
+    EXPECT_EQ(record->widths, (std::array<int32_t, 4>{400, 72, 72, dateWidth}));
     EXPECT_EQ(record->positions, (std::array<int32_t, 4>{1, 2, -1, 0}));
     EXPECT_EQ(record->visible, (std::array<int32_t, 4>{1, 1, 0, 1}));
     EXPECT_EQ(record->rememberedRow, 2);
@@ -1016,6 +1018,27 @@ TEST_F(NewsViewReadState, ReadStateIsSavedWithTheStoreWhenTheViewCloses) {
     EXPECT_EQ(itemText(0).find("corvane_unread"), std::string::npos) << stored;
     EXPECT_NE(itemText(1).find("<corvane_unread>1</corvane_unread>"), std::string::npos) << stored;
     EXPECT_NE(itemText(2).find("<corvane_unread>1</corvane_unread>"), std::string::npos) << stored;
+}
+
+TEST_F(NewsViewReadState, TheDateColumnFitsABoldDate) {
+    directory.write("corvane.xml", settings(u"http://127.0.0.1/feed"));
+    directory.write("rssitems.xml", items(6));  // row 5 has label 5: bold
+    open(6);
+    HDC dc = GetDC(list);
+    LOGFONTW description{};
+    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(list, WM_GETFONT, 0, 0)), sizeof(description),
+               &description);
+    description.lfWeight = FW_BOLD;
+    HFONT bold = CreateFontIndirectW(&description);
+    HGDIOBJ old = SelectObject(dc, bold);
+    std::wstring date = cell(5, kColumnDate);
+    SIZE size{};
+    GetTextExtentPoint32W(dc, date.c_str(), static_cast<int>(date.size()), &size);
+    SelectObject(dc, old);
+    DeleteObject(bold);
+    ReleaseDC(list, dc);
+    EXPECT_EQ(date, L"2003-06-10 05:00:00");
+    EXPECT_GE(SendMessageW(list, LVM_GETCOLUMNWIDTH, columnIndexOf(kColumnDate), 0), size.cx + 12);
 }
 
 }  // namespace
