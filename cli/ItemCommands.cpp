@@ -6,6 +6,7 @@
 #include "cli/Console.h"
 #include "cli/Json.h"
 #include "cli/OpenFolder.h"
+#include "feedstore/ReadState.h"
 #include "itempage/ItemPage.h"
 #include "itempage/WebLink.h"
 #include "platform/FileReplace.h"
@@ -55,6 +56,8 @@ RowSelection parseSelection(const Arguments& arguments, size_t firstRow) {
 }
 
 void applySort(const RowSelection& selection, RSSDatabase& collection) {
+    // Rows are numbered as the news view numbers them, which sorts by the text its cells show.
+    collection.setShownText(&messagelist::shownSortText);
     if (selection.sortColumn) collection.sort(*selection.sortColumn, selection.ascending);
 }
 
@@ -112,29 +115,34 @@ int runList(const Arguments& arguments) {
     applySort(selection, *folder.collection);
     const RSSObject& feed = *folder.feed;
     const bool json = arguments.flag("--json");
+    // Rows keep the numbers of the whole list, so `read DIR ROW` names what this printed.
+    const bool unreadOnly = arguments.flag("--unread");
+    bool first = true;
     std::string out = json ? "[" : "row\ttitle\tdescription\tlink\tdate\tlabel\tid\n";
     size_t rows = messagelist::rowCount(feed, *folder.collection);
     for (size_t row = 0; row < rows; ++row) {
         int r = static_cast<int>(row);
         const RSSItem* item = feed.isConfigured() ? folder.collection->itemAt(r) : nullptr;
+        if (unreadOnly && !(item && item->unread)) continue;
         std::u16string cells[4];
         for (int kind = kColumnTitle; kind <= kColumnDate; ++kind)
             cells[kind] = messagelist::cellText(feed, *folder.collection, r, kind);
         int32_t label = item ? item->label : 0;
         std::u16string id = item ? item->id : u"";
         if (json) {
-            out += (row ? ",\n " : "\n ") + std::string("{\"row\": ") + std::to_string(row) +
+            out += (first ? "\n " : ",\n ") + std::string("{\"row\": ") + std::to_string(row) +
                    ", \"title\": " + jsonString(cells[0]) + ", \"description\": " + jsonString(cells[1]) +
                    ", \"link\": " + jsonString(cells[2]) + ", \"date\": " + jsonString(cells[3]) +
                    ", \"label\": " + std::to_string(label) + ", \"id\": " + jsonString(id) +
-                   itemJsonKeys(item) + "}";
+                   itemJsonKeys(item) + ", \"unread\": " + (item && item->unread ? "true" : "false") + "}";
         } else {
             out += std::to_string(row) + "\t" + oneLine(cells[0]) + "\t" + oneLine(cells[1]) + "\t" +
                    oneLine(cells[2]) + "\t" + oneLine(cells[3]) + "\t" + std::to_string(label) + "\t" +
                    toUtf8(id) + "\n";
         }
+        first = false;
     }
-    if (json) out += rows ? "\n]\n" : "]\n";
+    if (json) out += first ? "]\n" : "\n]\n";
     writeOut(out);
     return 0;
 }
@@ -179,6 +187,7 @@ int runInfo(const Arguments& arguments) {
     writeOut("title: " + oneLine(feed.title) + "\nlink: " + oneLine(feed.link) +
              "\ndescription: " + oneLine(feed.description) + "\nurl: " + oneLine(feed.url) +
              "\nmessages: " + std::to_string(folder.collection->count()) +
+             "\nunread: " + std::to_string(unreadCount(feed.items)) +
              "\nstatus: " + oneLine(statusText(feed, *folder.collection)) + "\n");
     return 0;
 }
@@ -195,6 +204,38 @@ int runLabel(const Arguments& arguments) {
         item->label = label;
     storeFolder(folder);
     return 0;
+}
+
+namespace {
+
+// read and unread: the rows' (or ids') messages, or with --all every message, given the state.
+int setReadState(const Arguments& arguments, bool unread) {
+    const std::string& dir = arguments.required(0, "DIR");
+    RowSelection selection = parseSelection(arguments, 1);
+    const bool all = !unread && arguments.flag("--all");
+    if (all && (!selection.rows.empty() || !selection.ids.empty()))
+        throw UsageError("--all names every message; give no ROW or --id with it");
+    if (!all && selection.rows.empty() && selection.ids.empty())
+        throw UsageError(unread ? "name at least one ROW or --id"
+                                : "name at least one ROW or --id, or give --all");
+    OpenFolder folder = openNewsFolder(dir, true);
+    applySort(selection, *folder.collection);
+    size_t changed =
+        all ? markAllRead(folder.feed->items) : setUnread(chosenItems(selection, folder), unread);
+    if (changed) storeFolder(folder);
+    writeError(std::to_string(changed) + " message(s) marked " + (unread ? "unread" : "read") + ", " +
+               std::to_string(unreadCount(folder.feed->items)) + " unread\n");
+    return 0;
+}
+
+}  // namespace
+
+int runRead(const Arguments& arguments) {
+    return setReadState(arguments, false);
+}
+
+int runUnread(const Arguments& arguments) {
+    return setReadState(arguments, true);
 }
 
 int runDelete(const Arguments& arguments) {

@@ -42,9 +42,11 @@ std::span<const Command> commands() {
          "as it was (exit status 130).",
          {{"--quiet"}, {}},
          runUpdate},
-        {"list", "list DIR [--sort title|description|link|date] [--ascending|--descending] [--json]",
-         "Prints the message list's rows in display order (store order without --sort).",
-         withRowSelection({{"--json"}, {}}), runList},
+        {"list",
+         "list DIR [--sort title|description|link|date] [--ascending|--descending] [--unread] [--json]",
+         "Prints the message list's rows in display order (store order without --sort); --unread only the\n"
+         "unread ones, numbered as in the whole list.",
+         withRowSelection({{"--json", "--unread"}, {}}), runList},
         {"show", "show DIR ROW [-o FILE] [--sort COLUMN] [--ascending|--descending] [--id ID]",
          "Writes the item page of a row as an HTML document to stdout or FILE.",
          withRowSelection({{}, {"-o"}}), runShow},
@@ -54,13 +56,25 @@ std::span<const Command> commands() {
          "Deletes the messages of the rows (or ids) for good: they never come back from the feed.\n"
          "Asks first on a terminal unless the folder's dontShowDeleteConfirm option is on or --yes is given.",
          withRowSelection({{"--yes"}, {}}), runDelete},
+        {"read", "read DIR ROW...|--all [--sort COLUMN] [--ascending|--descending] [--id ID]...",
+         "Marks the messages of the rows (or ids), or with --all every message, as read.",
+         withRowSelection({{"--all"}, {}}), runRead},
+        {"unread", "unread DIR ROW... [--sort COLUMN] [--ascending|--descending] [--id ID]...",
+         "Marks the messages of the rows (or ids) as unread.", withRowSelection({}), runUnread},
+        {"search",
+         "search QUERY DIR... [--recursive] [--json]",
+         "Prints the messages of the news folders whose title, description, content or author hold every\n"
+         "word of QUERY (without regard to case or accents), newest first: folder, row, date and title.\n"
+         "--recursive searches every news folder below each DIR as well.",
+         {{"--recursive", "--json"}, {}},
+         runSearch},
         {"open", "open DIR ROW [--sort COLUMN] [--ascending|--descending] [--id ID]",
          "Opens the message's link in the browser; only http and https links are opened.",
          withRowSelection({}), runOpen},
         {"info",
          "info DIR",
-         "Prints the channel's title, link and description, the feed URL, the number of messages and the\n"
-         "status text.",
+         "Prints the channel's title, link and description, the feed URL, the number of messages, how many\n"
+         "of them are unread and the status text.",
          {},
          runInfo},
         {"view",

@@ -6,6 +6,7 @@
 #include "cli/Commands.h"
 #include "cli/Console.h"
 #include "cli/OpenFolder.h"
+#include "feedstore/ReadState.h"
 #include "platform/Utf.h"
 #include "platform/WideFormat.h"
 #include "retrieval/FeedWorkers.h"
@@ -115,7 +116,8 @@ int runUpdate(const Arguments& arguments) {
     if (!quiet)
         writeError(toUtf8(feed.title.empty() ? feed.url : feed.title) + ": " +
                    std::to_string(feed.items.size() - before) + " new message(s), " +
-                   std::to_string(feed.items.size()) + " in all\n");
+                   std::to_string(unreadCount(feed.items)) + " unread, " + std::to_string(feed.items.size()) +
+                   " in all\n");
     return 0;
 }
 

@@ -163,6 +163,7 @@ void RSSObject::takeFetch(FeedFetch fetch) {
         if (!isNewId(item.get())) continue;
         identity.insert(item->id);
         unstoredIds.insert(item->id);
+        item->unread = true;
         items.push_back(std::move(item));
     }
 }

@@ -91,6 +91,7 @@ enum Field : uint32_t {
     kLabel = 1 << 7,
     kEnclosure = 1 << 8,
     kContent = 1 << 9,
+    kUnread = 1 << 10,
 };
 
 struct TextField {
@@ -128,6 +129,11 @@ void readItemChild(StreamReader& reader, RSSItem& item, uint32_t& seen) {
     if (!(seen & kLabel) && reader.isNamed("corvane_label")) {
         seen |= kLabel;
         item.label = parseDecimal(fieldText(reader));
+        return;
+    }
+    if (!(seen & kUnread) && reader.isNamed("corvane_unread")) {
+        seen |= kUnread;
+        item.unread = isUnreadMark(fieldText(reader));
         return;
     }
     if (!(seen & kEnclosure) && reader.isNamed("enclosure")) {

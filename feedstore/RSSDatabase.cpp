@@ -11,7 +11,7 @@ char16_t foldAsciiCase(char16_t c) {
 }
 
 // Folding as it compares: no copy of the texts, which for descriptions would be large.
-int compareFolded(const std::u16string& a, const std::u16string& b) {
+int compareFolded(std::u16string_view a, std::u16string_view b) {
     size_t length = std::min(a.size(), b.size());
     for (size_t i = 0; i < length; ++i) {
         char16_t x = foldAsciiCase(a[i]);
@@ -22,6 +22,10 @@ int compareFolded(const std::u16string& a, const std::u16string& b) {
 }
 
 }  // namespace
+
+int compareTexts(std::u16string_view a, std::u16string_view b) {
+    return compareFolded(a, b);
+}
 
 int compareItems(const RSSItem& a, const RSSItem& b, int column) {
     switch (column) {
@@ -57,7 +61,19 @@ void RSSDatabase::sort(int column, bool ascending) {
     index->reserve(feed_.items.size());
     for (const auto& item : feed_.items)
         index->push_back(item.get());
-    if (column >= kColumnTitle && column <= kColumnDate)
+    if (shownText_ && (column == kColumnTitle || column == kColumnDescription)) {
+        // One shown text per item, not two per comparison: converting markup costs more than comparing.
+        std::vector<std::pair<std::u16string, RSSItem*>> keyed;
+        keyed.reserve(index->size());
+        for (RSSItem* item : *index)
+            keyed.emplace_back(shownText_(column == kColumnTitle ? item->title : item->description), item);
+        std::stable_sort(keyed.begin(), keyed.end(), [ascending](const auto& a, const auto& b) {
+            int order = compareFolded(a.first, b.first);
+            return ascending ? order < 0 : order > 0;
+        });
+        for (size_t i = 0; i < keyed.size(); ++i)
+            (*index)[i] = keyed[i].second;
+    } else if (column >= kColumnTitle && column <= kColumnDate)
         std::stable_sort(index->begin(), index->end(),
                          [column, ascending](const RSSItem* a, const RSSItem* b) {
                              int order = compareItems(*a, *b, column);

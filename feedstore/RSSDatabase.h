@@ -1,6 +1,8 @@
 #pragma once
 
 #include <memory>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "feedstore/RSSObject.h"
@@ -34,6 +36,11 @@ class RSSDatabase {
     // identity, so the messages never come back. Call sort again before the next itemAt.
     void remove(const std::vector<RSSItem*>& removed);
 
+    // What the list shows of a title or description, when that is not the field itself: sorting by
+    // those columns then orders by the shown text, made once per item for each sort.
+    using ShownText = std::u16string (*)(std::u16string_view field);
+    void setShownText(ShownText shown) { shownText_ = shown; }
+
     // Shared by every collection of the process; the views read them to sort again and to save them.
     static inline int sortColumn = kColumnNone;
     static inline bool sortAscending = false;
@@ -41,10 +48,13 @@ class RSSDatabase {
   private:
     RSSObject& feed_;
     std::unique_ptr<std::vector<RSSItem*>> sortedIndex_;
+    ShownText shownText_ = nullptr;
 };
 
 // The comparison of the sort: texts without regard to case (only A to Z fold), dates by file time
 // with undated items first. Negative, zero or positive.
 int compareItems(const RSSItem& a, const RSSItem& b, int column);
+// The same comparison for two texts.
+int compareTexts(std::u16string_view a, std::u16string_view b);
 
 }  // namespace corvane

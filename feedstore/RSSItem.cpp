@@ -73,6 +73,12 @@ void readItemRest(xml::Node& itemNode, RSSItem& item) {
     }
     if (xml::NodePtr label = xml::selectNode(itemNode, u"./corvane_label"))
         item.label = parseDecimal(xml::nodeText(label.get()));
+    if (xml::NodePtr unread = xml::selectNode(itemNode, u"./corvane_unread"))
+        item.unread = isUnreadMark(xml::nodeText(unread.get()));
+}
+
+bool isUnreadMark(std::u16string_view text) {
+    return parseDecimal(text) == 1;
 }
 
 namespace {
@@ -112,6 +118,8 @@ void writeItemText(XmlTextWriter& out, const RSSItem& item) {
     out.markup("<corvane_label>");
     out.decimal(item.label);
     out.markup("</corvane_label>");
+    // Only unread messages carry the mark, so a store of read ones reads the same to older versions.
+    if (item.unread) out.markup("<corvane_unread>1</corvane_unread>");
     if (item.enclosure) {
         out.markup("<enclosure url=\"");
         out.attribute(item.enclosure->url);
@@ -125,7 +133,7 @@ void writeItemText(XmlTextWriter& out, const RSSItem& item) {
 }
 
 size_t itemTextSize(const RSSItem& item) {
-    constexpr size_t kMarkup = 200;  // the tags, a label and an enclosure's length
+    constexpr size_t kMarkup = 240;  // the tags, a label, the unread mark and an enclosure's length
     size_t units = 0;
     for (const TextField& field : kStoredTextFields)
         units += (item.*field.member).size();

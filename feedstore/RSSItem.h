@@ -31,6 +31,8 @@ struct RSSItem {
     bool hasDate = false;
     // 0 no label, 1 to 5 a label; any other number read from a file stays as read.
     int32_t label = 0;
+    // Messages an update takes in arrive unread; stored ones without the mark are read.
+    bool unread = false;
     std::u16string author;
     std::u16string guid;
     // The full text where the feed gives one beside its description (content:encoded, Atom
@@ -55,6 +57,9 @@ void readItemRest(xml::Node& itemNode, RSSItem& item);
 void writeItemText(XmlTextWriter& out, const RSSItem& item);
 // About how many bytes writeItemText gives for the item.
 size_t itemTextSize(const RSSItem& item);
+
+// Whether the text of a "corvane_unread" element marks its item unread: 1 does, anything else not.
+bool isUnreadMark(std::u16string_view text);
 
 // Leading whitespace, one optional sign, then digits up to the first other character; no digits
 // give 0. Values beyond 32 bits saturate.

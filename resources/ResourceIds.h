@@ -54,3 +54,8 @@
 #define ID_VIEW_SETTINGS 3000
 #define ID_VIEW_ABOUT 3001
 #define ID_VIEW_UPDATE_FEED 3003
+// Read state, in the view's menu and the list's context menu; their string-table entries of the
+// same id are the help shown in the status bar while the item is highlighted.
+#define ID_VIEW_MARK_READ 3004
+#define ID_VIEW_MARK_UNREAD 3005
+#define ID_VIEW_MARK_ALL_READ 3006

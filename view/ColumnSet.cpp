@@ -1,6 +1,18 @@
 #include "view/ColumnSet.h"
 
+#include <algorithm>
+
 namespace corvane {
+
+int initialColumnWidth(int kind, int dpi, int boldDateTextWidth) {
+    if (kind < 0 || kind >= static_cast<int>(kColumnKinds.size())) return 0;
+    if (dpi <= 0) dpi = 96;
+    const int scaled = (kColumnKinds[kind].initialWidth * dpi + 48) / 96;
+    if (kind != 3) return scaled;
+    // The list leaves about six pixels each side of a cell's text at 96 DPI; a little more is kept.
+    const int margins = (16 * dpi + 48) / 96;
+    return std::max(scaled, boldDateTextWidth + margins);
+}
 
 const ColumnSet::Column* ColumnSet::find(int kind) const {
     for (const Column& column : columns_)

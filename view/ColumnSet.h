@@ -21,6 +21,10 @@ inline constexpr std::array<ColumnKindInfo, 4> kColumnKinds{{
     {104, 118, true},
 }};
 
+// A column's initial width, given for 96 DPI, at the window's DPI. The Date column is also at least
+// as wide as its widest date text in the bold font (label 5) and the cell's margins, so no date is cut.
+int initialColumnWidth(int kind, int dpi, int boldDateTextWidth);
+
 class ColumnSet {
   public:
     struct Column {

@@ -1,6 +1,7 @@
 #include "view/MainList.h"
 
 #include <algorithm>
+#include <cwchar>
 #include <string>
 
 #include "platform/ModuleLock.h"
@@ -33,14 +34,78 @@ CMainList::~CMainList() {
 
 void CMainList::Setup(RSSDatabase* collection) {
     collection_ = collection;
+    if (collection_) collection_->setShownText(&messagelist::shownSortText);
     LONG_PTR style = GetWindowLongPtrW(window_, GWL_STYLE);
     if (!(style & WS_HSCROLL)) SetWindowLongPtrW(window_, GWL_STYLE, style | WS_HSCROLL);
     DWORD extended = LVS_EX_HEADERDRAGDROP | LVS_EX_FULLROWSELECT;
     SendMessageW(window_, LVM_SETEXTENDEDLISTVIEWSTYLE, extended, extended);
     for (int kind = 0; kind < 4; ++kind)
-        InsertColumn(kind, kColumnKinds[kind].initialWidth);
+        InsertColumn(kind, InitialWidth(kind));
     RebuildColumnIndex();
+    CreateUnreadMarks();
     InvalidateRect(window_, nullptr, TRUE);
+}
+
+int CMainList::InitialWidth(int kind) {
+    HDC dc = GetDC(window_);
+    if (!dc) return kColumnKinds[kind].initialWidth;
+    const int dpi = GetDeviceCaps(dc, LOGPIXELSX);
+    int boldDate = 0;
+    if (kind == kColumnDate) {
+        HFONT bold = BoldFont();
+        HGDIOBJ old = bold ? SelectObject(dc, bold) : nullptr;
+        // The two longest date forms; digits are equally wide in the fonts lists use.
+        for (const wchar_t* widest : {L"0000-00-00 00:00:00", L"00.00.0000 00:00:00"}) {
+            SIZE size{};
+            if (GetTextExtentPoint32W(dc, widest, static_cast<int>(std::wcslen(widest)), &size))
+                boldDate = std::max(boldDate, static_cast<int>(size.cx));
+        }
+        if (old) SelectObject(dc, old);
+    }
+    ReleaseDC(window_, dc);
+    return initialColumnWidth(kind, dpi, boldDate);
+}
+
+void CMainList::CreateUnreadMarks() {
+    HDC screen = GetDC(window_);
+    if (!screen) return;
+    const int size = MulDiv(16, GetDeviceCaps(screen, LOGPIXELSY), 96);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, size * 2, size);
+    ReleaseDC(window_, screen);
+    if (!dc || !bitmap) {
+        if (dc) DeleteDC(dc);
+        if (bitmap) DeleteObject(bitmap);
+        return;
+    }
+    constexpr COLORREF kTransparent = RGB(255, 0, 255);
+    // A blue no label uses, drawn as a shape rather than text colour, so it reads beside any label.
+    constexpr COLORREF kDot = RGB(0, 120, 215);
+    HGDIOBJ oldBitmap = SelectObject(dc, bitmap);
+    RECT all{0, 0, size * 2, size};
+    HBRUSH background = CreateSolidBrush(kTransparent);
+    FillRect(dc, &all, background);
+    DeleteObject(background);
+    HBRUSH dotBrush = CreateSolidBrush(kDot);
+    HPEN dotPen = CreatePen(PS_SOLID, 1, kDot);
+    HGDIOBJ oldBrush = SelectObject(dc, dotBrush);
+    HGDIOBJ oldPen = SelectObject(dc, dotPen);
+    const int diameter = std::max(4, size * 7 / 16);
+    const int left = (size - diameter) / 2;
+    Ellipse(dc, left, left, left + diameter, left + diameter);
+    SelectObject(dc, oldBrush);
+    SelectObject(dc, oldPen);
+    SelectObject(dc, oldBitmap);
+    DeleteObject(dotBrush);
+    DeleteObject(dotPen);
+    DeleteDC(dc);
+    // The control owns the list from here and destroys it with itself.
+    HIMAGELIST images = ImageList_Create(size, size, ILC_COLOR24 | ILC_MASK, 2, 0);
+    if (images && ImageList_AddMasked(images, bitmap, kTransparent) >= 0)
+        SendMessageW(window_, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images));
+    else if (images)
+        ImageList_Destroy(images);
+    DeleteObject(bitmap);
 }
 
 int CMainList::InsertColumn(int kind, int width) {
@@ -84,7 +149,7 @@ void CMainList::HideColumn(int kind) {
 
 void CMainList::ShowColumn(int kind) {
     if (!columns_.canShow(kind)) return;
-    if (kind >= 1 && kind <= 3) InsertColumn(kind, kColumnKinds[kind].initialWidth);
+    if (kind >= 1 && kind <= 3) InsertColumn(kind, InitialWidth(kind));
     columns_.setHidden(kind, false);
     RebuildColumnIndex();
     InvalidateRect(window_, nullptr, TRUE);
@@ -111,9 +176,14 @@ void CMainList::ShowSortArrow(int kind, bool ascending) {
 
 void CMainList::OnGetDispInfo(NMLVDISPINFOW* info, const RSSObject& feed) {
     if (info->hdr.hwndFrom != window_ || !collection_) return;
+    if ((info->item.mask & LVIF_IMAGE) && info->item.iSubItem == 0)
+        info->item.iImage =
+            messagelist::rowIsUnread(feed, *collection_, info->item.iItem) ? kImageUnread : kImageRead;
     if (!(info->item.mask & LVIF_TEXT)) return;
     int kind = ColumnKindOf(info->item.iSubItem);
-    std::u16string text = messagelist::cellText(feed, *collection_, info->item.iItem, kind);
+    // Only as much text as the buffer takes: a long description's markup is not converted in full.
+    const size_t limit = static_cast<size_t>(std::max(info->item.cchTextMax, 0));
+    std::u16string text = messagelist::cellText(feed, *collection_, info->item.iItem, kind, limit);
     if (kind == kColumnDate || (!feed.isConfigured() && kind == kColumnTitle)) {
         // Whole texts: the date never exceeds 19 characters, the not-configured text is ours.
         size_t length = std::min(text.size(), static_cast<size_t>(std::max(info->item.cchTextMax - 1, 0)));

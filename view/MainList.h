@@ -12,6 +12,10 @@
 
 namespace corvane {
 
+// The small images of the Title column: unread messages show the dot, read ones the blank.
+constexpr int kImageUnread = 0;
+constexpr int kImageRead = 1;
+
 // Commands of the list's menus: 1124 + kind shows or hides a column, 1224 + n sets label n.
 constexpr UINT kCommandColumnFirst = 1124;
 constexpr UINT kCommandLabelFirst = 1224;
@@ -56,6 +60,10 @@ class CMainList {
     void RebuildColumnIndex();
     void ShowSortArrow(int kind, bool ascending);
     HFONT BoldFont();
+    // The list's small images: the unread mark (a dot before the title) and a blank of its size.
+    void CreateUnreadMarks();
+    // A column's width when it is inserted: scaled to the list's DPI, the Date column fitting a bold date.
+    int InitialWidth(int kind);
 
     HWND window_ = nullptr;
     RSSDatabase* collection_ = nullptr;

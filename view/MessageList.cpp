@@ -4,6 +4,7 @@
 #include <unordered_set>
 
 #include "feedstore/Options.h"
+#include "itempage/MarkupText.h"
 #include "platform/WideFormat.h"
 
 namespace corvane::messagelist {
@@ -18,15 +19,23 @@ std::u16string formatDateCell(const SystemTime& t, bool dayMonthYear, bool withT
                     : formatWide(u"%04d-%02d-%02d", t.wYear, t.wMonth, t.wDay);
 }
 
-std::u16string cellText(const RSSObject& feed, const RSSDatabase& collection, int row, int kind) {
+std::u16string shownSortText(std::u16string_view field) {
+    // What a cell can show (the list's buffers hold 260 characters), and bounded, so a sort of many
+    // long descriptions stays quick.
+    constexpr size_t kSortTextLimit = 260;
+    return markupAsText(field, kSortTextLimit);
+}
+
+std::u16string cellText(const RSSObject& feed, const RSSDatabase& collection, int row, int kind,
+                        size_t limit) {
     if (!feed.isConfigured()) return row == 0 && kind == kColumnTitle ? kNotConfiguredText : u"";
     const RSSItem* item = collection.itemAt(row);
     if (!item) return u"";
     switch (kind) {
         case kColumnTitle:
-            return item->title;
+            return markupAsText(item->title, limit);
         case kColumnDescription:
-            return item->description;
+            return markupAsText(item->description, limit);
         case kColumnLink:
             return item->link;
         case kColumnDate:
@@ -36,6 +45,11 @@ std::u16string cellText(const RSSObject& feed, const RSSDatabase& collection, in
         default:
             return u"";
     }
+}
+
+bool rowIsUnread(const RSSObject& feed, const RSSDatabase& collection, int row) {
+    const RSSItem* item = feed.isConfigured() ? collection.itemAt(row) : nullptr;
+    return item && item->unread;
 }
 
 size_t rowCount(const RSSObject& feed, const RSSDatabase& collection) {
@@ -81,6 +95,24 @@ std::vector<RSSItem*> itemsOfRows(const RSSDatabase& collection, std::vector<int
     for (int row : rows)
         if (RSSItem* item = collection.itemAt(row)) items.push_back(item);
     return items;
+}
+
+std::optional<bool> unreadForKey(int virtualKey, bool control, bool otherModifier) {
+    if (!control || otherModifier) return std::nullopt;
+    if (virtualKey == 'Q') return false;
+    if (virtualKey == 'U') return true;
+    return std::nullopt;
+}
+
+bool markReadById(RSSObject& feed, std::u16string_view id) {
+    if (id.empty()) return false;
+    for (auto& item : feed.items) {
+        if (item->id != id) continue;
+        bool wasUnread = item->unread;
+        item->unread = false;
+        return wasUnread;
+    }
+    return false;
 }
 
 bool deleteAsksFirst(const RSSObject& feed) {

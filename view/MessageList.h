@@ -21,8 +21,17 @@ inline constexpr char16_t kDeleteQuestion[] =
 std::u16string formatDateCell(const SystemTime& time, bool dayMonthYear, bool withTime);
 
 // The text of one cell: row `row` (display order), column kind 0 to 3. An unconfigured feed has one
-// row whose Title cell is the "not configured" text; a row beyond the collection has no text.
-std::u16string cellText(const RSSObject& feed, const RSSDatabase& collection, int row, int kind);
+// row whose Title cell is the "not configured" text; a row beyond the collection has no text. Title
+// and Description show the text of their markup (markupAsText), at most `limit` characters of it.
+std::u16string cellText(const RSSObject& feed, const RSSDatabase& collection, int row, int kind,
+                        size_t limit = std::u16string::npos);
+
+// What the Title and Description cells show of a field, as far as sorting looks at it; give it to
+// the collection (RSSDatabase::setShownText) so that those columns sort by what is shown.
+std::u16string shownSortText(std::u16string_view field);
+
+// Whether the row shows the unread mark: a message of a configured feed that is unread.
+bool rowIsUnread(const RSSObject& feed, const RSSDatabase& collection, int row);
 
 // The number of rows the list shows.
 size_t rowCount(const RSSObject& feed, const RSSDatabase& collection);
@@ -51,6 +60,16 @@ void setLabel(const RSSDatabase& collection, const std::vector<int>& rows, int32
 
 // The items of the given rows, in row order, for deletion; rows without an item are skipped.
 std::vector<RSSItem*> itemsOfRows(const RSSDatabase& collection, std::vector<int> rows);
+
+// A message shown this long in the page counts as read: arrowing through the list past it does not.
+inline constexpr unsigned kMarkReadDelayMs = 1000;
+
+// The state Ctrl+Q (read) and Ctrl+U (unread) give the selected messages, as in mail readers; no
+// answer for any other key or with Alt or Shift held as well.
+std::optional<bool> unreadForKey(int virtualKey, bool control, bool otherModifier);
+
+// Marks the message with the id read, wherever it now stands in the list; whether it was unread.
+bool markReadById(RSSObject& feed, std::u16string_view id);
 
 // Whether deleting asks first ("dontShowDeleteConfirm" other than "on").
 bool deleteAsksFirst(const RSSObject& feed);

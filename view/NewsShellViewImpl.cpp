@@ -97,8 +97,12 @@ STDMETHODIMP CNewsShellViewImpl::ContextSensitiveHelp(BOOL) {
     return E_NOTIMPL;
 }
 
-STDMETHODIMP CNewsShellViewImpl::TranslateAccelerator(MSG*) {
-    return E_NOTIMPL;
+STDMETHODIMP CNewsShellViewImpl::TranslateAccelerator(MSG* message) {
+    if (!message) return E_NOTIMPL;
+    return comCall(u"CNewsShellViewImpl::TranslateAccelerator", [&]() -> HRESULT {
+        bool ours = window_ && (message->hwnd == window_ || IsChild(window_, message->hwnd));
+        return ours && TranslateReadKey(*message) ? S_OK : E_NOTIMPL;
+    });
 }
 
 STDMETHODIMP CNewsShellViewImpl::EnableModeless(BOOL) {

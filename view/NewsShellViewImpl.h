@@ -23,6 +23,8 @@ namespace corvane {
 // The view's window class and its own message: progress waiting on the view's thread.
 inline constexpr wchar_t kViewWindowClass[] = L"KtCorvane";
 constexpr UINT WM_FEED_PROGRESS = WM_APP + 4;
+// The timer after which the message shown in the page counts as read.
+constexpr UINT_PTR kMarkReadTimer = 2;
 
 class CNewsShellViewImpl final : public IShellView,
                                  public IOleCommandTarget,
@@ -112,6 +114,17 @@ class CNewsShellViewImpl final : public IShellView,
     void DeleteItems(const std::vector<RSSItem*>& items);
     void ShowRow(int row);
 
+    // Read state (NewsShellViewRead.cpp): a shown message becomes read after a delay, the read
+    // commands and their keys, the commands' help in the status bar.
+    void ArmMarkRead(const RSSItem& item);
+    void OnMarkReadTimer();
+    bool OnReadCommand(UINT id);
+    void SetReadOfSelection(bool unread);
+    void AppendReadCommands(HMENU popup);
+    bool TranslateReadKey(const MSG& message);
+    void OnMenuSelect(UINT id, UINT flags, HMENU menu);
+    void ReadStateChanged();
+
     // Loading and updating.
     void OnFeedLoaded();
     void StartUpdate();
@@ -147,8 +160,10 @@ class CNewsShellViewImpl final : public IShellView,
     HandOverHold hold_;
     // Set while the view selects rows itself: the page shows the current message once, at the end.
     bool selecting_ = false;
-    // Labels, deletions and merged messages not yet written to the folder's files.
+    // Labels, deletions, read state and merged messages not yet written to the folder's files.
     bool unsaved_ = false;
+    // The message shown in the page that becomes read when the mark-read timer fires.
+    std::u16string shownId_;
 };
 
 }  // namespace corvane

@@ -77,6 +77,7 @@ void CNewsShellViewImpl::OnItemChanged(NMLISTVIEW* change) {
     if (!item) return;
     currentIndex = change->iItem;
     page.ShowItem(*item);
+    ArmMarkRead(*item);
 }
 
 void CNewsShellViewImpl::OnItemActivate(NMITEMACTIVATE* activate) {
@@ -119,6 +120,7 @@ void CNewsShellViewImpl::OnRightClick(NMHDR* header) {
         AppendMenuW(popup, MF_POPUP | grayed, reinterpret_cast<UINT_PTR>(labels), L"&Label");
         AppendMenuW(popup, MF_SEPARATOR, 0, nullptr);
         AppendMenuW(popup, MF_STRING | grayed, kCommandDelete, L"&Delete");
+        AppendReadCommands(popup);
     }
     POINT at{};
     GetCursorPos(&at);
@@ -138,6 +140,8 @@ void CNewsShellViewImpl::OnRightClick(NMHDR* header) {
 
 LRESULT CNewsShellViewImpl::OnKeyDown(NMLVKEYDOWN* key) {
     if (key->hdr.hwndFrom != list.Window()) return 0;
+    MSG asMessage{list.Window(), WM_KEYDOWN, key->wVKey, 0, 0, {}};
+    if (TranslateReadKey(asMessage)) return 1;
     if (auto label = messagelist::labelForKey(key->wVKey)) {
         SetLabelOfSelection(*label);
         return 1;

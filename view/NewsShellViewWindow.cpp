@@ -13,6 +13,12 @@
 namespace corvane {
 
 LRESULT CNewsShellViewImpl::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_TIMER && wParam == kMarkReadTimer) {
+        OnMarkReadTimer();
+        return 0;
+    }
+    if (message == WM_MENUSELECT)
+        OnMenuSelect(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HMENU>(lParam));
     switch (message) {
         case WM_CREATE:
             return OnCreate();
@@ -136,6 +142,7 @@ LRESULT CNewsShellViewImpl::OnNotify(NMHDR* header) {
 }
 
 void CNewsShellViewImpl::OnCommand(UINT id) {
+    if (OnReadCommand(id)) return;
     if (id == ID_VIEW_UPDATE_FEED) {
         Refresh();
     } else if (id == ID_VIEW_SETTINGS) {

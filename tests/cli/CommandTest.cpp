@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <filesystem>
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -281,8 +282,42 @@ TEST_F(Command, InfoShowsTheChannelAndTheStatusText) {
     ASSERT_EQ(corvane({"update", dir(), "--quiet"}).exitCode, 0);
     testing::ProgramRun info = corvane({"info", dir()});
     EXPECT_EQ(info.exitCode, 0);
-    for (const char* line : {"title: Test feed\n", "messages: 3\n", "status: Title: Test feed [3]\n"})
+    for (const char* line :
+         {"title: Test feed\n", "messages: 3\n", "unread: 3\n", "status: Title: Test feed [3, 3 unread]\n"})
         EXPECT_NE(info.out.find(line), std::string::npos) << line << " in " << info.out;
+    ASSERT_EQ(corvane({"read", dir(), "--all"}).exitCode, 0);
+    EXPECT_NE(corvane({"info", dir()}).out.find("unread: 0\nstatus: Title: Test feed [3]\n"),
+              std::string::npos);
+}
+
+TEST_F(Command, UpdatesBringUnreadMessagesThatReadAndUnreadChange) {
+    ASSERT_EQ(corvane({"create", dir()}).exitCode, 0);
+    ASSERT_EQ(corvane({"config", dir(), "--url", url("/feed?items=3")}).exitCode, 0);
+    testing::ProgramRun update = corvane({"update", dir()});
+    ASSERT_EQ(update.exitCode, 0) << update.err;
+    EXPECT_NE(update.err.find("3 new message(s), 3 unread, 3 in all\n"), std::string::npos) << update.err;
+
+    EXPECT_EQ(corvane({"read", dir()}).exitCode, 2);
+    EXPECT_EQ(corvane({"read", dir(), "0", "--all"}).exitCode, 2);
+    EXPECT_EQ(corvane({"unread", dir(), "--all"}).exitCode, 2);
+    EXPECT_EQ(corvane({"read", dir(), "7"}).exitCode, 1);
+    // Row numbers of the sorted list: titles descending, so row 0 is Message 2.
+    ASSERT_EQ(corvane({"read", dir(), "0", "2", "--sort", "title", "--descending"}).exitCode, 0);
+    testing::ProgramRun unread = corvane({"list", dir(), "--unread", "--json"});
+    EXPECT_EQ(unread.out, "[\n {\"row\": 1, \"title\": \"Message 1\", " +
+                              unread.out.substr(unread.out.find("\"description\"")));
+    EXPECT_NE(unread.out.find("\"unread\": true}\n]\n"), std::string::npos) << unread.out;
+    EXPECT_EQ(unread.out.find("Message 0"), std::string::npos) << unread.out;
+    EXPECT_NE(corvane({"list", dir(), "--json"}).out.find("\"unread\": false}"), std::string::npos);
+
+    ASSERT_EQ(corvane({"unread", dir(), "0"}).exitCode, 0);
+    EXPECT_NE(news.read("rssitems.xml").find("<corvane_unread>1</corvane_unread>"), std::string::npos);
+    ASSERT_EQ(corvane({"read", dir(), "--all"}).exitCode, 0);
+    EXPECT_EQ(corvane({"list", dir(), "--unread", "--json"}).out, "[]\n");
+    EXPECT_EQ(news.read("rssitems.xml").find("corvane_unread"), std::string::npos);
+    // Nothing new: nothing unread either.
+    EXPECT_NE(corvane({"update", dir()}).err.find("0 new message(s), 0 unread, 3 in all\n"),
+              std::string::npos);
 }
 
 TEST_F(Command, OpenHandsOnlyWebLinksToTheBrowser) {
@@ -318,6 +353,58 @@ TEST_F(Command, UnreadableSettingsAreReportedAndKept) {
         EXPECT_NE(run.err.find("cannot be read"), std::string::npos) << run.err;
     }
     EXPECT_EQ(news.read("corvane.xml"), "<corvane><url>http://127.0.0.1/half");
+}
+
+}  // namespace
+}  // namespace corvane
+
+namespace corvane {
+namespace {
+
+TEST_F(Command, SearchFindsEveryWordInOneOrManyFoldersNewestFirst) {
+    const std::string a = toUtf8((news.path() / "a").u16string());
+    const std::string b = toUtf8((news.path() / "deeper" / "b").u16string());
+    std::filesystem::create_directories(news.path() / "deeper" / "b");
+    std::filesystem::create_directories(news.path() / "a");
+    std::filesystem::create_directories(news.path() / "plain");
+    for (const auto& [folder, feed] :
+         {std::pair{a, "/feed?items=3"}, std::pair{b, "/feed?items=2&first=10"}}) {
+        ASSERT_EQ(corvane({"create", folder}).exitCode, 0);
+        ASSERT_EQ(corvane({"config", folder, "--url", url(feed)}).exitCode, 0);
+        ASSERT_EQ(corvane({"update", folder, "--quiet"}).exitCode, 0);
+    }
+    ASSERT_EQ(corvane({"read", b, "0"}).exitCode, 0);
+
+    // Every word, in any field, without regard to case or accents; the description's markup is text.
+    testing::ProgramRun found = corvane({"search", "MÉSSAGE 1", a, b});
+    EXPECT_EQ(found.exitCode, 0) << found.err;
+    EXPECT_EQ(found.out, "folder\trow\tdate\ttitle\n" + b + "\t1\t2003-06-10 00:11:00\tMessage 11\n" + b +
+                             "\t0\t2003-06-10 00:10:00\tMessage 10\n" + a +
+                             "\t1\t2003-06-10 00:01:00\tMessage 1\n");
+    EXPECT_EQ(corvane({"search", "text of message 2", a}).out,
+              "folder\trow\tdate\ttitle\n" + a + "\t2\t2003-06-10 00:02:00\tMessage 2\n");
+    EXPECT_EQ(corvane({"search", "message p", a}).out, "folder\trow\tdate\ttitle\n");  // the <p> is no word
+
+    // The walk finds the news folders below; the plain folder itself is no error then.
+    testing::ProgramRun json = corvane({"search", "message 1", dir(), "--recursive", "--json"});
+    EXPECT_EQ(json.exitCode, 0) << json.err;
+    EXPECT_EQ(json.out.rfind("[\n {\"folder\": \"" + b + "\", \"row\": 1, \"id\": \"", 0), 0u) << json.out;
+    EXPECT_NE(
+        json.out.find("\"title\": \"Message 11\", \"date\": \"2003-06-10 00:11:00\", \"unread\": true}"),
+        std::string::npos)
+        << json.out;
+    EXPECT_NE(
+        json.out.find("\"title\": \"Message 10\", \"date\": \"2003-06-10 00:10:00\", \"unread\": false}"),
+        std::string::npos)
+        << json.out;
+    EXPECT_EQ(corvane({"search", "nothing like it", dir(), "--recursive", "--json"}).out, "[]\n");
+
+    EXPECT_EQ(corvane({"search", "message", dir()}).exitCode, 1);  // not a news folder
+    EXPECT_EQ(
+        corvane({"search", "message", toUtf8((news.path() / "plain").u16string()), "--recursive"}).exitCode,
+        1);
+    EXPECT_EQ(corvane({"search", "  ", a}).exitCode, 2);
+    EXPECT_EQ(corvane({"search", "message"}).exitCode, 2);
 }
 
 }  // namespace

@@ -302,6 +302,7 @@ TEST_F(ItemStore, StoredBytesAreThoseTheXmlComponentWrites) {
     for (const std::u16string& text : kOrdinaryTexts) {
         object->items.push_back(itemWith(text, false));
         object->items.push_back(itemWith(text, true));
+        object->items.back()->unread = true;
     }
     for (size_t count : {object->items.size(), size_t{0}}) {
         object->items.resize(count);

@@ -65,6 +65,7 @@ void expectSameItems(const RSSItemList& read, const RSSItemList& expected) {
         expectSameText(a.content, b.content, "content");
         expectSameText(a.id, b.id, "id");
         EXPECT_EQ(a.label, b.label);
+        EXPECT_EQ(a.unread, b.unread);
         EXPECT_EQ(a.hasDate, b.hasDate);
         if (a.hasDate && b.hasDate) {
             EXPECT_EQ(a.publishedTime, b.publishedTime);
@@ -241,6 +242,12 @@ const HandMade kHandMade[] = {
      "<item><corvane_label>-2</corvane_label><enclosure url=\"\" length=\" +7\" type=\"t\"/></item>"
      "<item><corvane_label>99999999999</corvane_label><enclosure length=\"-99999999999\"/></item>"
      "</channel></rss>",
+     Read, Read},
+    {"unread marks: only 1 marks, the first counts, none is read",
+     "<rss><channel><item><corvane_unread>1</corvane_unread></item><item><corvane_unread> 1 </corvane_unread>"
+     "<corvane_unread>0</corvane_unread></item><item><corvane_unread>0</corvane_unread></item>"
+     "<item><corvane_unread>yes</corvane_unread></item><item><corvane_unread>2</corvane_unread></item>"
+     "<item><corvane_unread/></item><item><title>older version</title></item></channel></rss>",
      Read, Read},
     {"attribute values with references and line ends",
      "<rss><channel><item><enclosure url=\"a&amp;b&#9;c&#10;d&#13;e &lt;&quot;\" type=\"x\ty\nz\r\nw\"/>"

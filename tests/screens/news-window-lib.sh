@@ -39,7 +39,8 @@ news_stop_server() {
 }
 
 # Makes $1 a news folder of the sample feed through corvane.exe: created, given the feed served on
-# 127.0.0.1, updated, and its first five rows labelled 1 to 5 so that colours and bold show.
+# 127.0.0.1, updated, its first five rows labelled 1 to 5 so that colours and bold show, and some
+# rows read so that the unread dots stand beside read rows of either kind.
 news_sample_folder() {
     local folder=$1 windows
     mkdir -p "$folder"
@@ -53,6 +54,7 @@ news_sample_folder() {
     for label in 1 2 3 4 5; do
         news_wine "$news_exe" label "$windows" "$label" "$((label - 1))" >/dev/null
     done
+    news_wine "$news_exe" read "$windows" 1 3 5 6 8 >/dev/null 2>&1
 }
 
 # Opens `corvane view` on $1 in the background and sets news_window_id to the X window of the news

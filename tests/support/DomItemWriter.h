@@ -19,6 +19,7 @@ inline void writeItemElement(xml::Document& document, xml::Node& itemElement, co
             xml::appendTextElement(document, itemElement, u"content", item.content);
     }
     xml::appendIntElement(document, itemElement, u"corvane_label", item.label);
+    if (item.unread) xml::appendIntElement(document, itemElement, u"corvane_unread", 1);
     if (item.enclosure) {
         xml::NodePtr enclosure = document.createElement(u"enclosure");
         xml::setAttributeText(*enclosure, u"url", item.enclosure->url);

@@ -16,6 +16,20 @@ ColumnSet fourColumns() {
     return set;
 }
 
+TEST(ColumnSet, InitialWidthsScaleWithTheDpiAndFitTheBoldDate) {
+    struct Case {
+        int kind, dpi, boldDate, width;
+    };
+    const Case cases[] = {
+        {0, 96, 0, 400},    {1, 96, 0, 72},     {2, 96, 0, 72},   {3, 96, 0, 118}, {0, 144, 0, 600},
+        {1, 144, 0, 108},   {3, 144, 0, 177},   {0, 120, 0, 500}, {1, 120, 0, 90}, {3, 96, 110, 126},
+        {3, 144, 160, 184}, {3, 144, 100, 177}, {1, 96, 500, 72}, {0, 0, 0, 400},  {4, 96, 0, 0},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(initialColumnWidth(c.kind, c.dpi, c.boldDate), c.width)
+            << "kind " << c.kind << " at " << c.dpi << " dpi, bold date " << c.boldDate;
+}
+
 TEST(ColumnSet, HidingAndShowingFollowTheRecords) {
     ColumnSet set = fourColumns();
     EXPECT_TRUE(set.canHide(2));

@@ -58,6 +58,41 @@ TEST_F(MessageList, CellsShowTheItemsTextsAndNothingForAMissingDateOrRow) {
     EXPECT_EQ(rowCount(feed, collection), 1u);
 }
 
+TEST_F(MessageList, TitleAndDescriptionCellsShowTheTextOfTheirMarkupCutToTheLimit) {
+    RSSItem* item = add(u"<b>Bold</b> &amp; <i>new</i>");
+    item->description = u"About 200 people collected <b>1.4 tonnes</b>\n of <a href=\"x\">waste</a>";
+    item->link = u"http://127.0.0.1/?a=1&amp;b=<2>";
+    EXPECT_EQ(cellText(feed, collection, 0, kColumnTitle), u"Bold & new");
+    EXPECT_EQ(cellText(feed, collection, 0, kColumnDescription),
+              u"About 200 people collected 1.4 tonnes of waste");
+    EXPECT_EQ(cellText(feed, collection, 0, kColumnDescription, 9), u"About 200");
+    EXPECT_EQ(cellText(feed, collection, 0, kColumnLink), u"http://127.0.0.1/?a=1&amp;b=<2>");  // as stored
+    EXPECT_EQ(item->title, u"<b>Bold</b> &amp; <i>new</i>");
+}
+
+TEST_F(MessageList, TitlesAndDescriptionsSortByTheShownText) {
+    add(u"<b>banana</b>")->description = u"<p>Zeta</p>";
+    add(u"cherry")->description = u"&lt;alpha";
+    add(u"<i>Apple</i>")->description = u"<div>  beta</div>";
+    auto titles = [&] {
+        std::vector<std::u16string> shown;
+        for (int row = 0; row < 3; ++row)
+            shown.push_back(cellText(feed, collection, row, kColumnTitle));
+        return shown;
+    };
+    collection.setShownText(&shownSortText);
+    collection.sort(kColumnTitle, true);
+    EXPECT_EQ(titles(), (std::vector<std::u16string>{u"Apple", u"banana", u"cherry"}));
+    collection.sort(kColumnTitle, false);
+    EXPECT_EQ(titles(), (std::vector<std::u16string>{u"cherry", u"banana", u"Apple"}));
+    collection.sort(kColumnDescription, true);  // <alpha, beta, Zeta
+    EXPECT_EQ(titles(), (std::vector<std::u16string>{u"cherry", u"Apple", u"banana"}));
+    // Without a shown text the fields themselves are compared: '<' before the letters.
+    collection.setShownText(nullptr);
+    collection.sort(kColumnTitle, true);
+    EXPECT_EQ(titles(), (std::vector<std::u16string>{u"banana", u"Apple", u"cherry"}));
+}
+
 TEST_F(MessageList, UnconfiguredFeedShowsOneRowWithTheNotConfiguredText) {
     feed.url.clear();
     add(u"stored");
@@ -153,6 +188,45 @@ TEST_F(MessageList, ResolvedMessagesAreFoundAgainAfterASortOrAMerge) {
     collection.sort(kColumnDate, false);
     EXPECT_TRUE(rowsOfItems(collection, {feed.items[0].get()}) == std::vector<int>{2});
     EXPECT_EQ(rowsOfItems(collection, {}), std::vector<int>{});
+}
+
+TEST_F(MessageList, StatusTextCountsUnreadMessagesOnlyWhileThereAreSome) {
+    feed.title = u"News";
+    add(u"a")->unread = true;
+    add(u"b");
+    add(u"c")->unread = true;
+    EXPECT_EQ(statusText(feed, collection), u"Title: News [3, 2 unread]");
+    feed.title = std::u16string(300, u'x');
+    EXPECT_EQ(statusText(feed, collection).size(), 199u);
+    feed.title = u"News";
+    feed.items[0]->unread = false;
+    feed.items[2]->unread = false;
+    EXPECT_EQ(statusText(feed, collection), u"Title: News [3]");
+}
+
+TEST_F(MessageList, ControlQReadsAndControlUUnreadsWithNoOtherModifier) {
+    EXPECT_EQ(unreadForKey('Q', true, false), false);
+    EXPECT_EQ(unreadForKey('U', true, false), true);
+    EXPECT_FALSE(unreadForKey('Q', false, false));
+    EXPECT_FALSE(unreadForKey('U', true, true));
+    EXPECT_FALSE(unreadForKey('q', true, false));  // virtual keys are upper case
+    EXPECT_FALSE(unreadForKey('R', true, false));
+}
+
+TEST_F(MessageList, MarkReadByIdFindsTheShownMessageWhereverItNowStands) {
+    for (const char16_t* title : {u"b", u"a", u"c"}) {
+        RSSItem* item = add(title);
+        item->unread = true;
+        item->makeItemId();
+    }
+    const std::u16string id = feed.items[0]->id;  // "b"
+    collection.sort(kColumnTitle, false);         // rows: c, b, a
+    EXPECT_TRUE(markReadById(feed, id));
+    EXPECT_FALSE(feed.items[0]->unread);
+    EXPECT_TRUE(feed.items[1]->unread);
+    EXPECT_FALSE(markReadById(feed, id));  // already read
+    EXPECT_FALSE(markReadById(feed, u"no such id"));
+    EXPECT_FALSE(markReadById(feed, u""));
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <functional>
 #include <string>
@@ -367,7 +368,7 @@ TEST_F(NewsView, NotConfiguredFolderShowsItsStatusAndOpensTheOptions) {
     notify(activate.hdr);
     EXPECT_EQ(Prompts::optionsShown, 1);
     ASSERT_TRUE(pumpUntil([&] { return rows() == 4; }));
-    EXPECT_EQ(browser.statusTexts.back(), L"Title: Test feed [4]");
+    EXPECT_EQ(browser.statusTexts.back(), L"Title: Test feed [4, 4 unread]");
     EXPECT_NE(directory.read("rssitems.xml").find("Message 3"), std::string::npos);
 }
 
@@ -654,7 +655,9 @@ TEST_F(NewsView, LayoutIsStoredAndRestoredByteForByte) {
     open(4);
     // No stored state: defaults.
     EXPECT_EQ(SendMessageW(list, LVM_GETCOLUMNWIDTH, 0, 0), 400);
-    EXPECT_EQ(SendMessageW(list, LVM_GETCOLUMNWIDTH, 3, 0), 118);
+    // The Date column fits a bold date, so it may be wider than its 118 pixels.
+    const int dateWidth = static_cast<int>(SendMessageW(list, LVM_GETCOLUMNWIDTH, 3, 0));
+    EXPECT_GE(dateWidth, 118);
     SendMessageW(viewWindow, WM_COMMAND, 1126, 0);  // hide Link
     int order[] = {2, 0, 1};                        // Date leftmost
     SendMessageW(list, LVM_SETCOLUMNORDERARRAY, 3, reinterpret_cast<LPARAM>(order));
@@ -670,7 +673,7 @@ TEST_F(NewsView, LayoutIsStoredAndRestoredByteForByte) {
     ASSERT_EQ(bytes.size(), 64u);
     auto record = viewstate::decode(bytes);
     ASSERT_TRUE(record);
-    EXPECT_EQ(record->widths, (std::array<int32_t, 4>{400, 72, 72, 118}));
+    EXPECT_EQ(record->widths, (std::array<int32_t, 4>{400, 72, 72, dateWidth}));
     EXPECT_EQ(record->positions, (std::array<int32_t, 4>{1, 2, -1, 0}));
     EXPECT_EQ(record->visible, (std::array<int32_t, 4>{1, 1, 0, 1}));
     EXPECT_EQ(record->rememberedRow, 2);
@@ -1058,6 +1061,197 @@ TEST_F(NewsView, AtomFeedUpdatesAndThePageShowsItsContent) {
     EXPECT_NE(text.find(L"See the changes and the"), std::wstring::npos) << text;
     EXPECT_EQ(text.find(L"The fourteenth draft."), std::wstring::npos) << text;
     EXPECT_NE(directory.read("rssitems.xml").find("<content>&lt;p&gt;See"), std::string::npos);
+}
+
+// Read state: the unread mark, marking read on showing, the read commands and keys, the status
+// text, and the state saved in the store.
+std::string itemsWithUnread(int count, std::initializer_list<int> unread) {
+    std::string text = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<rss version=\"2.0\"><channel>\n";
+    for (int n = 0; n < count; ++n) {
+        bool isUnread = std::find(unread.begin(), unread.end(), n) != unread.end();
+        text += "<item><title>Message " + std::to_string(n) + "</title><guid>g" + std::to_string(n) +
+                "</guid><corvane_label>" + std::to_string(n % 6) + "</corvane_label>" +
+                (isUnread ? "<corvane_unread>1</corvane_unread>" : "") + "</item>\n";
+    }
+    return text + "</channel></rss>\n";
+}
+
+// Holds Ctrl down in this thread's key state, as GetKeyState reads it, while it lives.
+class ControlHeld {
+  public:
+    ControlHeld() {
+        GetKeyboardState(saved_);
+        BYTE held[256];
+        std::copy(std::begin(saved_), std::end(saved_), held);
+        held[VK_CONTROL] = 0x80;
+        SetKeyboardState(held);
+    }
+    ~ControlHeld() { SetKeyboardState(saved_); }
+
+  private:
+    BYTE saved_[256]{};
+};
+
+class NewsViewReadState : public NewsView {
+  protected:
+    std::vector<bool> unread() {
+        std::vector<bool> flags;
+        for (const auto& item : feed().items)
+            flags.push_back(item->unread);
+        return flags;
+    }
+    void show(int row) {
+        NMLISTVIEW change{};
+        change.hdr.code = LVN_ITEMCHANGED;
+        change.iItem = row;
+        notify(change.hdr);
+    }
+    int imageOf(int row) {
+        wchar_t buffer[64] = L"";
+        NMLVDISPINFOW info{};
+        info.hdr.code = LVN_GETDISPINFOW;
+        info.item.mask = LVIF_TEXT | LVIF_IMAGE;
+        info.item.iItem = row;
+        info.item.iImage = -7;
+        info.item.pszText = buffer;
+        info.item.cchTextMax = 64;
+        notify(info.hdr);
+        return info.item.iImage;
+    }
+    // Whether the row's image area shows the dot's blue on screen.
+    bool dotDrawn(int row) {
+        RECT icon{};
+        icon.left = LVIR_ICON;
+        SendMessageW(list, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(&icon));
+        HDC dc = GetDC(list);
+        bool found = false;
+        for (int y = icon.top; y < icon.bottom && !found; ++y)
+            for (int x = icon.left; x < icon.right && !found; ++x)
+                found = GetPixel(dc, x, y) == RGB(0, 120, 215);
+        ReleaseDC(list, dc);
+        return found;
+    }
+};
+
+TEST_F(NewsViewReadState, UnreadRowsShowTheDotBeforeTheTitleAndTheStatusCountsThem) {
+    directory.write("corvane.xml", settings(u"http://127.0.0.1/feed"));
+    directory.write("rssitems.xml", itemsWithUnread(6, {0, 5}));
+    open(6);
+    EXPECT_EQ(view->UIActivate(SVUIA_ACTIVATE_NOFOCUS), S_OK);
+    EXPECT_EQ(browser.statusTexts.back(), L"Title: Test channel [6, 2 unread]");
+    EXPECT_NE(SendMessageW(list, LVM_GETIMAGELIST, LVSIL_SMALL, 0), 0);
+    EXPECT_EQ(imageOf(0), 0);
+    EXPECT_EQ(imageOf(1), 1);
+    EXPECT_EQ(imageOf(5), 0);  // label 5, bold: the dot as well
+    EXPECT_EQ(cell(0, 0), L"Message 0");
+    RedrawWindow(list, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    EXPECT_TRUE(dotDrawn(0));
+    EXPECT_FALSE(dotDrawn(1));
+    EXPECT_TRUE(dotDrawn(5));
+}
+
+TEST_F(NewsViewReadState, AShownMessageBecomesReadAfterTheDelayOneArrowedPastStaysUnread) {
+    directory.write("corvane.xml", settings(u"http://127.0.0.1/feed"));
+    directory.write("rssitems.xml", itemsWithUnread(3, {0, 1, 2}));
+    open(3);
+    EXPECT_EQ(view->UIActivate(SVUIA_ACTIVATE_NOFOCUS), S_OK);
+    auto started = Clock::now();
+    show(0);
+    show(1);  // before any timer could fire: row 0 was only passed
+    EXPECT_EQ(unread(), (std::vector<bool>{true, true, true}));
+    ASSERT_TRUE(pumpUntil([&] { return !feed().items[1]->unread; }));
+    EXPECT_GE(Clock::now() - started, 900ms);
+    EXPECT_EQ(unread(), (std::vector<bool>{true, false, true}));
+    EXPECT_EQ(browser.statusTexts.back(), L"Title: Test channel [3, 2 unread]");
+    EXPECT_EQ(imageOf(1), 1);
+}
+
+TEST_F(NewsViewReadState, CommandsAndKeysMarkTheSelectionAndEverything) {
+    directory.write("corvane.xml", settings(u"http://127.0.0.1/feed"));
+    directory.write("rssitems.xml", itemsWithUnread(4, {0, 1, 2, 3}));
+    open(4);
+    EXPECT_EQ(view->UIActivate(SVUIA_ACTIVATE_NOFOCUS), S_OK);
+    HMENU ours = GetSubMenu(browser.sharedMenu, 0);
+    std::vector<std::wstring> texts;
+    for (UINT id : {3004u, 3005u, 3006u}) {
+        wchar_t text[64] = L"";
+        GetMenuStringW(ours, id, text, 64, MF_BYCOMMAND);
+        texts.push_back(text);
+    }
+    EXPECT_EQ(texts, (std::vector<std::wstring>{L"Mark as read", L"Mark as unread", L"Mark all as read"}));
+
+    select({0, 2});
+    SendMessageW(viewWindow, WM_COMMAND, 3004, 0);
+    EXPECT_EQ(unread(), (std::vector<bool>{false, true, false, true}));
+    EXPECT_EQ(browser.statusTexts.back(), L"Title: Test channel [4, 2 unread]");
+    {
+        ControlHeld control;
+        select({0});
+        MSG ctrlU{list, WM_KEYDOWN, 'U', 0, 0, {}};
+        EXPECT_EQ(view->TranslateAccelerator(&ctrlU), S_OK);
+        EXPECT_EQ(unread(), (std::vector<bool>{true, true, false, true}));
+        select({1, 3});
+        EXPECT_EQ(key('Q'), 1);  // a host that routes no keys: the list's own key-down
+        EXPECT_EQ(unread(), (std::vector<bool>{true, false, false, false}));
+    }
+    MSG plainQ{list, WM_KEYDOWN, 'Q', 0, 0, {}};
+    EXPECT_NE(view->TranslateAccelerator(&plainQ), S_OK);
+
+    UINT markRead = 0, markAll = 0;
+    Prompts::chooseFromMenu = [&](HMENU menu) {
+        markRead = GetMenuState(menu, 3004, MF_BYCOMMAND);
+        markAll = GetMenuState(menu, 3006, MF_BYCOMMAND);
+        return 3006u;
+    };
+    select({});
+    rightClick(list);
+    EXPECT_TRUE(markRead & MF_GRAYED);
+    EXPECT_FALSE(markAll & MF_GRAYED);
+    EXPECT_EQ(unread(), (std::vector<bool>{false, false, false, false}));
+    EXPECT_EQ(browser.statusTexts.back(), L"Title: Test channel [4]");
+    rightClick(list);
+    EXPECT_TRUE(markAll & MF_GRAYED);
+}
+
+TEST_F(NewsViewReadState, ReadStateIsSavedWithTheStoreWhenTheViewCloses) {
+    directory.write("corvane.xml", settings(u"http://127.0.0.1/feed"));
+    directory.write("rssitems.xml", itemsWithUnread(3, {0, 2}));
+    open(3);
+    select({0});
+    SendMessageW(viewWindow, WM_COMMAND, 3004, 0);
+    select({1});
+    SendMessageW(viewWindow, WM_COMMAND, 3005, 0);
+    close();
+    const std::string stored = directory.read("rssitems.xml");
+    auto itemText = [&](int n) {
+        size_t start = stored.find("<title>Message " + std::to_string(n) + "</title>");
+        return start == std::string::npos ? std::string()
+                                          : stored.substr(start, stored.find("</item>", start) - start);
+    };
+    EXPECT_EQ(itemText(0).find("corvane_unread"), std::string::npos) << stored;
+    EXPECT_NE(itemText(1).find("<corvane_unread>1</corvane_unread>"), std::string::npos) << stored;
+    EXPECT_NE(itemText(2).find("<corvane_unread>1</corvane_unread>"), std::string::npos) << stored;
+}
+
+TEST_F(NewsViewReadState, TheDateColumnFitsABoldDate) {
+    directory.write("corvane.xml", settings(u"http://127.0.0.1/feed"));
+    directory.write("rssitems.xml", items(6));  // row 5 has label 5: bold
+    open(6);
+    HDC dc = GetDC(list);
+    LOGFONTW description{};
+    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(list, WM_GETFONT, 0, 0)), sizeof(description),
+               &description);
+    description.lfWeight = FW_BOLD;
+    HFONT bold = CreateFontIndirectW(&description);
+    HGDIOBJ old = SelectObject(dc, bold);
+    std::wstring date = cell(5, kColumnDate);
+    SIZE size{};
+    GetTextExtentPoint32W(dc, date.c_str(), static_cast<int>(date.size()), &size);
+    SelectObject(dc, old);
+    DeleteObject(bold);
+    ReleaseDC(list, dc);
+    EXPECT_EQ(date, L"2003-06-10 05:00:00");
+    EXPECT_GE(SendMessageW(list, LVM_GETCOLUMNWIDTH, columnIndexOf(kColumnDate), 0), size.cx + 12);
 }
 
 }  // namespace

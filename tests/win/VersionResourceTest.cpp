@@ -72,5 +72,17 @@ TEST(VersionResource, TheDllAndTheProgramCarryTheProjectVersion) {
     expectVersionBlock(CORVANE_EXE, L"corvane.exe", VFT_APP);
 }
 
+TEST(VersionResource, TheProgramAsksForPerMonitorDpiAwareness) {
+    HMODULE program = LoadLibraryExW(windowsPath(CORVANE_EXE).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(program, nullptr);
+    HRSRC found = FindResourceW(program, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));
+    ASSERT_NE(found, nullptr);
+    const char* bytes = static_cast<const char*>(LockResource(LoadResource(program, found)));
+    std::string manifest(bytes, SizeofResource(program, found));
+    FreeLibrary(program);
+    EXPECT_NE(manifest.find(">PerMonitorV2, PerMonitor</dpiAwareness>"), std::string::npos) << manifest;
+    EXPECT_NE(manifest.find(">true/pm</dpiAware>"), std::string::npos) << manifest;
+}
+
 }  // namespace
 }  // namespace corvane

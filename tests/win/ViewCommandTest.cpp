@@ -183,8 +183,10 @@ TEST_F(ViewCommand, OpensUpdatesKeepsItsLayoutAndRestoresIt) {
 
         PostMessageW(list, WM_KEYDOWN, VK_F5, 0);
         PostMessageW(list, WM_KEYUP, VK_F5, 0xC0000001);
-        EXPECT_TRUE(waitFor([&] { return rows(list) == 5 && statusText(status) == L"Title: Test feed [5]"; }))
-            << rows(list) << " rows, status " << toUtf8(fromWide(statusText(status)));
+        EXPECT_TRUE(waitFor([&] {
+            return rows(list) == 5 && statusText(status) == L"Title: Test feed [5, 3 unread]";
+        })) << rows(list)
+            << " rows, status " << toUtf8(fromWide(statusText(status)));
 
         // Sort by Date, then narrow Title by dragging its right edge.
         HWND header = ListView_GetHeader(list);
