@@ -68,6 +68,8 @@ class ProgressBar final : public kturldownloader_eventhandler {
 }  // namespace
 
 int runUpdate(const Arguments& arguments) {
+    if (arguments.flag("--all")) return runUpdateAll(arguments);
+    if (arguments.option("--jobs")) throw UsageError("--jobs goes with --all");
     const std::string& dir = arguments.required(0, "DIR");
     arguments.noMoreThan(1);
     OpenFolder opened = openNewsFolder(dir, true);
