@@ -108,12 +108,14 @@ int runUpdate(const Arguments& arguments) {
         writeError("Update cancelled\n");
         return kExitInterrupted;
     }
+    // A 304: nothing changed on the server, and nothing is written.
+    const bool unchanged = fetch->notModified && !fetch->movedTo;
     feed.takeFetch(std::move(*fetch));
     if (*result == UPDATE_NOT_RSS)
         throw CommandError(toUtf8(formatWide(u"Requested url is not valid RSS XML: %s", feed.url)));
     if (*result == UPDATE_DOWNLOAD_FAILED)
         throw CommandError(toUtf8(formatWide(u"Unable to download RSS feed: %s", feed.url)));
-    storeFolder(opened);
+    if (!unchanged) storeFolder(opened);
     if (!quiet)
         writeError(toUtf8(feed.title.empty() ? feed.url : feed.title) + ": " +
                    std::to_string(feed.items.size() - before) + " new message(s), " +

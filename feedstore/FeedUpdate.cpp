@@ -108,6 +108,15 @@ void RSSObject::takeFetch(FeedFetch fetch) {
     notRss = fetch.notRss;
     downloadFailed = fetch.downloadFailed;
     if (fetch.cancelled) return;
+    if (fetch.movedTo && !fetch.downloadFailed && !fetch.notRss && *fetch.movedTo != url) {
+        trace(u"The feed %s moved permanently to %s", url, *fetch.movedTo);
+        url = std::move(*fetch.movedTo);
+    }
+    // Validators of a document that could not be read would make the server keep it from us.
+    if (!fetch.downloadFailed && !fetch.notRss && !fetch.notModified) {
+        setParam(kETagParam, fetch.etag.value_or(u""));
+        setParam(kLastModifiedParam, fetch.lastModified.value_or(u""));
+    }
     if (fetch.title) title = std::move(*fetch.title);
     if (fetch.link) link = std::move(*fetch.link);
     if (fetch.description) description = std::move(*fetch.description);

@@ -81,15 +81,19 @@ FeedUpdateOutcome updateNewsFolder(const UpdateTarget& target, const std::functi
             outcome.ending = UpdateEnding::Cancelled;
             return outcome;
         }
+        // Nothing changed on the server: nothing is written.
+        const bool unchanged = fetch->notModified && !fetch->movedTo;
         feed->takeFetch(std::move(*fetch));
         if (*result == UPDATE_NOT_RSS)
             return failed(target, formatWide(u"Requested url is not valid RSS XML: %s", feed->url));
         if (*result == UPDATE_DOWNLOAD_FAILED)
             return failed(target, formatWide(u"Unable to download RSS feed: %s", feed->url));
-        if (!feed->storeSettings()) return failed(target, u"could not write " + feed->settingsPath);
+        outcome.ending = UpdateEnding::Updated;
+        if (unchanged) return outcome;
+        // The items first: corvane.xml's validators must not stand for messages that are not stored.
         if (feed->itemsLoaded && !feed->storeItems())
             return failed(target, u"could not write " + feed->itemsPath);
-        outcome.ending = UpdateEnding::Updated;
+        if (!feed->storeSettings()) return failed(target, u"could not write " + feed->settingsPath);
         outcome.newMessages = feed->items.size() - before;
         return outcome;
     } catch (const std::exception& error) {

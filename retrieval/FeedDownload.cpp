@@ -9,6 +9,11 @@ namespace corvane {
 
 Status downloadFeed(std::u16string_view url, kturldownloader_eventhandler* sink, std::stop_token stop,
                     FeedFetch& fetch, const KnownItemIds* known) {
+    return downloadFeed(url, sink, stop, fetch, known, FeedValidators{});
+}
+
+Status downloadFeed(std::u16string_view url, kturldownloader_eventhandler* sink, std::stop_token stop,
+                    FeedFetch& fetch, const KnownItemIds* known, const FeedValidators& validators) {
     // Each step ends its own failures, so the caller learns which one failed: no memory for the
     // body is a failed download, no memory to read it a document that could not be read.
     kturldownloader downloader;
@@ -16,6 +21,8 @@ Status downloadFeed(std::u16string_view url, kturldownloader_eventhandler* sink,
     Status status = kStatusFail;
     try {
         job = downloader.addUrl(std::u16string(url));
+        job->ifNoneMatch = validators.etag;
+        job->ifModifiedSince = validators.lastModified;
         status = downloader.download(sink, stop);
     } catch (const std::exception& error) {
         traceError(u"Download of %s ended by an error: %s", statusOf(error), url, error.what());
@@ -27,7 +34,13 @@ Status downloadFeed(std::u16string_view url, kturldownloader_eventhandler* sink,
         fetch.cancelled = true;
     } else if (status == kStatusFail || !job->streamReady) {
         fetch.downloadFailed = true;
+    } else if (job->statusCode == 304) {
+        fetch.notModified = true;
+        if (!job->permanentUrl.empty()) fetch.movedTo = job->permanentUrl;
     } else {
+        if (!job->etag.empty()) fetch.etag = job->etag;
+        if (!job->lastModified.empty()) fetch.lastModified = job->lastModified;
+        if (!job->permanentUrl.empty()) fetch.movedTo = job->permanentUrl;
         try {
             failIfInjected(WorkerStage::ReadingFeed);
             auto stopRequested = [&stop] { return stop.stop_requested(); };

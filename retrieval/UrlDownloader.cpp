@@ -48,11 +48,21 @@ Status kturldownloader::download(kturldownloader_eventhandler* sink, std::stop_t
     std::vector<uint8_t> buffer(kReadBufferSize);
     for (const auto& job : jobs_) {
         currentUrl_ = job->url;
-        std::unique_ptr<retrieval::InternetRequest> request = session->openUrl(job->url, error);
+        std::unique_ptr<retrieval::InternetRequest> request =
+            session->openConditional(job->url, {job->ifNoneMatch, job->ifModifiedSince}, error);
         if (stop.stop_requested()) return stopped();
         if (!request) {
             traceError(u"InternetOpenUrl( %s ) failed", error, job->url);
             return kStatusFail;
+        }
+        job->statusCode = request->statusCode();
+        job->etag = request->responseHeader("ETag");
+        job->lastModified = request->responseHeader("Last-Modified");
+        job->permanentUrl = request->permanentUrl();
+        if (!job->permanentUrl.empty()) trace(u"%s moved permanently to %s", job->url, job->permanentUrl);
+        if (job->statusCode == 304) {
+            trace(u"%s not modified", job->url);
+            continue;
         }
 
         // The status code is not looked at: an error page is a body like any other, for the

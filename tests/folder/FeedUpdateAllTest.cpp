@@ -8,6 +8,7 @@
 #include <mutex>
 #include <string>
 
+#include "feedstore/FeedUpdate.h"
 #include "feedstore/RSSObject.h"
 #include "folder/FolderSystem.h"
 #include "folder/NewsFolder.h"
@@ -97,6 +98,70 @@ TEST_F(FeedUpdateAll, ASecondUpdateFindsNothingNew) {
     FeedUpdateOutcome again = updateAll(targets, 2, {})[0];
     EXPECT_EQ(again.ending, UpdateEnding::Updated);
     EXPECT_EQ(again.newMessages, 0u);
+}
+
+using ConditionalUpdate = FeedUpdateAll;
+
+std::u16string storedUrl(const fs::path& folder) {
+    return loadRSSObject(joinPath(folder.u16string(), kSettingsFile),
+                         joinPath(folder.u16string(), kItemsFile))
+        ->url;
+}
+
+// The server answers a second request with new messages unless it carries the validators of the
+// first answer; with them it answers 304, and the folder's files stay as they were, bytes and times.
+TEST_F(ConditionalUpdate, ANotModifiedAnswerWritesNothing) {
+    for (const char* query :
+         {"/conditional?items=3&etag=%22e1%22",
+          "/conditional?items=3&etag=-&modified=Wed,%2011%20Jun%202003%2001:00:00%20GMT"}) {
+        SCOPED_TRACE(query);
+        fs::remove_all(target.path() / "one");
+        newsFolder("one", testing::serverUrl(query));
+        UpdateTarget one{(target.path() / "one").u16string(), u"one"};
+        FeedUpdateOutcome first = updateNewsFolder(one, {});
+        ASSERT_EQ(first.ending, UpdateEnding::Updated) << toUtf8(first.failure);
+        ASSERT_EQ(first.newMessages, 3u);
+        std::unique_ptr<RSSObject> settings =
+            loadRSSObject(joinPath(one.path, kSettingsFile), joinPath(one.path, kItemsFile));
+        EXPECT_EQ(settings->getParam(kETagParam, u"").empty(),
+                  std::string(query).find("etag=-") != std::string::npos);
+        EXPECT_FALSE(settings->getParam(kLastModifiedParam, u"").empty());
+
+        const fs::path files[] = {target.path() / "one" / "corvane.xml",
+                                  target.path() / "one" / "rssitems.xml"};
+        std::string bytes[2];
+        fs::file_time_type times[2];
+        for (int i = 0; i < 2; ++i) {
+            bytes[i] = target.read("one/" + files[i].filename().string());
+            times[i] = fs::last_write_time(files[i]);
+        }
+        FeedUpdateOutcome second = updateNewsFolder(one, {});
+        EXPECT_EQ(second.ending, UpdateEnding::Updated) << toUtf8(second.failure);
+        EXPECT_EQ(second.newMessages, 0u);
+        for (int i = 0; i < 2; ++i) {
+            EXPECT_EQ(target.read("one/" + files[i].filename().string()), bytes[i]) << files[i];
+            EXPECT_EQ(fs::last_write_time(files[i]), times[i]) << files[i];
+        }
+    }
+}
+
+TEST_F(ConditionalUpdate, OnlyPermanentRedirectsMoveTheFeed) {
+    const std::u16string destination = testing::serverUrl("/feed?items=2");
+    struct Case {
+        const char* status;
+        bool moves;
+    } cases[] = {{"301", true}, {"308", true}, {"302", false}, {"307", false}};
+    for (const Case& c : cases) {
+        const std::string name = std::string("via ") + c.status;
+        const std::u16string url =
+            testing::serverUrl(std::string("/redirect?status=") + c.status + "&to=" + toUtf8(destination));
+        newsFolder(name, url);
+        FeedUpdateOutcome outcome =
+            updateNewsFolder({(target.path() / name).u16string(), fromUtf8(name)}, {});
+        ASSERT_EQ(outcome.ending, UpdateEnding::Updated) << name << ": " << toUtf8(outcome.failure);
+        EXPECT_EQ(outcome.newMessages, 2u) << name;
+        EXPECT_EQ(storedUrl(target.path() / name), c.moves ? destination : url) << name;
+    }
 }
 
 }  // namespace
