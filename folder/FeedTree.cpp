@@ -74,7 +74,29 @@ void visitEntries(const FeedTreeEntry& entry, const std::u16string& relative,
     }
 }
 
+bool findNewsFolder(const fs::path& dir, size_t depth, size_t& budget) {
+    if (depth == 0) return false;
+    std::error_code error;
+    std::vector<fs::path> plain;
+    for (fs::directory_iterator it(dir, fs::directory_options::skip_permission_denied, error);
+         !error && it != fs::directory_iterator(); it.increment(error)) {
+        std::error_code kind;
+        if (!it->is_directory(kind) || it->is_symlink(kind)) continue;
+        if (budget == 0) return false;
+        --budget;
+        if (isNewsFolder(it->path().u16string())) return true;
+        plain.push_back(it->path());
+    }
+    for (const fs::path& folder : plain)
+        if (findNewsFolder(folder, depth - 1, budget)) return true;
+    return false;
+}
+
 }  // namespace
+
+bool holdsNewsFolders(std::u16string_view dir, size_t depth, size_t budget) {
+    return findNewsFolder(fs::path(std::u16string(dir)), depth, budget);
+}
 
 FeedTreeEntry scanFeedTree(std::u16string_view dir) {
     FeedTreeEntry top;

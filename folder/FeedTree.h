@@ -29,6 +29,10 @@ struct FeedTreeEntry {
 // as empty.
 FeedTreeEntry scanFeedTree(std::u16string_view dir);
 
+// Whether a news folder lies at most `depth` levels below `dir` (1: among its own folders), looking
+// at no more than `budget` folders: a quick answer for a menu, not a walk of a whole disk.
+bool holdsNewsFolders(std::u16string_view dir, size_t depth = 3, size_t budget = 2000);
+
 // Every news folder of the tree in order, with its path relative to the tree's top ("Tech/Blog",
 // the top's own name when the top is a news folder).
 void forEachNewsFolder(

@@ -71,11 +71,14 @@ class Importer {
 
     void importAll(const std::vector<opml::Outline>& outlines) { importLevel(outlines, top_); }
 
+    // Newest first, so each folder is empty by the time its turn comes: nothing but what this run
+    // wrote is ever deleted.
     void takeBack() {
         for (auto it = made_.rbegin(); it != made_.rend(); ++it) {
             if (isNewsFolder(*it)) removeNewsFolder(*it);
-            std::error_code ignored;
-            fs::remove_all(fs::path(*it), ignored);
+            std::error_code error;
+            if (!fs::remove(fs::path(*it), error) || error)
+                traceError(u"The folder %s could not be removed again", kStatusFail, *it);
         }
         report_.madeFolders.clear();
     }
