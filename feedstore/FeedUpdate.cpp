@@ -114,8 +114,12 @@ void RSSObject::takeFetch(FeedFetch fetch) {
     }
     // Validators of a document that could not be read would make the server keep it from us.
     if (!fetch.downloadFailed && !fetch.notRss && !fetch.notModified) {
-        setParam(kETagParam, fetch.etag.value_or(u""));
-        setParam(kLastModifiedParam, fetch.lastModified.value_or(u""));
+        // A server that never sent one leaves no empty param behind.
+        auto remember = [this](std::u16string_view name, const std::optional<std::u16string>& value) {
+            if (value || !getParam(name, u"").empty()) setParam(name, value.value_or(u""));
+        };
+        remember(kETagParam, fetch.etag);
+        remember(kLastModifiedParam, fetch.lastModified);
     }
     if (fetch.title) title = std::move(*fetch.title);
     if (fetch.link) link = std::move(*fetch.link);
