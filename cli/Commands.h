@@ -27,6 +27,9 @@ int runSearch(const Arguments& arguments);
 int runOpen(const Arguments& arguments);
 int runInfo(const Arguments& arguments);
 int runView(const Arguments& arguments);
+int runUpdateAll(const Arguments& arguments);
+int runImport(const Arguments& arguments);
+int runExport(const Arguments& arguments);
 
 // The exit status of an update cancelled with Ctrl-C.
 constexpr int kExitInterrupted = 130;

@@ -37,11 +37,26 @@ std::span<const Command> commands() {
          {{"--show"}, {"--url", "--set"}},
          runConfig},
         {"update",
-         "update DIR [--quiet]",
+         "update DIR [--quiet] | update --all DIR [--jobs N]",
          "Downloads the feed and adds the messages never seen before. Ctrl-C cancels and leaves the folder\n"
-         "as it was (exit status 130).",
-         {{"--quiet"}, {}},
+         "as it was (exit status 130).\n"
+         "With --all, updates every news folder below DIR, at most N at a time (4 unless told), printing a\n"
+         "line per feed as it ends and a summary; exit status 1 when any failed. Ctrl-C starts no more and\n"
+         "lets those under way end.",
+         {{"--quiet", "--all"}, {"--jobs"}},
          runUpdate},
+        {"import",
+         "import OPML DIR [--update]",
+         "Makes a news folder below DIR for every feed of the OPML subscription list, in subfolders as the\n"
+         "list groups them; feeds that a news folder below DIR already reads are kept. Prints what it made,\n"
+         "kept and skipped; exit status 1 when any feed could not be made. --update updates the new ones.",
+         {{"--update"}, {}},
+         runImport},
+        {"export",
+         "export DIR [-o FILE]",
+         "Writes the news folders below DIR as an OPML 2.0 subscription list to stdout or FILE.",
+         {{}, {"-o"}},
+         runExport},
         {"list",
          "list DIR [--sort title|description|link|date] [--ascending|--descending] [--unread] [--json]",
          "Prints the message list's rows in display order (store order without --sort); --unread only the\n"

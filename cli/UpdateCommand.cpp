@@ -69,6 +69,8 @@ class ProgressBar final : public kturldownloader_eventhandler {
 }  // namespace
 
 int runUpdate(const Arguments& arguments) {
+    if (arguments.flag("--all")) return runUpdateAll(arguments);
+    if (arguments.option("--jobs")) throw UsageError("--jobs goes with --all");
     const std::string& dir = arguments.required(0, "DIR");
     arguments.noMoreThan(1);
     OpenFolder opened = openNewsFolder(dir, true);
@@ -107,12 +109,14 @@ int runUpdate(const Arguments& arguments) {
         writeError("Update cancelled\n");
         return kExitInterrupted;
     }
+    // A 304: nothing changed on the server, and nothing is written.
+    const bool unchanged = fetch->notModified && !fetch->movedTo;
     feed.takeFetch(std::move(*fetch));
     if (*result == UPDATE_NOT_RSS)
         throw CommandError(toUtf8(formatWide(u"Requested url is not valid RSS XML: %s", feed.url)));
     if (*result == UPDATE_DOWNLOAD_FAILED)
         throw CommandError(toUtf8(formatWide(u"Unable to download RSS feed: %s", feed.url)));
-    storeFolder(opened);
+    if (!unchanged) storeFolder(opened);
     if (!quiet)
         writeError(toUtf8(feed.title.empty() ? feed.url : feed.title) + ": " +
                    std::to_string(feed.items.size() - before) + " new message(s), " +

@@ -156,6 +156,19 @@ void RSSObject::takeFetch(FeedFetch fetch) {
         trace(u"The feed of %s is %s: the folder's URL from now on", url, *fetch.discoveredUrl);
         url = std::move(*fetch.discoveredUrl);
     }
+    if (fetch.movedTo && !fetch.downloadFailed && !fetch.notRss && *fetch.movedTo != url) {
+        trace(u"The feed %s moved permanently to %s", url, *fetch.movedTo);
+        url = std::move(*fetch.movedTo);
+    }
+    // Validators of a document that could not be read would make the server keep it from us.
+    if (!fetch.downloadFailed && !fetch.notRss && !fetch.notModified) {
+        // A server that never sent one leaves no empty param behind.
+        auto remember = [this](std::u16string_view name, const std::optional<std::u16string>& value) {
+            if (value || !getParam(name, u"").empty()) setParam(name, value.value_or(u""));
+        };
+        remember(kETagParam, fetch.etag);
+        remember(kLastModifiedParam, fetch.lastModified);
+    }
     if (fetch.title) title = std::move(*fetch.title);
     if (fetch.link) link = std::move(*fetch.link);
     if (fetch.description) description = std::move(*fetch.description);

@@ -31,7 +31,18 @@ struct FeedFetch {
     // The document's items in feed order, each id once (a later duplicate is dropped), less those
     // whose id the feed already knew when the update started.
     RSSItemList items;
+    // The server answered 304 to the validators sent: nothing was read, and nothing is to be written.
+    bool notModified = false;
+    // The validators the server sent with the document, to be sent with the next request.
+    std::optional<std::u16string> etag;
+    std::optional<std::u16string> lastModified;
+    // Where every redirect on the way was permanent: the feed's URL from now on.
+    std::optional<std::u16string> movedTo;
 };
+
+// The names of the params in corvane.xml that keep the server's validators between updates.
+inline constexpr char16_t kETagParam[] = u"etag";
+inline constexpr char16_t kLastModifiedParam[] = u"lastModified";
 
 // The ids a feed knew when an update started (RSSObject::knownIds), for the update's worker to read
 // while the feed goes on changing on its owner's thread: a copy that nothing changes once made.

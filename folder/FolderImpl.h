@@ -28,6 +28,10 @@ class CFolderImpl final : public IShellFolder,
     using RemoveConfirmation = bool (*)(const std::wstring& question);
     // Null restores the message box.
     static void SetRemoveConfirmation(RemoveConfirmation confirmation);
+    // Shows the box that ends "Import feeds...", "Export feeds..." and "Update all feeds"; the
+    // product shows a message box. Null restores it.
+    using FeedsReport = void (*)(const std::wstring& text);
+    static void SetFeedsReport(FeedsReport report);
 
     // The controlling object's IUnknown.
     STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;

@@ -7,6 +7,8 @@
 
 #include "dialogs/AboutDialog.h"
 #include "folder/ContextMenuSelection.h"
+#include "folder/FeedTree.h"
+#include "folder/FolderFeedsCommands.h"
 #include "folder/NewsFolder.h"
 #include "platform/ComCall.h"
 #include "platform/ComPtr.h"
@@ -18,13 +20,24 @@
 namespace corvane {
 namespace {
 
-enum MenuCommand : UINT { kCommandCreate = 0, kCommandRemove = 1, kCommandAbout = 2, kCommandCount = 3 };
+enum MenuCommand : UINT {
+    kCommandCreate = 0,
+    kCommandRemove = 1,
+    kCommandAbout = 2,
+    kCommandCount = 3,
+    // A plain folder's commands on the news folders below it, offered when the range allows.
+    kCommandImportFeeds = 3,
+    kCommandExportFeeds = 4,
+    kCommandUpdateAllFeeds = 5,
+    kCommandCountWithFeeds = 6,
+};
 
 // The shell builds one menu at a time on one thread, so one selection serves every handler object.
 struct ContextMenuSelection {
     std::vector<std::u16string> selectedPaths;
     ComPtr<IDataObject> dataObject;
     bool isNewsFolder = false;
+    bool holdsNewsFolders = false;
 };
 
 ContextMenuSelection& selection() {
@@ -37,6 +50,12 @@ bool askWithMessageBox(const std::wstring& question) {
 }
 
 CFolderImpl::RemoveConfirmation removeConfirmation = &askWithMessageBox;
+
+void reportWithMessageBox(const std::wstring& text) {
+    MessageBoxW(nullptr, text.c_str(), L"Corvane", MB_OK | MB_ICONINFORMATION);
+}
+
+CFolderImpl::FeedsReport feedsReport = &reportWithMessageBox;
 
 std::wstring loadText(UINT id) {
     wchar_t text[RESOURCE_TEXT_LENGTH] = {};
@@ -82,6 +101,10 @@ void CFolderImpl::SetRemoveConfirmation(RemoveConfirmation confirmation) {
     removeConfirmation = confirmation ? confirmation : &askWithMessageBox;
 }
 
+void CFolderImpl::SetFeedsReport(FeedsReport report) {
+    feedsReport = report ? report : &reportWithMessageBox;
+}
+
 STDMETHODIMP CFolderImpl::Initialize(PCIDLIST_ABSOLUTE, IDataObject* dataObject, HKEY) {
     return comCall(u"CFolderImpl::Initialize (IShellExtInit)", [&]() -> HRESULT {
         ContextMenuSelection& state = selection();
@@ -96,6 +119,8 @@ STDMETHODIMP CFolderImpl::Initialize(PCIDLIST_ABSOLUTE, IDataObject* dataObject,
         folder::SelectionVerdict verdict = folder::judgeSelection(state.selectedPaths);
         if (!verdict.accepted) return E_FAIL;
         state.isNewsFolder = verdict.isNewsFolder;
+        state.holdsNewsFolders =
+            !verdict.isNewsFolder && folder::holdsNewsFolders(state.selectedPaths.front());
         return S_OK;
     });
 }
@@ -116,14 +141,26 @@ STDMETHODIMP CFolderImpl::QueryContextMenu(HMENU menu, UINT index, UINT firstCom
                     firstCommand + kCommandRemove, loadText(IDS_MENU_REMOVE).c_str());
         // Positions past the end append.
         InsertMenuW(popup, 5, MF_BYPOSITION | MF_SEPARATOR, 0, nullptr);
-        InsertMenuW(popup, 6, MF_BYPOSITION | MF_STRING, firstCommand + kCommandAbout,
+        const bool feeds = !news && lastCommand - firstCommand >= kCommandCountWithFeeds - 1;
+        if (feeds) {
+            InsertMenuW(popup, 6, MF_BYPOSITION | MF_STRING, firstCommand + kCommandImportFeeds,
+                        loadText(IDS_MENU_IMPORT_FEEDS).c_str());
+            if (selection().holdsNewsFolders) {
+                InsertMenuW(popup, 7, MF_BYPOSITION | MF_STRING, firstCommand + kCommandExportFeeds,
+                            loadText(IDS_MENU_EXPORT_FEEDS).c_str());
+                InsertMenuW(popup, 8, MF_BYPOSITION | MF_STRING, firstCommand + kCommandUpdateAllFeeds,
+                            loadText(IDS_MENU_UPDATE_ALL_FEEDS).c_str());
+            }
+            InsertMenuW(popup, 9, MF_BYPOSITION | MF_SEPARATOR, 0, nullptr);
+        }
+        InsertMenuW(popup, 10, MF_BYPOSITION | MF_STRING, firstCommand + kCommandAbout,
                     loadText(IDS_MENU_ABOUT).c_str());
         if (!InsertMenuW(menu, index, MF_BYPOSITION | MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(popup),
                          loadText(IDS_MENU_CORVANE).c_str())) {
             DestroyMenu(popup);
             return nothing;
         }
-        return MAKE_HRESULT(SEVERITY_SUCCESS, 0, kCommandCount);
+        return MAKE_HRESULT(SEVERITY_SUCCESS, 0, feeds ? kCommandCountWithFeeds : kCommandCount);
     });
 }
 
@@ -141,6 +178,8 @@ STDMETHODIMP CFolderImpl::InvokeCommand(CMINVOKECOMMANDINFO* info) {
         // A copy: while Remove's question is up (its box has no owner) the shell may open another menu,
         // and that menu's Initialize replaces the selection.
         const std::u16string path = state.selectedPaths.front();
+        // The feeds commands are a plain folder's.
+        if (command >= kCommandImportFeeds && state.isNewsFolder) return S_OK;
         switch (command) {
             case kCommandCreate:
                 folder::createNewsFolder(path);
@@ -150,6 +189,15 @@ STDMETHODIMP CFolderImpl::InvokeCommand(CMINVOKECOMMANDINFO* info) {
                 break;
             case kCommandAbout:
                 ShowAboutDialog();
+                break;
+            case kCommandImportFeeds:
+                ImportFeeds(info->hwnd, path, feedsReport);
+                break;
+            case kCommandExportFeeds:
+                ExportFeeds(info->hwnd, path, feedsReport);
+                break;
+            case kCommandUpdateAllFeeds:
+                UpdateAllFeeds(info->hwnd, path, feedsReport);
                 break;
             default:
                 break;

@@ -18,6 +18,9 @@
 #define IDS_MENU_REMOVE 113
 #define IDS_NOT_CONFIGURED_STATUS 114
 #define IDS_FRIENDLY_TYPE_NAME 115
+#define IDS_MENU_IMPORT_FEEDS 116
+#define IDS_MENU_EXPORT_FEEDS 117
+#define IDS_MENU_UPDATE_ALL_FEEDS 118
 
 // The registry script of the folder class (type "REGISTRY"), and the type library (type "TYPELIB").
 #define IDR_FOLDERIMPL 102

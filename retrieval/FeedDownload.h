@@ -16,4 +16,13 @@ namespace corvane {
 Status downloadFeed(std::u16string_view url, kturldownloader_eventhandler* sink, std::stop_token stop,
                     FeedFetch& fetch, const KnownItemIds* known = nullptr);
 
+// The validators a feed's update sends (see RSSObject's etag and lastModified params).
+struct FeedValidators {
+    std::u16string etag;
+    std::u16string lastModified;
+};
+// downloadFeed, sent as a conditional request: a 304 ends with `notModified` and nothing read.
+Status downloadFeed(std::u16string_view url, kturldownloader_eventhandler* sink, std::stop_token stop,
+                    FeedFetch& fetch, const KnownItemIds* known, const FeedValidators& validators);
+
 }  // namespace corvane

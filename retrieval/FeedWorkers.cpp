@@ -51,13 +51,18 @@ WorkerBody CRSSObjectUpdateThread::Run(RSSObjectThreadParams* param) {
     outcome_ = outcome;
     // The URL and the known ids are copied here, on the view's thread, so the options may change
     // the one and the view may take items in meanwhile.
-    return [outcome, url = param->feed->url,
-            known = param->feed->knownIds()](WorkerContext& context) -> uint32_t {
+    // The server's validators are sent only while the item store holds what they stand for: a store
+    // that is missing or unreadable must get the whole document again.
+    FeedValidators validators;
+    if (param->feed->itemsState == StoreFileState::Read && param->feed->unstoredIds.empty())
+        validators = {param->feed->getParam(kETagParam, u""), param->feed->getParam(kLastModifiedParam, u"")};
+    return [outcome, url = param->feed->url, known = param->feed->knownIds(),
+            validators = std::move(validators)](WorkerContext& context) -> uint32_t {
         FeedFetch fetch;
         try {
             ComApartment apartment;
             context.post(WM_FEED_UPDATE_STARTED);
-            downloadFeed(url, context.sink(), context.stopToken(), fetch, known.get());
+            downloadFeed(url, context.sink(), context.stopToken(), fetch, known.get(), validators);
         } catch (const std::exception& error) {
             // downloadFeed ends the failures of its own steps; what is left failed before a download.
             traceError(u"Update of %s ended by an error: %s", statusOf(error), url, error.what());

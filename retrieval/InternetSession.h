@@ -5,6 +5,7 @@
 #include <memory>
 #include <optional>
 #include <span>
+#include <string>
 #include <string_view>
 
 // The internet layer under the URL downloader, with one backend per platform (WinINet on Windows,
@@ -24,8 +25,19 @@ class InternetRequest {
     // for the whole buffer. A count of 0 is the end of the body. False with `error` set on failure.
     virtual bool read(std::span<uint8_t> buffer, size_t& count, uint32_t& error) = 0;
 
-    // The final response's HTTP status; 0 when there is none to tell.
+    // The final response's status code (0 when unknown) and a header of it by name ("ETag"; empty
+    // when it has none).
     virtual uint32_t statusCode() { return 0; }
+    virtual std::u16string responseHeader(std::string_view) { return {}; }
+    // Where the URL was moved for good: the last URL of a chain of redirects that were all permanent
+    // (301, 308); empty when there was none or any of them was temporary.
+    virtual std::u16string permanentUrl() { return {}; }
+};
+
+// The validators of a conditional request; an empty one is not sent.
+struct RequestConditions {
+    std::u16string ifNoneMatch;      // the ETag the server last sent
+    std::u16string ifModifiedSince;  // the Last-Modified it last sent
 };
 
 class InternetSession {
@@ -41,6 +53,10 @@ class InternetSession {
     // the final response's headers are in (redirects are followed). Only http and https URLs are accepted;
     // any other is a failed open. Null with `error` set on failure.
     virtual std::unique_ptr<InternetRequest> openUrl(std::u16string_view url, uint32_t& error) = 0;
+    // openUrl, sending the validators: a server that has nothing newer answers 304 without a body.
+    virtual std::unique_ptr<InternetRequest> openConditional(std::u16string_view url,
+                                                             const RequestConditions& conditions,
+                                                             uint32_t& error) = 0;
 
     // May be called from any thread while another uses the session: makes calls under way give up as
     // soon as the platform lets them, and every later call fail. It does not wait for them.

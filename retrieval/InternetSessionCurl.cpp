@@ -59,8 +59,21 @@ class CurlRequest final : public InternetRequest {
 
     uint32_t statusCode() override {
         long status = 0;
-        if (curl_easy_getinfo(easy_, CURLINFO_RESPONSE_CODE, &status) != CURLE_OK || status < 0) return 0;
-        return static_cast<uint32_t>(status);
+        curl_easy_getinfo(easy_, CURLINFO_RESPONSE_CODE, &status);
+        return status > 0 ? static_cast<uint32_t>(status) : 0;
+    }
+
+    std::u16string responseHeader(std::string_view name) override {
+        for (const auto& [key, value] : finalHeaders_)
+            if (key.size() == name.size() && startsWithNoCase(key, name)) return fromUtf8(value);
+        return {};
+    }
+
+    std::u16string permanentUrl() override {
+        if (redirects_ == 0 || !allPermanent_) return {};
+        const char* url = nullptr;
+        curl_easy_getinfo(easy_, CURLINFO_EFFECTIVE_URL, &url);
+        return url ? fromUtf8(url) : std::u16string();
     }
 
     bool read(std::span<uint8_t> buffer, size_t& count, uint32_t& error) override {
@@ -96,6 +109,7 @@ class CurlRequest final : public InternetRequest {
         std::string_view line(data, size * count);
         if (startsWithNoCase(line, "HTTP/")) {
             request->blockHasLocation_ = false;
+            request->finalHeaders_.clear();
         } else if (startsWithNoCase(line, "Location:")) {
             request->blockHasLocation_ = true;
         } else if (line == "\r\n" || line == "\n") {
@@ -103,7 +117,22 @@ class CurlRequest final : public InternetRequest {
             curl_easy_getinfo(request->easy_, CURLINFO_RESPONSE_CODE, &status);
             bool interim = status >= 100 && status < 200;
             bool redirect = status >= 300 && status < 400 && request->blockHasLocation_;
+            if (redirect) {
+                ++request->redirects_;
+                if (status != 301 && status != 308) request->allPermanent_ = false;
+            }
             if (!interim && !redirect) request->headersDone_ = true;
+        } else if (size_t colon = line.find(':'); colon != std::string_view::npos) {
+            std::string_view value = line.substr(colon + 1);
+            while (!value.empty() && (value.front() == ' ' || value.front() == '\t'))
+                value.remove_prefix(1);
+            while (!value.empty() && (value.back() == '\r' || value.back() == '\n' || value.back() == ' '))
+                value.remove_suffix(1);
+            try {
+                request->finalHeaders_.emplace_back(std::string(line.substr(0, colon)), std::string(value));
+            } catch (const std::bad_alloc&) {
+                return 0;  // no exception may pass through libcurl
+            }
         }
         return size * count;
     }
@@ -122,6 +151,10 @@ class CurlRequest final : public InternetRequest {
     bool added_ = false;
     bool headersDone_ = false;
     bool blockHasLocation_ = false;
+    // The headers of the response block being read, the final one's once the transfer is past them.
+    std::vector<std::pair<std::string, std::string>> finalHeaders_;
+    int redirects_ = 0;
+    bool allPermanent_ = true;
     bool finished_ = false;
     CURLcode result_ = CURLE_OK;
     std::vector<uint8_t> pending_;
@@ -134,6 +167,12 @@ class CurlSession final : public InternetSession {
     ~CurlSession() override { curl_multi_cleanup(multi_); }
 
     std::unique_ptr<InternetRequest> openUrl(std::u16string_view url, uint32_t& error) override {
+        return openConditional(url, {}, error);
+    }
+
+    std::unique_ptr<InternetRequest> openConditional(std::u16string_view url,
+                                                     const RequestConditions& conditions,
+                                                     uint32_t& error) override {
         if (!isWebUrl(url)) {
             error = CURLE_UNSUPPORTED_PROTOCOL;
             return nullptr;
@@ -150,6 +189,19 @@ class CurlSession final : public InternetSession {
         // There is no cache here, but a proxy on the way may have one.
         curl_slist* headers = curl_slist_append(nullptr, "Cache-Control: no-cache");
         curl_slist* more = headers ? curl_slist_append(headers, "Pragma: no-cache") : nullptr;
+        // Values come from a server's headers: no line end may reach ours.
+        auto headerLine = [](const char* name, const std::u16string& value) {
+            std::string line = std::string(name) + ": " + toUtf8(value);
+            line.erase(
+                std::remove_if(line.begin(), line.end(), [](char c) { return c == '\r' || c == '\n'; }),
+                line.end());
+            return line;
+        };
+        if (more && !conditions.ifNoneMatch.empty())
+            more = curl_slist_append(more, headerLine("If-None-Match", conditions.ifNoneMatch).c_str());
+        if (more && !conditions.ifModifiedSince.empty())
+            more =
+                curl_slist_append(more, headerLine("If-Modified-Since", conditions.ifModifiedSince).c_str());
         if (!more) {
             curl_slist_free_all(headers);
             curl_easy_cleanup(easy);

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <mutex>
+#include <string>
 
 #include "platform/Trace.h"
 #include "platform/Win32Text.h"
@@ -16,21 +17,55 @@ namespace {
 
 // Always from the server, never from the cache, and nothing stored in it.
 constexpr DWORD kOpenUrlFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE;
+// WinINet follows redirects without saying which kind they were; a conditional request follows
+// them itself, to know whether the feed moved for good.
+constexpr int kMaxRedirects = 20;
+
+// A header of the response as text, or empty.
+std::u16string queryText(HINTERNET handle, DWORD level, const wchar_t* name = nullptr) {
+    std::wstring buffer(name ? name : L"");
+    buffer.resize(std::max<size_t>(buffer.size() + 1, 256));
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        DWORD size = static_cast<DWORD>(buffer.size() * sizeof(wchar_t));
+        DWORD index = 0;
+        if (HttpQueryInfoW(handle, level, buffer.data(), &size, &index)) {
+            buffer.resize(size / sizeof(wchar_t));
+            return fromWide(buffer);
+        }
+        if (GetLastError() != ERROR_INSUFFICIENT_BUFFER) return {};
+        std::wstring grown(name ? name : L"");
+        grown.resize(size / sizeof(wchar_t) + 1);
+        buffer = std::move(grown);
+    }
+    return {};
+}
+
+uint32_t statusOf(HINTERNET handle) {
+    DWORD status = 0;
+    DWORD size = sizeof(status);
+    if (!HttpQueryInfoW(handle, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr))
+        return 0;
+    return status;
+}
 
 class WinInetSession;
 
 class WinInetRequest final : public InternetRequest {
   public:
-    WinInetRequest(WinInetSession& session, HINTERNET handle) : session_(session), handle_(handle) {}
+    WinInetRequest(WinInetSession& session, HINTERNET handle, std::u16string permanentUrl = {})
+        : session_(session), handle_(handle), permanentUrl_(std::move(permanentUrl)) {}
     ~WinInetRequest() override;
 
     std::optional<uint32_t> contentLength() override;
-    uint32_t statusCode() override;
     bool read(std::span<uint8_t> buffer, size_t& count, uint32_t& error) override;
+    uint32_t statusCode() override;
+    std::u16string responseHeader(std::string_view name) override;
+    std::u16string permanentUrl() override { return permanentUrl_; }
 
   private:
     WinInetSession& session_;
     HINTERNET handle_;
+    std::u16string permanentUrl_;
 };
 
 class WinInetSession final : public InternetSession {
@@ -42,6 +77,68 @@ class WinInetSession final : public InternetSession {
     }
 
     std::unique_ptr<InternetRequest> openUrl(std::u16string_view url, uint32_t& error) override {
+        HINTERNET request = open(url, nullptr, kOpenUrlFlags, error);
+        if (!request) return nullptr;
+        return std::make_unique<WinInetRequest>(*this, request);
+    }
+
+    std::unique_ptr<InternetRequest> openConditional(std::u16string_view url,
+                                                     const RequestConditions& conditions,
+                                                     uint32_t& error) override {
+        // Values come from a server's headers: no line end may reach ours.
+        auto headerLine = [](const wchar_t* name, const std::u16string& value) {
+            std::wstring line = std::wstring(name) + L": " + toWide(value);
+            line.erase(
+                std::remove_if(line.begin(), line.end(), [](wchar_t c) { return c == L'\r' || c == L'\n'; }),
+                line.end());
+            return line + L"\r\n";
+        };
+        std::wstring headers;
+        if (!conditions.ifNoneMatch.empty()) headers += headerLine(L"If-None-Match", conditions.ifNoneMatch);
+        if (!conditions.ifModifiedSince.empty())
+            headers += headerLine(L"If-Modified-Since", conditions.ifModifiedSince);
+        std::u16string address(url);
+        bool allPermanent = true;
+        for (int redirects = 0;; ++redirects) {
+            HINTERNET request = open(address, headers.empty() ? nullptr : headers.c_str(),
+                                     kOpenUrlFlags | INTERNET_FLAG_NO_AUTO_REDIRECT, error);
+            if (!request) return nullptr;
+            uint32_t status = statusOf(request);
+            std::u16string location = status >= 300 && status < 400 && status != 304
+                                          ? queryText(request, HTTP_QUERY_LOCATION)
+                                          : u"";
+            if (location.empty() || redirects == kMaxRedirects) {
+                return std::make_unique<WinInetRequest>(
+                    *this, request, redirects > 0 && allPermanent ? address : std::u16string());
+            }
+            if (status != 301 && status != 308) allPermanent = false;
+            wchar_t combined[INTERNET_MAX_URL_LENGTH];
+            DWORD length = INTERNET_MAX_URL_LENGTH;
+            std::wstring base = toWide(address);
+            std::wstring relative = toWide(location);
+            bool resolved =
+                InternetCombineUrlW(base.c_str(), relative.c_str(), combined, &length, ICU_NO_ENCODE);
+            closeRequest(request);
+            if (!resolved || !isWebUrl(fromWide(combined))) {
+                error = ERROR_INTERNET_INVALID_URL;
+                return nullptr;
+            }
+            address = fromWide(combined);
+        }
+    }
+
+    void abort() override {
+        std::lock_guard<std::mutex> guard(lock_);
+        if (aborted_) return;
+        aborted_ = true;
+        if (request_) InternetCloseHandle(request_);
+        request_ = nullptr;
+        InternetCloseHandle(internet_);
+        internet_ = nullptr;
+    }
+
+    // Opens the URL and makes the request the one abort() closes; null with `error` on failure.
+    HINTERNET open(std::u16string_view url, const wchar_t* headers, DWORD flags, uint32_t& error) {
         if (!isWebUrl(url)) {
             error = ERROR_INTERNET_UNRECOGNIZED_SCHEME;
             return nullptr;
@@ -55,9 +152,10 @@ class WinInetSession final : public InternetSession {
         // WinINet decodes once asked to (the session's option) but sends no Accept-Encoding itself.
         // Only gzip: Wine's WinINet takes "deflate" for raw deflate and fails on the zlib-wrapped
         // form servers send under that name.
-        static constexpr wchar_t kHeaders[] = L"Accept-Encoding: gzip\r\n";
+        std::wstring allHeaders = L"Accept-Encoding: gzip\r\n";
+        if (headers) allHeaders += headers;
         HINTERNET request =
-            InternetOpenUrlW(internet, address.c_str(), kHeaders, static_cast<DWORD>(-1L), kOpenUrlFlags, 0);
+            InternetOpenUrlW(internet, address.c_str(), allHeaders.c_str(), static_cast<DWORD>(-1L), flags, 0);
         if (!request) {
             error = GetLastError();
             return nullptr;
@@ -69,17 +167,7 @@ class WinInetSession final : public InternetSession {
             return nullptr;
         }
         request_ = request;
-        return std::make_unique<WinInetRequest>(*this, request);
-    }
-
-    void abort() override {
-        std::lock_guard<std::mutex> guard(lock_);
-        if (aborted_) return;
-        aborted_ = true;
-        if (request_) InternetCloseHandle(request_);
-        request_ = nullptr;
-        InternetCloseHandle(internet_);
-        internet_ = nullptr;
+        return request;
     }
 
     // The handle to make the next call with: the session's (for null) or the given request's;
@@ -120,12 +208,14 @@ std::optional<uint32_t> WinInetRequest::contentLength() {
 
 uint32_t WinInetRequest::statusCode() {
     HINTERNET handle = session_.usable(handle_);
-    DWORD status = 0;
-    DWORD size = sizeof(status);
-    if (!handle ||
-        !HttpQueryInfoW(handle, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr))
-        return 0;
-    return status;
+    return handle ? statusOf(handle) : 0;
+}
+
+std::u16string WinInetRequest::responseHeader(std::string_view name) {
+    HINTERNET handle = session_.usable(handle_);
+    if (!handle) return {};
+    std::wstring wide(name.begin(), name.end());
+    return queryText(handle, HTTP_QUERY_CUSTOM, wide.c_str());
 }
 
 bool WinInetRequest::read(std::span<uint8_t> buffer, size_t& count, uint32_t& error) {

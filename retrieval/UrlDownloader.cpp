@@ -48,17 +48,27 @@ Status kturldownloader::download(kturldownloader_eventhandler* sink, std::stop_t
     std::vector<uint8_t> buffer(kReadBufferSize);
     for (const auto& job : jobs_) {
         currentUrl_ = job->url;
-        std::unique_ptr<retrieval::InternetRequest> request = session->openUrl(job->url, error);
+        std::unique_ptr<retrieval::InternetRequest> request =
+            session->openConditional(job->url, {job->ifNoneMatch, job->ifModifiedSince}, error);
         if (stop.stop_requested()) return stopped();
         if (!request) {
             traceError(u"InternetOpenUrl( %s ) failed", error, job->url);
             return kStatusFail;
         }
+        job->statusCode = request->statusCode();
+        job->etag = request->responseHeader("ETag");
+        job->lastModified = request->responseHeader("Last-Modified");
+        job->permanentUrl = request->permanentUrl();
+        if (!job->permanentUrl.empty()) trace(u"%s moved permanently to %s", job->url, job->permanentUrl);
+        if (job->statusCode == 304) {
+            trace(u"%s not modified", job->url);
+            continue;
+        }
 
         // An error page is no feed: the download failed, whatever its body says.
-        if (const uint32_t status = request->statusCode(); status >= 400) {
+        if (job->statusCode >= 400) {
             traceError(u"InternetOpenUrl( %s ) answered HTTP status %u", static_cast<uint32_t>(kStatusFail),
-                       job->url, status);
+                       job->url, job->statusCode);
             return kStatusFail;
         }
         std::optional<uint32_t> length = request->contentLength();

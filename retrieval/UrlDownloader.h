@@ -41,6 +41,16 @@ class kturldownloader_job {
     // The bytes downloaded so far, contiguous (empty without a stream): what the feed parser loads.
     // Valid until the next write into the stream or the end of the downloader.
     std::span<const uint8_t> bytes() const;
+
+    // Sent with the request when not empty: the validators the feed's server last gave.
+    std::u16string ifNoneMatch;
+    std::u16string ifModifiedSince;
+    // What the final response said: its status (0 unknown), its validators, and where the URL was
+    // moved for good (empty unless every redirect on the way was permanent). A 304 has no body.
+    uint32_t statusCode = 0;
+    std::u16string etag;
+    std::u16string lastModified;
+    std::u16string permanentUrl;
 };
 
 // Fetches one or more URLs, in order, into in-memory streams on the calling thread. Used by one

@@ -19,7 +19,11 @@ leaves nothing behind for long. Paths it answers (GET):
     /body?size=N&framing=length|close|chunked   N bytes, byte i = i % 251; with Content-Length,
                                                  ended by closing the connection, or chunked
     /notfound                                    404 with an HTML body
-    /redirect?to=URL                             302 to URL (with a small body of its own)
+    /redirect?to=URL[&status=S]                  302 (or S: 301, 307, 308) to URL (with a small body)
+    /conditional?etag=E&modified=DATE&items=N    an RSS 2.0 document of N items with ETag E (none for -) and
+                                                 Last-Modified DATE, its items numbered afresh for
+                                                 every document sent; 304 and no body to a request
+                                                 whose If-None-Match is E or If-Modified-Since DATE
     /echo-headers                                the request's User-Agent, Cache-Control, Pragma
     /drip?size=N&interval_ms=M                   N bytes with Content-Length, one every M ms
     /stall?after=K&seconds=S&headers=0|1         headers announcing K+1000 bytes and K bytes of
@@ -50,6 +54,8 @@ import zlib
 DEFAULT_LIFETIME = 300
 DATA_FOLDER = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "data")
 stopping = threading.Event()
+conditional_lock = threading.Lock()
+conditional_documents = 0
 
 
 def pattern(size):
@@ -69,6 +75,7 @@ class Handler(http.server.BaseHTTPRequestHandler):
             "/body": self.body,
             "/notfound": self.not_found,
             "/redirect": self.redirect,
+            "/conditional": self.conditional,
             "/echo-headers": self.echo_headers,
             "/drip": self.drip,
             "/stall": self.stall,
@@ -118,8 +125,30 @@ class Handler(http.server.BaseHTTPRequestHandler):
         self.answer(404, page, "text/html")
 
     def redirect(self, query):
-        self.answer(302, b"<html><body>moved</body></html>", "text/html",
+        self.answer(int(query.get("status", "302")), b"<html><body>moved</body></html>", "text/html",
                     [("Location", query.get("to", "/body"))])
+
+    def conditional(self, query):
+        etag = query.get("etag", '"v1"')
+        modified = query.get("modified", "Tue, 10 Jun 2003 04:00:00 GMT")
+        validators = [("Last-Modified", modified)] + ([("ETag", etag)] if etag != "-" else [])
+        if (etag != "-" and self.headers.get("If-None-Match") == etag) or \
+                self.headers.get("If-Modified-Since") == modified:
+            self.send_response(304)
+            for name, value in validators:
+                self.send_header(name, value)
+            self.end_headers()
+            return
+        with conditional_lock:
+            global conditional_documents
+            conditional_documents += 1
+            first = conditional_documents * 1000
+        count = int(query.get("items", "3"))
+        items = "".join("<item><title>Message %d</title><guid>message-%d</guid></item>\n" % (n, n)
+                        for n in range(first, first + count))
+        document = ('<?xml version="1.0" encoding="utf-8"?>\n<rss version="2.0"><channel>'
+                    "<title>Conditional feed</title>\n%s</channel></rss>\n" % items)
+        self.answer(200, document.encode(), "application/rss+xml", validators)
 
     def echo_headers(self, query):
         text = "".join("%s: %s\n" % (name, self.headers.get(name, ""))

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <functional>
 #include <optional>
 
@@ -64,10 +65,11 @@ class FolderMenu : public ::testing::Test {
         bool greyed;
         bool separator;
     };
-    std::vector<Entry> buildMenu(std::wstring* caption = nullptr) {
+    // A news folder's menu has three commands; a plain folder's six, with those on its news folders.
+    std::vector<Entry> buildMenu(std::wstring* caption = nullptr, USHORT commands = 3) {
         HMENU shellMenu = CreatePopupMenu();
         HRESULT hr = menu->QueryContextMenu(shellMenu, 0, kFirstCommand, kFirstCommand + 50, CMF_NORMAL);
-        EXPECT_EQ(hr, MAKE_HRESULT(SEVERITY_SUCCESS, 0, 3));
+        EXPECT_EQ(hr, MAKE_HRESULT(SEVERITY_SUCCESS, 0, commands));
         std::vector<Entry> entries;
         HMENU popup = GetSubMenu(shellMenu, 0);
         EXPECT_NE(popup, nullptr);
@@ -144,9 +146,9 @@ TEST_F(FolderMenu, ShowsCreateForAPlainFolder) {
     TempFolder plain;
     ASSERT_EQ(select({plain.path().wstring()}), S_OK);
     std::wstring caption;
-    std::vector<Entry> entries = buildMenu(&caption);
+    std::vector<Entry> entries = buildMenu(&caption, 6);
     EXPECT_EQ(caption, L"Cor&vane");
-    ASSERT_EQ(entries.size(), 4u);
+    ASSERT_EQ(entries.size(), 6u);
     EXPECT_EQ(entries[0].text, L"Create");
     EXPECT_EQ(entries[0].id, kFirstCommand);
     EXPECT_FALSE(entries[0].greyed);
@@ -154,9 +156,37 @@ TEST_F(FolderMenu, ShowsCreateForAPlainFolder) {
     EXPECT_EQ(entries[1].id, kFirstCommand + 1);
     EXPECT_TRUE(entries[1].greyed);
     EXPECT_TRUE(entries[2].separator);
-    EXPECT_EQ(entries[3].text, L"About...");
-    EXPECT_EQ(entries[3].id, kFirstCommand + 2);
-    EXPECT_FALSE(entries[3].greyed);
+    EXPECT_EQ(entries[3].text, L"Import feeds...");
+    EXPECT_EQ(entries[3].id, kFirstCommand + 3);
+    EXPECT_TRUE(entries[4].separator);
+    EXPECT_EQ(entries[5].text, L"About...");
+    EXPECT_EQ(entries[5].id, kFirstCommand + 2);
+    EXPECT_FALSE(entries[5].greyed);
+}
+
+TEST_F(FolderMenu, OffersExportAndUpdateAllForAFolderOfNewsFolders) {
+    ComApartment apartment;
+    TempFolder plain;
+    std::filesystem::create_directories(plain.path() / "group" / "feed");
+    ASSERT_EQ(folder::createNewsFolder((plain.path() / "group" / "feed").u16string()).status,
+              folder::FolderStatus::Done);
+    ASSERT_EQ(select({plain.path().wstring()}), S_OK);
+    std::vector<Entry> entries = buildMenu(nullptr, 6);
+    ASSERT_EQ(entries.size(), 8u);
+    const std::pair<const wchar_t*, UINT> feeds[] = {
+        {L"Import feeds...", 3}, {L"Export feeds...", 4}, {L"Update all feeds", 5}};
+    for (size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(entries[3 + i].text, feeds[i].first);
+        EXPECT_EQ(entries[3 + i].id, kFirstCommand + feeds[i].second);
+        EXPECT_FALSE(entries[3 + i].greyed);
+    }
+    EXPECT_EQ(entries[7].text, L"About...");
+    // A range too small for them leaves them out.
+    HMENU shellMenu = CreatePopupMenu();
+    EXPECT_EQ(menu->QueryContextMenu(shellMenu, 0, kFirstCommand, kFirstCommand + 4, CMF_NORMAL),
+              MAKE_HRESULT(SEVERITY_SUCCESS, 0, 3));
+    EXPECT_EQ(GetMenuItemCount(GetSubMenu(shellMenu, 0)), 4);
+    DestroyMenu(shellMenu);
 }
 
 TEST_F(FolderMenu, UsesNoIdentifierPastTheGrantedRange) {
