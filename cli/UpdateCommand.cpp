@@ -70,8 +70,11 @@ class ProgressBar final : public kturldownloader_eventhandler {
 int runUpdate(const Arguments& arguments) {
     const std::string& dir = arguments.required(0, "DIR");
     arguments.noMoreThan(1);
-    OpenFolder opened = openNewsFolder(dir, true);
+    // The merge needs only the ids in corvane.xml: the store is not read, and new messages are
+    // written after the stored ones.
+    OpenFolder opened = openNewsFolder(dir, false);
     RSSObject& feed = *opened.feed;
+    feed.appendItemsOnly();
     if (!feed.isConfigured())
         throw CommandError(dir + " has no feed URL yet; set one with: corvane config " + dir + " --url URL");
     const bool quiet = arguments.flag("--quiet");
@@ -114,8 +117,7 @@ int runUpdate(const Arguments& arguments) {
     storeFolder(opened);
     if (!quiet)
         writeError(toUtf8(feed.title.empty() ? feed.url : feed.title) + ": " +
-                   std::to_string(feed.items.size() - before) + " new message(s), " +
-                   std::to_string(feed.items.size()) + " in all\n");
+                   std::to_string(feed.items.size() - before) + " new message(s)\n");
     return 0;
 }
 

@@ -250,8 +250,7 @@ void CNewsShellViewImpl::UpdateStatusText() {
 
 void CNewsShellViewImpl::SaveFeed() {
     RSSObject& feed = *host_->Feed();
-    feed.storeSettings();
-    feed.storeItems();
+    feed.storeFeed();
     unsaved_ = false;
 }
 

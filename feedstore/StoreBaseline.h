@@ -1,0 +1,60 @@
+#pragma once
+// What a feed object last read from, or wrote to, its folder's two files. A save compares the object
+// with it to find what this writer changed, and writes only that, on top of what the files hold now.
+
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/FolderLock.h"
+
+namespace corvane {
+
+struct RSSItem;
+
+// The fields of a stored message that writers change in place. A field added here is one more line
+// in each of the three functions below.
+struct ItemFields {
+    int32_t label = 0;
+};
+
+enum ItemField : uint32_t {
+    kItemLabel = 1u << 0,
+};
+
+ItemFields fieldsOf(const RSSItem& item);
+// The ItemField bits of the fields in which `item` differs from `stored`.
+uint32_t changedFields(const ItemFields& stored, const RSSItem& item);
+void copyFields(const RSSItem& from, RSSItem& to, uint32_t fields);
+
+struct StoredItem {
+    std::u16string id;
+    ItemFields fields;
+};
+
+struct StoreBaseline {
+    // corvane.xml. Without settingsRead the object did not come from the file (a new folder) and a
+    // save writes what it holds.
+    bool settingsRead = false;
+    bool settingsStampKnown = false;  // false: the file changed while it was read
+    FileStamp settingsStamp;
+    std::u16string title;
+    std::u16string link;
+    std::u16string description;
+    std::u16string url;
+    std::vector<std::pair<std::u16string, std::u16string>> params;
+    std::vector<std::u16string> identity;  // in the order of std::set<std::u16string>
+
+    // rssitems.xml. With itemsRead, `items` holds the store's messages as this object last read or
+    // wrote them; with appendOnly the store was never read and the list holds new messages only.
+    bool itemsRead = false;
+    bool appendOnly = false;
+    // The item list is the store as it was last read or written, with this writer's changes; after
+    // a save merged with another writer's changes it no longer is, and every save re-reads.
+    bool itemsCurrent = false;
+    FileStamp itemsStamp;
+    std::vector<StoredItem> items;
+};
+
+}  // namespace corvane
