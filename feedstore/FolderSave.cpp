@@ -14,6 +14,7 @@
 #include "platform/FileReplace.h"
 #include "platform/Status.h"
 #include "platform/Trace.h"
+#include "platform/Utf.h"
 
 namespace corvane {
 namespace {
@@ -84,10 +85,11 @@ size_t closingAt(std::string_view bytes, std::string_view close) {
 // closing markup again: what the file held is copied, never read as XML. False, leaving the file
 // alone, when it does not begin and end as Corvane writes it (`open` is what an empty list is
 // written as, `close` what ends a list); `added` then goes through a whole write.
+// `beforeWrite`, given the bytes that are kept, says whether anything is left to add.
 template <typename WriteAdded>
 bool extendFile(std::u16string_view path, std::string_view emptyList, std::string_view openList,
                 std::string_view closeList, std::string_view closeRoot, size_t addedSize,
-                WriteAdded writeAdded) {
+                WriteAdded writeAdded, const std::function<bool(std::string_view)>& beforeWrite = {}) {
     std::string bytes;
     if (!readWholeFile(path, bytes) || !isOwnDeclaration(bytes)) return false;
     const std::string closeAll = std::string(closeList) + std::string(closeRoot);
@@ -98,6 +100,7 @@ bool extendFile(std::u16string_view path, std::string_view emptyList, std::strin
     if (keep == std::string_view::npos) return false;
     const std::string_view trailer =
         std::string_view(bytes).substr(keep + (wasEmpty ? emptyAll.size() : closeAll.size()));
+    if (beforeWrite && !beforeWrite(std::string_view(bytes).substr(0, keep))) return true;
     XmlTextWriter out(bytes.size() + addedSize + 64);
     out.markup(std::string_view(bytes).substr(0, keep));
     if (wasEmpty) out.markup(openList);
@@ -240,15 +243,68 @@ ItemChanges changesOf(const RSSObject& feed) {
     return changes;
 }
 
-bool appendToStore(const std::u16string& path, const std::vector<const RSSItem*>& appended) {
+// The text of an element as the store's writer escapes it.
+std::u16string unescaped(std::string_view text) {
+    std::string plain;
+    plain.reserve(text.size());
+    for (size_t at = 0; at < text.size();) {
+        static constexpr std::pair<std::string_view, char> kEntities[] = {
+            {"&amp;", '&'}, {"&lt;", '<'}, {"&gt;", '>'}, {"&#13;", '\r'}};
+        auto entity = std::find_if(std::begin(kEntities), std::end(kEntities), [&](const auto& known) {
+            return text.substr(at).starts_with(known.first);
+        });
+        if (entity != std::end(kEntities)) {
+            plain += entity->second;
+            at += entity->first.size();
+        } else {
+            plain += text[at++];
+        }
+    }
+    return fromUtf8(plain);
+}
+
+// A writer killed after it stored messages and before corvane.xml got their ids leaves them at the
+// end of the store. They are found from the end back to the first id corvane.xml knows: their ids
+// join the identity, and new messages among them are not appended a second time.
+void takeUnrecordedIds(std::string_view kept, RSSObject& feed, std::vector<const RSSItem*>& appended) {
+    constexpr std::string_view kOpen = "<corvane_id>", kClose = "</corvane_id>";
+    const std::vector<std::u16string>& recorded = feed.baseline.identity;
+    std::unordered_set<std::u16string> unrecorded;
+    for (size_t end = kept.size();;) {
+        const size_t close = kept.rfind(kClose, end);
+        if (close == std::string_view::npos) break;
+        const size_t open = kept.rfind(kOpen, close);
+        if (open == std::string_view::npos) break;
+        std::u16string id = unescaped(kept.substr(open + kOpen.size(), close - open - kOpen.size()));
+        if (std::binary_search(recorded.begin(), recorded.end(), id)) break;
+        unrecorded.insert(std::move(id));
+        if (open == 0) break;
+        end = open - 1;
+    }
+    if (unrecorded.empty()) return;
+    trace(u"%s holds %d messages whose ids corvane.xml lacks", feed.itemsPath,
+          static_cast<int>(unrecorded.size()));
+    for (const std::u16string& id : unrecorded) {
+        feed.identity.insert(id);
+        feed.unstoredIds.erase(id);
+    }
+    std::erase_if(appended, [&](const RSSItem* item) { return unrecorded.count(item->id) != 0; });
+}
+
+bool appendToStore(RSSObject& feed, std::vector<const RSSItem*> appended) {
     size_t addedSize = 0;
     for (const RSSItem* item : appended)
         addedSize += itemTextSize(*item);
-    return extendFile(path, "<channel/>", "<channel>", "</channel>", "</rss>", addedSize,
-                      [&appended](XmlTextWriter& out) {
-                          for (const RSSItem* item : appended)
-                              writeItemText(out, *item);
-                      });
+    return extendFile(
+        feed.itemsPath, "<channel/>", "<channel>", "</channel>", "</rss>", addedSize,
+        [&appended](XmlTextWriter& out) {
+            for (const RSSItem* item : appended)
+                writeItemText(out, *item);
+        },
+        [&](std::string_view kept) {
+            takeUnrecordedIds(kept, feed, appended);
+            return !appended.empty();
+        });
 }
 
 // The store as another writer left it, with this object's changes on top.
@@ -270,6 +326,7 @@ bool mergeIntoStore(RSSObject& feed, const ItemChanges& changes) {
     std::vector<const RSSItem*> merged;
     merged.reserve(disk.items.size() + changes.appended.size());
     for (auto& item : disk.items) {
+        feed.identity.insert(item->id);  // stored messages count as seen, whatever corvane.xml says
         if (changes.deleted.count(item->id)) continue;
         present.insert(item->id);
         auto change = changes.changed.find(item->id);
@@ -317,7 +374,7 @@ bool writeItems(RSSObject& feed, const std::unordered_set<std::u16string>& store
         feed.unstoredIds.clear();
         return true;
     }
-    if (changes.onlyAppended() && readable && now.exists && appendToStore(feed.itemsPath, changes.appended))
+    if (changes.onlyAppended() && readable && now.exists && appendToStore(feed, changes.appended))
         return stored(unchanged);
     if (unchanged) {
         if (!writeItemStore(feed.itemsPath, feed.items, feed.itemsState)) return false;
