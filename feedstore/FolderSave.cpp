@@ -59,10 +59,13 @@ void takeSettingsBaseline(RSSObject& feed, std::vector<std::u16string> identity)
 }
 
 void takeItemsBaseline(StoreBaseline& baseline, const RSSItemList& items) {
-    baseline.items.clear();
-    baseline.items.reserve(items.size());
+    size_t units = 0;
     for (const auto& item : items)
-        baseline.items.push_back({item->id, fieldsOf(*item)});
+        units += item->id.size();
+    baseline.items.clear();
+    baseline.items.reserve(items.size(), units);
+    for (const auto& item : items)
+        baseline.items.add(item->id, fieldsOf(*item));
 }
 
 bool isOwnDeclaration(std::string_view bytes) {
@@ -223,10 +226,11 @@ ItemChanges changesOf(const RSSObject& feed) {
             changes.appended.push_back(item.get());
         return changes;
     }
-    std::unordered_map<std::u16string_view, const StoredItem*> stored;
-    stored.reserve(baseline.items.size());
-    for (const StoredItem& item : baseline.items)
-        stored.emplace(item.id, &item);
+    const StoreSnapshot& snapshot = baseline.items;
+    std::unordered_map<std::u16string_view, size_t> stored;
+    stored.reserve(snapshot.size());
+    for (size_t i = 0; i < snapshot.size(); ++i)
+        stored.emplace(snapshot.idAt(i), i);
     std::unordered_set<std::u16string_view> held;
     held.reserve(feed.items.size());
     for (const auto& item : feed.items) {
@@ -234,12 +238,12 @@ ItemChanges changesOf(const RSSObject& feed) {
         auto found = stored.find(item->id);
         if (found == stored.end()) {
             changes.appended.push_back(item.get());
-        } else if (uint32_t fields = changedFields(found->second->fields, *item)) {
+        } else if (uint32_t fields = changedFields(snapshot.fieldsAt(found->second), *item)) {
             changes.changed.emplace(item->id, std::make_pair(item.get(), fields));
         }
     }
-    for (const StoredItem& item : baseline.items)
-        if (!held.count(item.id)) changes.deleted.insert(item.id);
+    for (size_t i = 0; i < snapshot.size(); ++i)
+        if (!held.count(snapshot.idAt(i))) changes.deleted.insert(snapshot.idAt(i));
     return changes;
 }
 

@@ -2,8 +2,10 @@
 // What a feed object last read from, or wrote to, its folder's two files. A save compares the object
 // with it to find what this writer changed, and writes only that, on top of what the files hold now.
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -28,9 +30,32 @@ ItemFields fieldsOf(const RSSItem& item);
 uint32_t changedFields(const ItemFields& stored, const RSSItem& item);
 void copyFields(const RSSItem& from, RSSItem& to, uint32_t fields);
 
-struct StoredItem {
-    std::u16string id;
-    ItemFields fields;
+// The ids and changeable fields of the messages of a store, in store order. The ids lie one after
+// the other in one text: a folder's whole list costs a few allocations, not one per message.
+class StoreSnapshot {
+  public:
+    size_t size() const { return ends_.size(); }
+    std::u16string_view idAt(size_t i) const {
+        const size_t begin = i == 0 ? 0 : ends_[i - 1];
+        return std::u16string_view(ids_).substr(begin, ends_[i] - begin);
+    }
+    const ItemFields& fieldsAt(size_t i) const { return fields_[i]; }
+    void add(std::u16string_view id, const ItemFields& fields) {
+        ids_ += id;
+        ends_.push_back(ids_.size());
+        fields_.push_back(fields);
+    }
+    void clear() { *this = StoreSnapshot(); }
+    void reserve(size_t count, size_t idUnits) {
+        ids_.reserve(idUnits);
+        ends_.reserve(count);
+        fields_.reserve(count);
+    }
+
+  private:
+    std::u16string ids_;
+    std::vector<size_t> ends_;
+    std::vector<ItemFields> fields_;
 };
 
 struct StoreBaseline {
@@ -54,7 +79,7 @@ struct StoreBaseline {
     // a save merged with another writer's changes it no longer is, and every save re-reads.
     bool itemsCurrent = false;
     FileStamp itemsStamp;
-    std::vector<StoredItem> items;
+    StoreSnapshot items;
 };
 
 }  // namespace corvane

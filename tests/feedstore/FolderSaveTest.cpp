@@ -333,8 +333,14 @@ TEST(FolderSaveKill, AKilledExtendingWriteLeavesTheOldOrTheNewStore) {
     for (int kill = 0; kill < 20; ++kill) {
         Child child = startChild(toUtf8(folder.path().u16string()));
         ASSERT_TRUE(child);
+        // Once the child has written at least once, it is killed a moment later: somewhere in one
+        // of its next writes, wherever the machine's load puts that moment.
+        const FileStamp before = stampOf(folder.file("rssitems.xml"));
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(120);
+        while (stampOf(folder.file("rssitems.xml")) == before && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
         std::this_thread::sleep_for(
-            std::chrono::milliseconds(std::uniform_int_distribution<int>(20, 200)(random)));
+            std::chrono::microseconds(std::uniform_int_distribution<int>(0, 30000)(random)));
         killChild(child);
 
         StoredItems items = loadStoredItems(folder.file("rssitems.xml"));
