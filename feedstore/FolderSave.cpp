@@ -128,8 +128,9 @@ void refreshSettings(RSSObject& feed, std::unordered_set<std::u16string>& stored
     if (baseline.settingsStampKnown && stampOf(feed.settingsPath) == baseline.settingsStamp) return;
     std::unique_ptr<RSSObject> disk = loadRSSObject(feed.settingsPath, feed.itemsPath);
     if (!disk) return;
-    if (disk->settingsState != StoreFileState::Read && disk->settingsState != StoreFileState::Missing) {
-        // Not readable now: nothing to take over; the save keeps a copy before it replaces it.
+    if (disk->settingsState != StoreFileState::Read) {
+        // Gone or not readable now: nothing to take over. The save writes what this object holds,
+        // keeping a copy of an unreadable file first.
         feed.settingsState = disk->settingsState;
         baseline.settingsStampKnown = false;
         return;
@@ -373,14 +374,16 @@ bool writeItems(RSSObject& feed, const std::unordered_set<std::u16string>& store
         feed.unstoredIds.clear();
         return true;
     };
-    if (changes.none() && (readable || !unchanged)) {
+    // A store that vanished while this object held its messages is written again from them.
+    const bool restore = !baseline.appendOnly && !now.exists && !feed.items.empty();
+    if (changes.none() && !restore && (readable || !unchanged)) {
         if (droppedAny) baseline.itemsCurrent = false;
         feed.unstoredIds.clear();
         return true;
     }
     if (changes.onlyAppended() && readable && now.exists && appendToStore(feed, changes.appended))
         return stored(unchanged);
-    if (unchanged) {
+    if (unchanged || restore) {
         if (!writeItemStore(feed.itemsPath, feed.items, feed.itemsState)) return false;
         return stored(true);
     }

@@ -241,6 +241,21 @@ TEST_F(FolderSave, MessagesAnotherWriterStoredOrDeletedAreNotStoredAgain) {
     EXPECT_EQ(guidsOf(*loaded()), guids(0, 3));
 }
 
+// A file that vanished while a writer held its contents is written again from them: a missing
+// file is no other writer's change to take over.
+TEST_F(FolderSave, AFileThatVanishedIsWrittenAgain) {
+    for (const char* vanished : {"rssitems.xml", "corvane.xml"}) {
+        storeMessages(3);
+        auto feed = loaded();
+        std::filesystem::remove(folder.path() / vanished);
+        ASSERT_TRUE(feed->storeFeed()) << vanished;
+        auto reread = loaded();
+        EXPECT_EQ(guidsOf(*reread), guids(0, 3)) << vanished;
+        EXPECT_EQ(reread->url, u"http://127.0.0.1/feed") << vanished;
+        EXPECT_EQ(reread->identity.size(), 3u) << vanished;
+    }
+}
+
 TEST(FolderLock, ASecondHolderWaitsForTheFirst) {
     testing::TempFolder folder;
     const std::u16string path = folder.file("corvane.lock");
