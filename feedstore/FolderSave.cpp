@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <chrono>
 #include <functional>
+#include <optional>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -84,33 +85,50 @@ size_t closingAt(std::string_view bytes, std::string_view close) {
     return end - close.size();
 }
 
-// Rewrites the file at `path` as its own bytes up to its closing markup, the `added` text and the
-// closing markup again: what the file held is copied, never read as XML. False, leaving the file
-// alone, when it does not begin and end as Corvane writes it (`open` is what an empty list is
-// written as, `close` what ends a list); `added` then goes through a whole write.
-// `beforeWrite`, given the bytes that are kept, says whether anything is left to add.
+// How much of a file's end is read to find its closing markup and the last ids before it.
+constexpr size_t kEndWindow = 64 * 1024;
+
+// Rewrites the file at `path` as its own bytes up to its closing markup, the added text and the
+// closing markup again. The bytes kept are copied by the system, never read as XML or even into
+// memory: only the beginning and the end are looked at. False, leaving the file alone, when it does
+// not begin and end as Corvane writes it (`emptyList` is how an empty list is written, `closeList`
+// what ends a list); the caller then writes it whole. `beforeWrite` gets the end of the kept bytes
+// (the whole of them when `whole`) and answers whether anything is left to add, or nothing to ask
+// again with the whole file.
 template <typename WriteAdded>
 bool extendFile(std::u16string_view path, std::string_view emptyList, std::string_view openList,
                 std::string_view closeList, std::string_view closeRoot, size_t addedSize,
-                WriteAdded writeAdded, const std::function<bool(std::string_view)>& beforeWrite = {}) {
-    std::string bytes;
-    if (!readWholeFile(path, bytes) || !isOwnDeclaration(bytes)) return false;
+                WriteAdded writeAdded,
+                const std::function<std::optional<bool>(std::string_view, bool whole)>& beforeWrite = {}) {
+    const FileStamp stamp = stampOf(path);
+    std::string head, end;
+    if (!stamp.exists || !readFilePart(path, 0, 64, head) || !isOwnDeclaration(head)) return false;
+    const uint64_t windowStart = stamp.size > kEndWindow ? stamp.size - kEndWindow : 0;
+    if (!readFilePart(path, windowStart, static_cast<size_t>(stamp.size - windowStart), end) ||
+        stampOf(path) != stamp)
+        return false;
     const std::string closeAll = std::string(closeList) + std::string(closeRoot);
     const std::string emptyAll = std::string(emptyList) + std::string(closeRoot);
-    size_t keep = closingAt(bytes, closeAll);
+    size_t keep = closingAt(end, closeAll);
     const bool wasEmpty = keep == std::string_view::npos;
-    if (wasEmpty) keep = closingAt(bytes, emptyAll);
+    if (wasEmpty) keep = closingAt(end, emptyAll);
     if (keep == std::string_view::npos) return false;
-    const std::string_view trailer =
-        std::string_view(bytes).substr(keep + (wasEmpty ? emptyAll.size() : closeAll.size()));
-    if (beforeWrite && !beforeWrite(std::string_view(bytes).substr(0, keep))) return true;
-    XmlTextWriter out(bytes.size() + addedSize + 64);
-    out.markup(std::string_view(bytes).substr(0, keep));
+    const std::string trailer = end.substr(keep + (wasEmpty ? emptyAll.size() : closeAll.size()));
+    if (beforeWrite) {
+        std::optional<bool> anything = beforeWrite(std::string_view(end).substr(0, keep), windowStart == 0);
+        if (!anything) {
+            std::string whole;
+            if (!readWholeFile(path, whole) || whole.size() != stamp.size) return false;
+            anything = beforeWrite(std::string_view(whole).substr(0, windowStart + keep), true);
+        }
+        if (!*anything) return true;
+    }
+    XmlTextWriter out(addedSize + trailer.size() + 64);
     if (wasEmpty) out.markup(openList);
     writeAdded(out);
     out.markup(closeAll);
     out.markup(trailer);
-    const FileReplaceResult result = replaceFileAtomically(path, out.bytes());
+    const FileReplaceResult result = replaceFileEndAtomically(path, stamp, windowStart + keep, out.bytes());
     if (!result) {
         traceError(u"Error while extending %s: %s", result.status, path, result.description);
         return false;
@@ -271,22 +289,29 @@ std::u16string unescaped(std::string_view text) {
 // A writer killed after it stored messages and before corvane.xml got their ids leaves them at the
 // end of the store. They are found from the end back to the first id corvane.xml knows: their ids
 // join the identity, and new messages among them are not appended a second time.
-void takeUnrecordedIds(std::string_view kept, RSSObject& feed, std::vector<const RSSItem*>& appended) {
+// False when `kept` (not the whole file) ran out before an id corvane.xml knows was found.
+bool takeUnrecordedIds(std::string_view kept, bool whole, RSSObject& feed,
+                       std::vector<const RSSItem*>& appended) {
     constexpr std::string_view kOpen = "<corvane_id>", kClose = "</corvane_id>";
     const std::vector<std::u16string>& recorded = feed.baseline.identity;
     std::unordered_set<std::u16string> unrecorded;
+    bool found = false;
     for (size_t end = kept.size();;) {
         const size_t close = kept.rfind(kClose, end);
         if (close == std::string_view::npos) break;
         const size_t open = kept.rfind(kOpen, close);
         if (open == std::string_view::npos) break;
         std::u16string id = unescaped(kept.substr(open + kOpen.size(), close - open - kOpen.size()));
-        if (std::binary_search(recorded.begin(), recorded.end(), id)) break;
+        if (std::binary_search(recorded.begin(), recorded.end(), id)) {
+            found = true;
+            break;
+        }
         unrecorded.insert(std::move(id));
         if (open == 0) break;
         end = open - 1;
     }
-    if (unrecorded.empty()) return;
+    if (!found && !whole) return false;
+    if (unrecorded.empty()) return true;
     trace(u"%s holds %d messages whose ids corvane.xml lacks", feed.itemsPath,
           static_cast<int>(unrecorded.size()));
     for (const std::u16string& id : unrecorded) {
@@ -294,6 +319,7 @@ void takeUnrecordedIds(std::string_view kept, RSSObject& feed, std::vector<const
         feed.unstoredIds.erase(id);
     }
     std::erase_if(appended, [&](const RSSItem* item) { return unrecorded.count(item->id) != 0; });
+    return true;
 }
 
 bool appendToStore(RSSObject& feed, std::vector<const RSSItem*> appended) {
@@ -306,8 +332,8 @@ bool appendToStore(RSSObject& feed, std::vector<const RSSItem*> appended) {
             for (const RSSItem* item : appended)
                 writeItemText(out, *item);
         },
-        [&](std::string_view kept) {
-            takeUnrecordedIds(kept, feed, appended);
+        [&](std::string_view kept, bool whole) -> std::optional<bool> {
+            if (!takeUnrecordedIds(kept, whole, feed, appended)) return std::nullopt;
             return !appended.empty();
         });
 }

@@ -23,6 +23,8 @@ FileStamp stampOf(std::u16string_view path);
 
 // The whole file; false when it cannot be opened or read.
 bool readWholeFile(std::u16string_view path, std::string& bytes);
+// Up to `size` bytes from `offset` on; false when the file cannot be opened or read.
+bool readFilePart(std::u16string_view path, uint64_t offset, size_t size, std::string& bytes);
 
 // An exclusive lock on a lock file, held from construction until destruction or the end of the
 // process, whatever ends it. The same on both builds: each open of the lock file is its own lock

@@ -44,6 +44,27 @@ bool readWholeFile(std::u16string_view path, std::string& bytes) {
     return read;
 }
 
+bool readFilePart(std::u16string_view path, uint64_t offset, size_t size, std::string& bytes) {
+    const int fd = ::open(toUtf8(path).c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    bytes.resize(size);
+    size_t done = 0;
+    bool read = true;
+    while (done < size) {
+        const ssize_t count =
+            ::pread(fd, bytes.data() + done, size - done, static_cast<off_t>(offset + done));
+        if (count < 0 && errno == EINTR) continue;
+        if (count <= 0) {
+            read = count == 0;
+            break;
+        }
+        done += static_cast<size_t>(count);
+    }
+    bytes.resize(done);
+    ::close(fd);
+    return read;
+}
+
 FolderLock::FolderLock(std::u16string_view lockPath, std::chrono::milliseconds patience) {
     const int fd = ::open(toUtf8(lockPath).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
     if (fd < 0) return;

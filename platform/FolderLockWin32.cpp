@@ -48,6 +48,33 @@ bool readWholeFile(std::u16string_view path, std::string& bytes) {
     return read;
 }
 
+bool readFilePart(std::u16string_view path, uint64_t offset, size_t size, std::string& bytes) {
+    HANDLE file = CreateFileW(toWide(path).c_str(), GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    bytes.resize(size);
+    size_t done = 0;
+    bool read = true;
+    while (done < size) {
+        OVERLAPPED at{};
+        const uint64_t position = offset + done;
+        at.Offset = static_cast<DWORD>(position);
+        at.OffsetHigh = static_cast<DWORD>(position >> 32);
+        DWORD count = 0;
+        const DWORD wanted = static_cast<DWORD>(std::min<size_t>(size - done, 1u << 30));
+        if (!ReadFile(file, bytes.data() + done, wanted, &count, &at)) {
+            read = GetLastError() == ERROR_HANDLE_EOF;
+            break;
+        }
+        if (count == 0) break;
+        done += count;
+    }
+    bytes.resize(done);
+    CloseHandle(file);
+    return read;
+}
+
 FolderLock::FolderLock(std::u16string_view lockPath, std::chrono::milliseconds patience) {
     HANDLE file = CreateFileW(toWide(lockPath).c_str(), GENERIC_READ | GENERIC_WRITE,
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
