@@ -241,8 +241,12 @@ ItemChanges changesOf(const RSSObject& feed) {
     ItemChanges changes;
     const StoreBaseline& baseline = feed.baseline;
     if (baseline.appendOnly) {
+        // Its snapshot holds what it appended already.
+        std::unordered_set<std::u16string_view> written;
+        for (size_t i = 0; i < baseline.items.size(); ++i)
+            written.insert(baseline.items.idAt(i));
         for (const auto& item : feed.items)
-            changes.appended.push_back(item.get());
+            if (!written.count(item->id)) changes.appended.push_back(item.get());
         return changes;
     }
     const StoreSnapshot& snapshot = baseline.items;
@@ -393,8 +397,9 @@ bool writeItems(RSSObject& feed, const std::unordered_set<std::u16string>& store
     const bool unchanged = !baseline.appendOnly && baseline.itemsCurrent && now == baseline.itemsStamp;
     const bool readable = baseline.appendOnly || feed.itemsState == StoreFileState::Read;
 
+    // What this object holds now counts as written: a later save looks only at what changes after.
     auto stored = [&](bool current) {
-        if (!baseline.appendOnly) takeItemsBaseline(baseline, feed.items);
+        takeItemsBaseline(baseline, feed.items);
         baseline.itemsStamp = stampOf(feed.itemsPath);
         baseline.itemsCurrent = current && !droppedAny;
         feed.unstoredIds.clear();
@@ -403,7 +408,11 @@ bool writeItems(RSSObject& feed, const std::unordered_set<std::u16string>& store
     // A store that vanished while this object held its messages is written again from them.
     const bool restore = !baseline.appendOnly && !now.exists && !feed.items.empty();
     if (changes.none() && !restore && (readable || !unchanged)) {
-        if (droppedAny) baseline.itemsCurrent = false;
+        // New messages another writer stored first count as written too.
+        if (droppedAny) {
+            takeItemsBaseline(baseline, feed.items);
+            baseline.itemsCurrent = false;
+        }
         feed.unstoredIds.clear();
         return true;
     }

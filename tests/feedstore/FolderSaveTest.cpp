@@ -230,8 +230,14 @@ TEST_F(FolderSave, MessagesAnotherWriterStoredOrDeletedAreNotStoredAgain) {
     auto c = appending();
     for (RSSObject* feed : {a.get(), b.get(), c.get()})
         update(*feed, feedOf(0, 4));
+    auto view = loaded();
+    update(*view, feedOf(0, 4));
     ASSERT_TRUE(a->storeFeed());
     ASSERT_TRUE(b->storeFeed());
+    ASSERT_TRUE(view->storeFeed());
+    // Saved again (a view closing, a second save of a command): still nothing twice.
+    for (RSSObject* feed : {a.get(), b.get(), view.get()})
+        ASSERT_TRUE(feed->storeFeed());
     EXPECT_EQ(guidsOf(*loaded()), guids(0, 4));
 
     auto deleting = loaded();
