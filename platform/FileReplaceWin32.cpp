@@ -96,8 +96,17 @@ FileReplaceResult replaceWith(std::u16string_view path, Fill fill) {
     file = INVALID_HANDLE_VALUE;
     if (!closed) return abandon(GetLastError(), u"Cannot write");
     if (injected == FileReplaceStage::Replace) return abandon(ERROR_ACCESS_DENIED, u"Cannot replace");
-    if (!MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        return abandon(GetLastError(), u"Cannot replace");
+    // A reader that opened the file without sharing its deletion (another process loading it)
+    // holds the replace off only for as long as it reads.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (
+        !MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        const DWORD reason = GetLastError();
+        if ((reason != ERROR_SHARING_VIOLATION && reason != ERROR_ACCESS_DENIED) ||
+            std::chrono::steady_clock::now() > deadline)
+            return abandon(reason, u"Cannot replace");
+        Sleep(10);
+    }
     return {};
 }
 
