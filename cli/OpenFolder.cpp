@@ -66,10 +66,9 @@ OpenFolder openNewsFolder(const std::string& dir, bool loadItems) {
 }
 
 void storeFolder(OpenFolder& opened) {
-    if (!opened.feed->storeSettings())
-        throw CommandError("could not write " + toUtf8(opened.feed->settingsPath));
-    if (opened.feed->itemsLoaded && !opened.feed->storeItems())
-        throw CommandError("could not write " + toUtf8(opened.feed->itemsPath));
+    if (!opened.feed->storeFeed())
+        throw CommandError("could not write " + toUtf8(opened.feed->settingsPath) + " or " +
+                           toUtf8(opened.feed->itemsPath));
 }
 
 }  // namespace corvane::cli

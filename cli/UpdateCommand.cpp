@@ -73,8 +73,11 @@ int runUpdate(const Arguments& arguments) {
     if (arguments.option("--jobs")) throw UsageError("--jobs goes with --all");
     const std::string& dir = arguments.required(0, "DIR");
     arguments.noMoreThan(1);
-    OpenFolder opened = openNewsFolder(dir, true);
+    // The merge needs only the ids in corvane.xml: the store is not read, and new messages are
+    // written after the stored ones.
+    OpenFolder opened = openNewsFolder(dir, false);
     RSSObject& feed = *opened.feed;
+    feed.appendItemsOnly();
     if (!feed.isConfigured())
         throw CommandError(dir + " has no feed URL yet; set one with: corvane config " + dir + " --url URL");
     const bool quiet = arguments.flag("--quiet");
@@ -117,11 +120,14 @@ int runUpdate(const Arguments& arguments) {
     if (*result == UPDATE_DOWNLOAD_FAILED)
         throw CommandError(toUtf8(formatWide(u"Unable to download RSS feed: %s", feed.url)));
     if (!unchanged) storeFolder(opened);
-    if (!quiet)
+    if (!quiet) {
+        // The store was not read: what it holds now is counted from the file.
+        const StoredCounts stored = countStoredMessages(feed.itemsPath);
         writeError(toUtf8(feed.title.empty() ? feed.url : feed.title) + ": " +
                    std::to_string(feed.items.size() - before) + " new message(s), " +
-                   std::to_string(unreadCount(feed.items)) + " unread, " + std::to_string(feed.items.size()) +
+                   std::to_string(stored.unread) + " unread, " + std::to_string(stored.messages) +
                    " in all\n");
+    }
     return 0;
 }
 

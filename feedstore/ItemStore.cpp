@@ -1,5 +1,6 @@
 // rssitems.xml: every received message the user has not deleted, in order of arrival.
 #include "feedstore/FeedErrors.h"
+#include "feedstore/FolderSave.h"
 #include "feedstore/ItemStream.h"
 #include "feedstore/RSSObject.h"
 #include "feedstore/XmlAccess.h"
@@ -42,12 +43,9 @@ bool streamStoredItems(std::u16string_view path, StoredItems& loaded) {
     return false;
 }
 
-}  // namespace
-
-StoredItems loadStoredItems(std::u16string_view path) {
-    StoredItems loaded;
+void readStoredItems(std::u16string_view path, StoredItems& loaded) {
     loaded.state = probeStoreFile(path);
-    if (loaded.state == StoreFileState::NotLoaded && streamStoredItems(path, loaded)) return loaded;
+    if (loaded.state == StoreFileState::NotLoaded && streamStoredItems(path, loaded)) return;
     try {
         xml::DocumentPtr document = xml::loadXmlFile(path, true, false);
         readItemsFromXml(*document, loaded.items);
@@ -60,6 +58,16 @@ StoredItems loadStoredItems(std::u16string_view path) {
         loaded.items.clear();
         if (loaded.state == StoreFileState::NotLoaded) loaded.state = StoreFileState::Unreadable;
     }
+}
+
+}  // namespace
+
+StoredItems loadStoredItems(std::u16string_view path) {
+    StoredItems loaded;
+    // The stamp taken before the read names what was read only if the file is still that one after.
+    loaded.stamp = stampOf(path);
+    readStoredItems(path, loaded);
+    loaded.stampKnown = stampOf(path) == loaded.stamp;
     return loaded;
 }
 
@@ -70,6 +78,7 @@ void RSSObject::initializeItems() {
 
 void RSSObject::takeStoredItems(StoredItems loaded) {
     if (itemsLoaded) return;
+    noteItemsRead(*this, loaded);
     items.reserve(items.size() + loaded.items.size());
     for (auto& item : loaded.items) {
         // Stored messages count as seen even when the ids never reached corvane.xml (a crash between
@@ -86,7 +95,8 @@ namespace {
 // The store as text, written in one pass: building it as a document first would cost more than
 // the writing itself. Its bytes are those the XML component would save for the same items built
 // as a document, but for what the document would not carry back as it was.
-XmlTextWriter itemStoreText(const RSSItemList& items) {
+template <typename Items>
+XmlTextWriter itemStoreText(const Items& items) {
     size_t expected = 128;
     for (const auto& item : items)
         expected += itemTextSize(*item);
@@ -104,23 +114,30 @@ XmlTextWriter itemStoreText(const RSSItemList& items) {
     return out;
 }
 
-}  // namespace
-
-bool RSSObject::storeItems() {
-    // Until the store was read, a save would overwrite messages it never saw.
-    if (!itemsLoaded) return false;
+template <typename Items>
+bool writeStore(std::u16string_view path, const Items& items, StoreFileState& state) {
     try {
         const XmlTextWriter text = itemStoreText(items);
-        if (!prepareToReplace(itemsPath, itemsState)) return false;
-        const FileReplaceResult result = replaceFileAtomically(itemsPath, text.bytes());
+        if (!prepareToReplace(path, state)) return false;
+        const FileReplaceResult result = replaceFileAtomically(path, text.bytes());
         if (!result) throw FeedStoreError(result.status, result.description);
-        itemsState = StoreFileState::Read;
-        unstoredIds.clear();
+        state = StoreFileState::Read;
         return true;
     } catch (const std::exception& error) {
         traceError(u"Error while storing items in file", statusOf(error));
         return false;
     }
+}
+
+}  // namespace
+
+bool writeItemStore(std::u16string_view path, const RSSItemList& items, StoreFileState& state) {
+    return writeStore(path, items, state);
+}
+
+bool writeItemStore(std::u16string_view path, const std::vector<const RSSItem*>& items,
+                    StoreFileState& state) {
+    return writeStore(path, items, state);
 }
 
 }  // namespace corvane

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "feedstore/RSSItem.h"
+#include "feedstore/StoreBaseline.h"
 #include "feedstore/StoreFile.h"
 #include "feedstore/XmlDocument.h"
 
@@ -28,6 +29,8 @@ class KnownItemIds;
 struct StoredItems {
     RSSItemList items;
     StoreFileState state = StoreFileState::NotLoaded;
+    bool stampKnown = false;  // the file did not change while it was read
+    FileStamp stamp;
 };
 
 // Reads the item store at `path`. Never raises: failures are traced, and `state` says how it ended.
@@ -61,10 +64,12 @@ class RSSObject {
     // How the two files' last loads ended; a save consults them before replacing a file.
     StoreFileState settingsState = StoreFileState::NotLoaded;
     StoreFileState itemsState = StoreFileState::NotLoaded;
+    // What the files held when this object last read or wrote them (FolderSave.cpp).
+    StoreBaseline baseline;
 
     // Settings.
     static std::unique_ptr<RSSObject> serializeSettingsFromXml(xml::Document& document);
-    // True when corvane.xml was written; failures are traced.
+    // True when corvane.xml was written, or held what it should already; failures are traced.
     bool storeSettings();
     void serializeSettingsToXml(xml::Document& document, xml::Node& root) const;
     std::u16string getParam(std::u16string_view name, std::u16string_view defaultValue) const;
@@ -74,8 +79,16 @@ class RSSObject {
     // Items. initializeItems runs at most once per object.
     void initializeItems();
     void takeStoredItems(StoredItems loaded);
-    // True when rssitems.xml was written: not before the store was read, and not on failure.
+    // True when rssitems.xml was written, or held what it should already: not before the store was
+    // read, and not on failure.
     bool storeItems();
+    // Leaves the store unread: the item list holds only what updates bring, and a save appends it.
+    void appendItemsOnly() { baseline.appendOnly = true; }
+
+    // Both files under the folder's lock, re-read first where another writer changed them; only
+    // what this object changed since it last read or wrote them is written, on top. A file that
+    // would not change is not written. storeItems and storeSettings do the same for one file.
+    bool storeFeed();
 
     // Update: takes over what an update read. The flags describe that update; unless it was
     // cancelled, the channel fields it found replace the feed's, and its items whose id was never

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <span>
+#include <string_view>
 
 #include "feedstore/RSSObject.h"
 
@@ -15,5 +16,15 @@ size_t setUnread(std::span<RSSItem* const> items, bool unread);
 
 // Every item read; the number that were unread.
 size_t markAllRead(RSSItemList& items);
+
+struct StoredCounts {
+    size_t messages = 0;
+    size_t unread = 0;
+};
+
+// The messages of the item store at `path` and how many are unread, counted from the elements as
+// Corvane writes them without parsing the file: an update that never reads the store can still say
+// what the folder holds. A missing file holds none.
+StoredCounts countStoredMessages(std::u16string_view path);
 
 }  // namespace corvane

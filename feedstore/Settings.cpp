@@ -2,6 +2,7 @@
 #include <unordered_set>
 
 #include "feedstore/FeedErrors.h"
+#include "feedstore/FolderSave.h"
 #include "feedstore/RSSObject.h"
 #include "feedstore/XmlAccess.h"
 #include "platform/Trace.h"
@@ -11,6 +12,7 @@ namespace corvane {
 std::unique_ptr<RSSObject> loadRSSObject(std::u16string_view settingsPath, std::u16string_view itemsPath) {
     try {
         std::unique_ptr<RSSObject> feed;
+        const FileStamp stamp = stampOf(settingsPath);
         StoreFileState state = probeStoreFile(settingsPath);
         try {
             xml::DocumentPtr document = xml::loadXmlFile(settingsPath, true, false);
@@ -27,6 +29,7 @@ std::unique_ptr<RSSObject> loadRSSObject(std::u16string_view settingsPath, std::
         feed->settingsPath = settingsPath;
         feed->itemsPath = itemsPath;
         feed->settingsState = state;
+        noteSettingsRead(*feed, stamp);
         return feed;
     } catch (const std::bad_alloc&) {
         return nullptr;
@@ -58,14 +61,14 @@ std::unique_ptr<RSSObject> RSSObject::serializeSettingsFromXml(xml::Document& do
     return feed;
 }
 
-bool RSSObject::storeSettings() {
+bool writeSettingsFile(RSSObject& feed) {
     try {
         xml::DocumentPtr document = xml::loadXmlText(kSettingsSkeleton);
         if (xml::NodePtr root = xml::selectElement(*document, u"corvane"))
-            serializeSettingsToXml(*document, *root);
-        if (!prepareToReplace(settingsPath, settingsState)) return false;
-        xml::saveXmlFile(*document, settingsPath);
-        settingsState = StoreFileState::Read;
+            feed.serializeSettingsToXml(*document, *root);
+        if (!prepareToReplace(feed.settingsPath, feed.settingsState)) return false;
+        xml::saveXmlFile(*document, feed.settingsPath);
+        feed.settingsState = StoreFileState::Read;
         return true;
     } catch (const std::exception& error) {
         traceError(u"Error while storing settings in file", statusOf(error));

@@ -52,9 +52,8 @@ FeedUpdateOutcome updateNewsFolder(const UpdateTarget& target, const std::functi
             feed->settingsState == StoreFileState::Locked)
             return failed(target, feed->settingsPath + u" cannot be read; nothing was changed");
         if (!feed->isConfigured()) return failed(target, u"no feed URL yet");
-        feed->initializeItems();
-        if (feed->itemsState == StoreFileState::Locked)
-            return failed(target, feed->itemsPath + u" cannot be opened; nothing was changed");
+        // As `corvane update`: the merge needs only the ids, and new messages are appended.
+        feed->appendItemsOnly();
         const size_t before = feed->items.size();
 
         MessageQueue queue;
@@ -90,10 +89,9 @@ FeedUpdateOutcome updateNewsFolder(const UpdateTarget& target, const std::functi
             return failed(target, formatWide(u"Unable to download RSS feed: %s", feed->url));
         outcome.ending = UpdateEnding::Updated;
         if (unchanged) return outcome;
-        // The items first: corvane.xml's validators must not stand for messages that are not stored.
-        if (feed->itemsLoaded && !feed->storeItems())
-            return failed(target, u"could not write " + feed->itemsPath);
-        if (!feed->storeSettings()) return failed(target, u"could not write " + feed->settingsPath);
+        // Under the folder's lock, the items before corvane.xml, whose validators must not stand for
+        // messages that are not stored.
+        if (!feed->storeFeed()) return failed(target, u"could not write the files of " + target.path);
         outcome.newMessages = feed->items.size() - before;
         return outcome;
     } catch (const std::exception& error) {

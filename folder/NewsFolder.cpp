@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "feedstore/FolderSave.h"
 #include "feedstore/RSSObject.h"
 #include "folder/FolderClass.h"
 #include "folder/FolderSystem.h"
@@ -107,6 +108,8 @@ FolderResult removeNewsFolder(std::u16string_view folder) {
         if (!deleteFileIfPresent(path) && result.status == FolderStatus::Done)
             result = failure(FolderStatus::DeleteFailed, path);
     }
+    // The writers' lock file holds nothing; one a writer still holds goes when it lets go.
+    deleteFileIfPresent(joinPath(folder, kFolderLockFile));
     if (!unmakeSystemFolder(folder) && result.status == FolderStatus::Done)
         result = failure(FolderStatus::WriteFailed, std::u16string(folder));
 

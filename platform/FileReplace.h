@@ -1,9 +1,11 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
+#include "platform/FolderLock.h"
 #include "platform/Status.h"
 
 namespace corvane {
@@ -20,6 +22,12 @@ struct FileReplaceResult {
 // to disk, and the temporary file then replaces the original in one step. On failure the old file is
 // left whole and the temporary file is removed.
 FileReplaceResult replaceFileAtomically(std::u16string_view path, std::string_view bytes);
+
+// The same for a file that keeps its first `keep` bytes and gets `tail` after them: the kept bytes
+// are copied from the file as it is, by the system where it can. Fails, changing nothing, when the
+// file at the path is no longer the one `expected` names.
+FileReplaceResult replaceFileEndAtomically(std::u16string_view path, const FileStamp& expected, uint64_t keep,
+                                           std::string_view tail);
 
 // Test seam: the next replaceFileAtomically on this thread fails at the stage as the system would
 // (Write after half of the bytes are written), and cleans up as it does for a real failure.

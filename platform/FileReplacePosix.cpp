@@ -2,6 +2,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
@@ -55,7 +56,36 @@ int timedFsync(int fd) {
 
 }  // namespace
 
-FileReplaceResult replaceFileAtomically(std::u16string_view path, std::string_view bytes) {
+namespace {
+
+bool writeAll(int fd, std::string_view bytes) {
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t written = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (written < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        done += static_cast<size_t>(written);
+    }
+    return true;
+}
+
+// Where the system cannot copy between the two files itself: one chunk through a buffer.
+ssize_t copyByReading(int from, int to, uint64_t most) {
+    static thread_local std::string buffer(1 << 20, '\0');
+    ssize_t count;
+    do {
+        count = ::read(from, buffer.data(), static_cast<size_t>(std::min<uint64_t>(most, buffer.size())));
+    } while (count < 0 && errno == EINTR);
+    if (count > 0 && !writeAll(to, std::string_view(buffer.data(), static_cast<size_t>(count)))) return -1;
+    return count;
+}
+
+// The steps every replace shares: a temporary file beside the target, filled by `fill` (false and
+// errno on failure), flushed, and renamed over the target.
+template <typename Fill>
+FileReplaceResult replaceWith(std::u16string_view path, Fill fill) {
     const FileReplaceStage injected =
         std::exchange(detail::injectedFileReplaceFailure, FileReplaceStage::None);
     const std::string target = toUtf8(path);
@@ -85,16 +115,7 @@ FileReplaceResult replaceFileAtomically(std::u16string_view path, std::string_vi
     };
 
     if (::fchmod(fd, mode) != 0) return abandon(errno, u"Cannot set the permissions of the new");
-    size_t done = 0;
-    const size_t stop = injected == FileReplaceStage::Write ? bytes.size() / 2 : bytes.size();
-    while (done < stop) {
-        const ssize_t written = ::write(fd, bytes.data() + done, stop - done);
-        if (written < 0) {
-            if (errno == EINTR) continue;
-            return abandon(errno, u"Cannot write");
-        }
-        done += static_cast<size_t>(written);
-    }
+    if (!fill(fd, target, injected == FileReplaceStage::Write)) return abandon(errno, u"Cannot write");
     if (injected == FileReplaceStage::Write) return abandon(ENOSPC, u"Cannot write");
     if (injected == FileReplaceStage::Flush) return abandon(EIO, u"Cannot flush to disk");
     if (timedFsync(fd) != 0) return abandon(errno, u"Cannot flush to disk");
@@ -112,6 +133,50 @@ FileReplaceResult replaceFileAtomically(std::u16string_view path, std::string_vi
         ::close(folder);
     }
     return {};
+}
+
+}  // namespace
+
+FileReplaceResult replaceFileAtomically(std::u16string_view path, std::string_view bytes) {
+    return replaceWith(path, [bytes](int fd, const std::string&, bool half) {
+        return writeAll(fd, half ? bytes.substr(0, bytes.size() / 2) : bytes);
+    });
+}
+
+FileReplaceResult replaceFileEndAtomically(std::u16string_view path, const FileStamp& expected, uint64_t keep,
+                                           std::string_view tail) {
+    return replaceWith(path, [&](int fd, const std::string& target, bool half) {
+        const int source = ::open(target.c_str(), O_RDONLY | O_CLOEXEC);
+        if (source < 0) return false;
+        struct stat info {};
+        bool copied = ::fstat(source, &info) == 0;
+        const FileStamp found{
+            true, static_cast<uint64_t>(info.st_dev), static_cast<uint64_t>(info.st_ino),
+            static_cast<uint64_t>(info.st_size),
+            static_cast<int64_t>(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec};
+        if (copied && (found != expected || keep > found.size)) {
+            errno = ESTALE;  // another writer replaced it since it was looked at
+            copied = false;
+        }
+        // The kernel copies the kept bytes: they never pass through this process.
+        uint64_t left = half ? keep / 2 : keep;
+        while (copied && left > 0) {
+            ssize_t count = ::copy_file_range(source, nullptr, fd, nullptr, left, 0);
+            if (count < 0 && errno == EINTR) continue;
+            if (count < 0 && (errno == EXDEV || errno == ENOSYS || errno == EOPNOTSUPP || errno == EINVAL))
+                count = copyByReading(source, fd, left);
+            if (count <= 0) {
+                if (count == 0) errno = EIO;  // the file ended before the bytes to keep
+                copied = false;
+                break;
+            }
+            left -= static_cast<uint64_t>(count);
+        }
+        const int error = errno;
+        ::close(source);
+        errno = error;
+        return copied && !half && writeAll(fd, tail);
+    });
 }
 
 }  // namespace corvane

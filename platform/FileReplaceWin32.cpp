@@ -43,7 +43,23 @@ BOOL timedFlush(HANDLE file) {
 
 }  // namespace
 
-FileReplaceResult replaceFileAtomically(std::u16string_view path, std::string_view bytes) {
+namespace {
+
+bool writeAll(HANDLE file, std::string_view bytes) {
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 30));
+        DWORD written = 0;
+        if (!WriteFile(file, bytes.data() + done, chunk, &written, nullptr)) return false;
+        done += written;
+    }
+    return true;
+}
+
+// The steps every replace shares: a temporary file beside the target, filled by `fill` (false and
+// the thread's last error on failure), flushed, and moved over the target.
+template <typename Fill>
+FileReplaceResult replaceWith(std::u16string_view path, Fill fill) {
     const FileReplaceStage injected =
         std::exchange(detail::injectedFileReplaceFailure, FileReplaceStage::None);
     const std::wstring target = toWide(path);
@@ -71,15 +87,8 @@ FileReplaceResult replaceFileAtomically(std::u16string_view path, std::string_vi
         return failure(reason, what, path);
     };
 
-    size_t done = 0;
-    const size_t stop = injected == FileReplaceStage::Write ? bytes.size() / 2 : bytes.size();
-    while (done < stop) {
-        const DWORD chunk = static_cast<DWORD>(std::min<size_t>(stop - done, 1u << 30));
-        DWORD written = 0;
-        if (!WriteFile(file, bytes.data() + done, chunk, &written, nullptr))
-            return abandon(GetLastError(), u"Cannot write");
-        done += written;
-    }
+    if (!fill(file, target, injected == FileReplaceStage::Write))
+        return abandon(GetLastError(), u"Cannot write");
     if (injected == FileReplaceStage::Write) return abandon(ERROR_DISK_FULL, u"Cannot write");
     if (injected == FileReplaceStage::Flush) return abandon(ERROR_WRITE_FAULT, u"Cannot flush to disk");
     if (!timedFlush(file)) return abandon(GetLastError(), u"Cannot flush to disk");
@@ -87,9 +96,65 @@ FileReplaceResult replaceFileAtomically(std::u16string_view path, std::string_vi
     file = INVALID_HANDLE_VALUE;
     if (!closed) return abandon(GetLastError(), u"Cannot write");
     if (injected == FileReplaceStage::Replace) return abandon(ERROR_ACCESS_DENIED, u"Cannot replace");
-    if (!MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        return abandon(GetLastError(), u"Cannot replace");
+    // A reader that opened the file without sharing its deletion (another process loading it)
+    // holds the replace off only for as long as it reads.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (
+        !MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        const DWORD reason = GetLastError();
+        if ((reason != ERROR_SHARING_VIOLATION && reason != ERROR_ACCESS_DENIED) ||
+            std::chrono::steady_clock::now() > deadline)
+            return abandon(reason, u"Cannot replace");
+        Sleep(10);
+    }
     return {};
+}
+
+}  // namespace
+
+FileReplaceResult replaceFileAtomically(std::u16string_view path, std::string_view bytes) {
+    return replaceWith(path, [bytes](HANDLE file, const std::wstring&, bool half) {
+        return writeAll(file, half ? bytes.substr(0, bytes.size() / 2) : bytes);
+    });
+}
+
+FileReplaceResult replaceFileEndAtomically(std::u16string_view path, const FileStamp& expected, uint64_t keep,
+                                           std::string_view tail) {
+    return replaceWith(path, [&](HANDLE file, const std::wstring& target, bool half) {
+        HANDLE source =
+            CreateFileW(target.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                        nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+        if (source == INVALID_HANDLE_VALUE) return false;
+        BY_HANDLE_FILE_INFORMATION info{};
+        bool copied = GetFileInformationByHandle(source, &info);
+        auto wide = [](DWORD high, DWORD low) { return (uint64_t{high} << 32) | low; };
+        const FileStamp found{true, info.dwVolumeSerialNumber, wide(info.nFileIndexHigh, info.nFileIndexLow),
+                              wide(info.nFileSizeHigh, info.nFileSizeLow),
+                              static_cast<int64_t>(wide(info.ftLastWriteTime.dwHighDateTime,
+                                                        info.ftLastWriteTime.dwLowDateTime))};
+        if (copied && (found != expected || keep > found.size)) {
+            SetLastError(ERROR_FILE_INVALID);  // another writer replaced it since it was looked at
+            copied = false;
+        }
+        std::string buffer(copied ? std::min<uint64_t>(keep, 1u << 20) : 0, '\0');
+        uint64_t left = half ? keep / 2 : keep;
+        while (copied && left > 0) {
+            DWORD count = 0;
+            if (!ReadFile(source, buffer.data(), static_cast<DWORD>(std::min<uint64_t>(left, buffer.size())),
+                          &count, nullptr) ||
+                count == 0) {
+                if (count == 0) SetLastError(ERROR_HANDLE_EOF);
+                copied = false;
+                break;
+            }
+            copied = writeAll(file, std::string_view(buffer.data(), count));
+            left -= count;
+        }
+        const DWORD error = GetLastError();
+        CloseHandle(source);
+        SetLastError(error);
+        return copied && !half && writeAll(file, tail);
+    });
 }
 
 }  // namespace corvane

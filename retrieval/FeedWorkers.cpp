@@ -4,6 +4,7 @@
 
 #include "feedstore/FeedErrors.h"
 #include "platform/ComApartment.h"
+#include "platform/FileProbe.h"
 #include "platform/Trace.h"
 #include "retrieval/FeedDownload.h"
 #include "retrieval/WorkerFault.h"
@@ -53,8 +54,12 @@ WorkerBody CRSSObjectUpdateThread::Run(RSSObjectThreadParams* param) {
     // the one and the view may take items in meanwhile.
     // The server's validators are sent only while the item store holds what they stand for: a store
     // that is missing or unreadable must get the whole document again.
+    // An update that only appends never reads the store: there the store must at least be there.
     FeedValidators validators;
-    if (param->feed->itemsState == StoreFileState::Read && param->feed->unstoredIds.empty())
+    const RSSObject& feed = *param->feed;
+    const bool storeHeld = feed.itemsState == StoreFileState::Read ||
+                           (feed.baseline.appendOnly && probeFile(feed.itemsPath) == FileProbe::Readable);
+    if (storeHeld && feed.unstoredIds.empty())
         validators = {param->feed->getParam(kETagParam, u""), param->feed->getParam(kLastModifiedParam, u"")};
     return [outcome, url = param->feed->url, known = param->feed->knownIds(),
             validators = std::move(validators)](WorkerContext& context) -> uint32_t {

@@ -254,8 +254,7 @@ void CNewsShellViewImpl::UpdateStatusText() {
 
 void CNewsShellViewImpl::SaveFeed() {
     RSSObject& feed = *host_->Feed();
-    feed.storeSettings();
-    feed.storeItems();
+    feed.storeFeed();
     unsaved_ = false;
 }
 

@@ -88,7 +88,8 @@ void CNewsShellViewImpl::OnUpdateDone(WPARAM result) {
     }
     switch (result) {
         case UPDATE_OK:
-            feed.storeItems();
+            // The ids go to corvane.xml with the messages: an update elsewhere must not bring them again.
+            feed.storeFeed();
             RefreshListFromCollection();
             break;
         case UPDATE_NOT_RSS:

@@ -92,5 +92,22 @@ TEST(ReadStateChanges, CountOnlyTheItemsThatChanged) {
     EXPECT_EQ(unreadCount(items), 0u);
 }
 
+// Counted without parsing, as a store Corvane wrote holds them, across the reads' 1 MB seams too.
+TEST_F(ReadState, StoredMessagesAreCountedFromTheFile) {
+    EXPECT_EQ(countStoredMessages(folder.file("rssitems.xml")).messages, 0u);
+    auto feed = loaded();
+    std::string items;
+    for (int n = 0; n < 6000; ++n)
+        items += "<item><guid>g" + std::to_string(n) + "</guid><description>" + std::string(300, 'x') +
+                 "</description></item>";
+    feed->takeFetch(fetchOf(items));
+    for (size_t n = 0; n < feed->items.size(); n += 3)
+        feed->items[n]->unread = false;
+    ASSERT_TRUE(feed->storeItems());
+    const StoredCounts counts = countStoredMessages(folder.file("rssitems.xml"));
+    EXPECT_EQ(counts.messages, 6000u);
+    EXPECT_EQ(counts.unread, 4000u);
+}
+
 }  // namespace
 }  // namespace corvane

@@ -159,7 +159,7 @@ TEST_F(CreateNewsFolder, GoesOnWhenCorvaneXmlCannotBeWritten) {
     EXPECT_TRUE(folder.exists("readme.txt"));
 }
 
-TEST_F(RemoveNewsFolder, DeletesTheFourFilesAndNothingElse) {
+TEST_F(RemoveNewsFolder, DeletesItsFilesAndNothingElse) {
     TempFolder folder;
     ASSERT_EQ(createNewsFolder(path(folder)).status, FolderStatus::Done);
     folder.write("rssitems.xml", "<rss/>");
@@ -168,7 +168,7 @@ TEST_F(RemoveNewsFolder, DeletesTheFourFilesAndNothingElse) {
     folder.write("rssitems.xml.bad.1", "old");
     folder.write("notes.txt", "mine");
     EXPECT_EQ(removeNewsFolder(path(folder)).status, FolderStatus::Done);
-    for (const char* name : {"desktop.ini", "corvane.xml", "rssitems.xml", "readme.txt"})
+    for (const char* name : {"desktop.ini", "corvane.xml", "rssitems.xml", "readme.txt", "corvane.lock"})
         EXPECT_FALSE(folder.exists(name)) << name;
     for (const char* name : {"corvane.xml.bad", "rssitems.xml.bad.1", "notes.txt"})
         EXPECT_TRUE(folder.exists(name)) << name;

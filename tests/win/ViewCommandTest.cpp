@@ -14,6 +14,7 @@
 #include <thread>
 #include <vector>
 
+#include "feedstore/RSSObject.h"
 #include "folder/NewsFolder.h"
 #include "platform/Utf.h"
 #include "platform/Win32Text.h"
@@ -207,7 +208,8 @@ TEST_F(ViewCommand, OpensUpdatesKeepsItsLayoutAndRestoresIt) {
     // The window's own layout lives in the application data, never in the news folder.
     for (const auto& entry : std::filesystem::directory_iterator(news.path()))
         EXPECT_TRUE(entry.path().filename() == "corvane.xml" || entry.path().filename() == "rssitems.xml" ||
-                    entry.path().filename() == "desktop.ini" || entry.path().filename() == "readme.txt")
+                    entry.path().filename() == "desktop.ini" || entry.path().filename() == "readme.txt" ||
+                    entry.path().filename() == "corvane.lock")
             << entry.path().filename();
     EXPECT_NE(news.read("rssitems.xml").find("message-2"), std::string::npos);
 
@@ -271,6 +273,42 @@ TEST_F(ViewCommand, HiddenColumnsAndDescendingSortComeBack) {
     EXPECT_EQ(kept->widths[3], 140);
     EXPECT_EQ(kept->savedSortColumn, kDateColumnKind);
     EXPECT_EQ(kept->savedSortAscending, 0);
+}
+
+// The window's copy of the folder goes stale while commands write it; its own update and its save
+// on closing write only what the window itself changed, on top of theirs.
+TEST_F(ViewCommand, CommandsWritingWhileTheWindowIsOpenLoseNothing) {
+    const std::string dir = toUtf8(news.path().u16string());
+    {
+        NewsWindowProcess run(folderPath(), appData(), traceFile());
+        HWND frame = run.window();
+        ASSERT_NE(frame, nullptr);
+        HWND list = testing::descendantOfClass(frame, WC_LISTVIEWW);
+        ASSERT_TRUE(waitFor([&] { return rows(list) == 2; }));
+
+        testing::ProgramRun update =
+            testing::runProgram(CORVANE_EXE, {"update", dir, "--quiet"}, scratch.path());
+        ASSERT_EQ(update.exitCode, 0) << update.err;
+        testing::ProgramRun label =
+            testing::runProgram(CORVANE_EXE, {"label", dir, "5", "0"}, scratch.path());
+        ASSERT_EQ(label.exitCode, 0) << label.err;
+
+        // The window's update brings the same three messages, new to its copy only.
+        PostMessageW(list, WM_KEYDOWN, VK_F5, 0);
+        PostMessageW(list, WM_KEYUP, VK_F5, 0xC0000001);
+        EXPECT_TRUE(waitFor([&] { return rows(list) == 5; })) << rows(list) << " rows";
+        PostMessageW(frame, WM_CLOSE, 0, 0);
+        EXPECT_EQ(run.waitForExit(), 0);
+    }
+    StoredItems stored = loadStoredItems(news.file("rssitems.xml"));
+    ASSERT_EQ(stored.state, StoreFileState::Read);
+    std::vector<std::u16string> guids;
+    for (const auto& item : stored.items)
+        guids.push_back(item->guid);
+    EXPECT_EQ(guids,
+              (std::vector<std::u16string>{u"kept-0", u"kept-1", u"message-0", u"message-1", u"message-2"}));
+    ASSERT_FALSE(stored.items.empty());
+    EXPECT_EQ(stored.items[0]->label, 5);
 }
 
 TEST_F(ViewCommand, AFolderThatIsNoNewsFolderIsRefused) {

@@ -1,0 +1,495 @@
+// The one write path of a news folder. Every writer (the commands, the view, the Options) saves
+// under the folder's lock; under it, a file another writer replaced since this object last read it
+// is read again, and only this object's own changes are written on top. A store that only gains
+// messages is extended: its bytes are copied as they are and the new items written after them.
+#include "feedstore/FolderSave.h"
+
+#include <algorithm>
+#include <chrono>
+#include <functional>
+#include <optional>
+#include <unordered_map>
+#include <unordered_set>
+
+#include "feedstore/XmlTextWriter.h"
+#include "platform/FileReplace.h"
+#include "platform/Status.h"
+#include "platform/Trace.h"
+#include "platform/Utf.h"
+
+namespace corvane {
+namespace {
+
+// Long enough for any save of another writer; a writer that waits longer does not write at all.
+constexpr auto kLockPatience = std::chrono::seconds(60);
+
+constexpr std::string_view kDeclarations[] = {"<?xml version=\"1.0\" encoding=\"utf-8\"?>",
+                                              "<?xml version=\"1.0\" encoding=\"UTF-8\"?>"};
+
+using Params = std::vector<std::pair<std::u16string, std::u16string>>;
+
+Params paramsOf(const RSSObject& feed) {
+    Params params;
+    params.reserve(feed.params.size());
+    for (const RSSParam& param : feed.params)
+        params.emplace_back(param.name, param.value);
+    return params;
+}
+
+// The ids corvane.xml holds once written: messages held but never stored are not seen for good yet.
+std::vector<std::u16string> idsToWrite(const RSSObject& feed) {
+    std::unordered_set<std::u16string_view> notYetSeen;
+    if (!feed.unstoredIds.empty())
+        for (const auto& item : feed.items)
+            if (feed.unstoredIds.count(item->id)) notYetSeen.insert(item->id);
+    std::vector<std::u16string> ids;
+    ids.reserve(feed.identity.size());
+    for (const std::u16string& id : feed.identity)
+        if (!notYetSeen.count(id)) ids.push_back(id);
+    return ids;
+}
+
+void takeSettingsBaseline(RSSObject& feed, std::vector<std::u16string> identity) {
+    StoreBaseline& baseline = feed.baseline;
+    baseline.title = feed.title;
+    baseline.link = feed.link;
+    baseline.description = feed.description;
+    baseline.url = feed.url;
+    baseline.params = paramsOf(feed);
+    baseline.identity = std::move(identity);
+}
+
+void takeItemsBaseline(StoreBaseline& baseline, const RSSItemList& items) {
+    size_t units = 0;
+    for (const auto& item : items)
+        units += item->id.size();
+    baseline.items.clear();
+    baseline.items.reserve(items.size(), units);
+    for (const auto& item : items)
+        baseline.items.add(item->id, fieldsOf(*item));
+}
+
+bool isOwnDeclaration(std::string_view bytes) {
+    return std::any_of(std::begin(kDeclarations), std::end(kDeclarations),
+                       [bytes](std::string_view declaration) { return bytes.starts_with(declaration); });
+}
+
+// Where the closing markup `close` ends the file but for white space, or npos.
+size_t closingAt(std::string_view bytes, std::string_view close) {
+    size_t end = bytes.size();
+    while (end > 0 && (bytes[end - 1] == '\n' || bytes[end - 1] == '\r' || bytes[end - 1] == ' ' ||
+                       bytes[end - 1] == '\t'))
+        --end;
+    if (end < close.size() || bytes.substr(end - close.size(), close.size()) != close)
+        return std::string_view::npos;
+    return end - close.size();
+}
+
+// How much of a file's end is read to find its closing markup and the last ids before it.
+constexpr size_t kEndWindow = 64 * 1024;
+
+// Rewrites the file at `path` as its own bytes up to its closing markup, the added text and the
+// closing markup again. The bytes kept are copied by the system, never read as XML or even into
+// memory: only the beginning and the end are looked at. False, leaving the file alone, when it does
+// not begin and end as Corvane writes it (`emptyList` is how an empty list is written, `closeList`
+// what ends a list); the caller then writes it whole. `beforeWrite` gets the end of the kept bytes
+// (the whole of them when `whole`) and answers whether anything is left to add, or nothing to ask
+// again with the whole file.
+template <typename WriteAdded>
+bool extendFile(std::u16string_view path, std::string_view emptyList, std::string_view openList,
+                std::string_view closeList, std::string_view closeRoot, size_t addedSize,
+                WriteAdded writeAdded,
+                const std::function<std::optional<bool>(std::string_view, bool whole)>& beforeWrite = {}) {
+    const FileStamp stamp = stampOf(path);
+    std::string head, end;
+    if (!stamp.exists || !readFilePart(path, 0, 64, head) || !isOwnDeclaration(head)) return false;
+    const uint64_t windowStart = stamp.size > kEndWindow ? stamp.size - kEndWindow : 0;
+    if (!readFilePart(path, windowStart, static_cast<size_t>(stamp.size - windowStart), end) ||
+        stampOf(path) != stamp)
+        return false;
+    const std::string closeAll = std::string(closeList) + std::string(closeRoot);
+    const std::string emptyAll = std::string(emptyList) + std::string(closeRoot);
+    size_t keep = closingAt(end, closeAll);
+    const bool wasEmpty = keep == std::string_view::npos;
+    if (wasEmpty) keep = closingAt(end, emptyAll);
+    if (keep == std::string_view::npos) return false;
+    const std::string trailer = end.substr(keep + (wasEmpty ? emptyAll.size() : closeAll.size()));
+    if (beforeWrite) {
+        std::optional<bool> anything = beforeWrite(std::string_view(end).substr(0, keep), windowStart == 0);
+        if (!anything) {
+            std::string whole;
+            if (!readWholeFile(path, whole) || whole.size() != stamp.size) return false;
+            anything = beforeWrite(std::string_view(whole).substr(0, windowStart + keep), true);
+        }
+        if (!*anything) return true;
+    }
+    XmlTextWriter out(addedSize + trailer.size() + 64);
+    if (wasEmpty) out.markup(openList);
+    writeAdded(out);
+    out.markup(closeAll);
+    out.markup(trailer);
+    const FileReplaceResult result = replaceFileEndAtomically(path, stamp, windowStart + keep, out.bytes());
+    if (!result) {
+        traceError(u"Error while extending %s: %s", result.status, path, result.description);
+        return false;
+    }
+    return true;
+}
+
+// Another writer may have replaced corvane.xml since this object read it: its fields are taken
+// where this object did not change them, and the ids it gained join the identity. New messages of
+// this object whose ids another writer stored (or stored and deleted) meanwhile are put in
+// `storedElsewhere`: they must not be stored again.
+void refreshSettings(RSSObject& feed, std::unordered_set<std::u16string>& storedElsewhere) {
+    StoreBaseline& baseline = feed.baseline;
+    if (!baseline.settingsRead) return;
+    if (baseline.settingsStampKnown && stampOf(feed.settingsPath) == baseline.settingsStamp) return;
+    std::unique_ptr<RSSObject> disk = loadRSSObject(feed.settingsPath, feed.itemsPath);
+    if (!disk) return;
+    if (disk->settingsState != StoreFileState::Read) {
+        // Gone or not readable now: nothing to take over. The save writes what this object holds,
+        // keeping a copy of an unreadable file first.
+        feed.settingsState = disk->settingsState;
+        baseline.settingsStampKnown = false;
+        return;
+    }
+    trace(u"%s was changed by another writer; it is read again", feed.settingsPath);
+    auto take = [](std::u16string& ours, const std::u16string& before, std::u16string& theirs) {
+        if (ours == before) ours = std::move(theirs);
+    };
+    take(feed.title, baseline.title, disk->title);
+    take(feed.link, baseline.link, disk->link);
+    take(feed.description, baseline.description, disk->description);
+    take(feed.url, baseline.url, disk->url);
+    std::vector<RSSParam> changed;
+    for (const RSSParam& param : feed.params) {
+        auto before = std::find_if(baseline.params.begin(), baseline.params.end(),
+                                   [&param](const auto& old) { return old.first == param.name; });
+        if (before == baseline.params.end() || before->second != param.value) changed.push_back(param);
+    }
+    feed.params = std::move(disk->params);
+    for (const RSSParam& param : changed)
+        feed.setParam(param.name, param.value);
+    for (const std::u16string& id : disk->identity) {
+        if (feed.unstoredIds.erase(id)) storedElsewhere.insert(id);
+        feed.identity.insert(id);
+    }
+    feed.settingsState = disk->settingsState;
+    baseline.settingsStamp = disk->baseline.settingsStamp;
+    baseline.settingsStampKnown = disk->baseline.settingsStampKnown;
+    baseline.title = std::move(disk->baseline.title);
+    baseline.link = std::move(disk->baseline.link);
+    baseline.description = std::move(disk->baseline.description);
+    baseline.url = std::move(disk->baseline.url);
+    baseline.params = std::move(disk->baseline.params);
+    baseline.identity = std::move(disk->baseline.identity);
+}
+
+bool writeSettings(RSSObject& feed) {
+    StoreBaseline& baseline = feed.baseline;
+    std::vector<std::u16string> ids = idsToWrite(feed);
+    const bool fieldsChanged = !baseline.settingsRead || feed.settingsState != StoreFileState::Read ||
+                               feed.title != baseline.title || feed.link != baseline.link ||
+                               feed.description != baseline.description || feed.url != baseline.url ||
+                               paramsOf(feed) != baseline.params;
+    // Both in std::set order. Ids only ever join the identity; one that left it needs a whole write.
+    const bool idsKept =
+        std::includes(ids.begin(), ids.end(), baseline.identity.begin(), baseline.identity.end());
+    std::vector<std::u16string> added;
+    std::set_difference(ids.begin(), ids.end(), baseline.identity.begin(), baseline.identity.end(),
+                        std::back_inserter(added));
+    if (!fieldsChanged && idsKept && added.empty()) return true;
+    if (!fieldsChanged && idsKept && baseline.settingsStampKnown &&
+        stampOf(feed.settingsPath) == baseline.settingsStamp) {
+        size_t addedSize = 0;
+        for (const std::u16string& id : added)
+            addedSize += id.size() * 3 + 9;
+        const bool extended = extendFile(feed.settingsPath, "<identity/>", "<identity>", "</identity>",
+                                         "</corvane>", addedSize, [&added](XmlTextWriter& out) {
+                                             for (const std::u16string& id : added) {
+                                                 out.markup("<id>");
+                                                 out.text(id);
+                                                 out.markup("</id>");
+                                             }
+                                         });
+        if (extended) {
+            baseline.identity = std::move(ids);
+            baseline.settingsStamp = stampOf(feed.settingsPath);
+            return true;
+        }
+        trace(u"%s is not as Corvane writes it; it is written whole", feed.settingsPath);
+    }
+    if (!writeSettingsFile(feed)) return false;
+    takeSettingsBaseline(feed, std::move(ids));
+    baseline.settingsRead = true;
+    baseline.settingsStamp = stampOf(feed.settingsPath);
+    baseline.settingsStampKnown = true;
+    return true;
+}
+
+// What this object changed in the store since it last read or wrote it.
+struct ItemChanges {
+    std::vector<const RSSItem*> appended;
+    std::unordered_set<std::u16string_view> deleted;
+    std::unordered_map<std::u16string_view, std::pair<const RSSItem*, uint32_t>> changed;
+
+    bool onlyAppended() const { return deleted.empty() && changed.empty(); }
+    bool none() const { return appended.empty() && onlyAppended(); }
+};
+
+ItemChanges changesOf(const RSSObject& feed) {
+    ItemChanges changes;
+    const StoreBaseline& baseline = feed.baseline;
+    if (baseline.appendOnly) {
+        // Its snapshot holds what it appended already.
+        std::unordered_set<std::u16string_view> written;
+        for (size_t i = 0; i < baseline.items.size(); ++i)
+            written.insert(baseline.items.idAt(i));
+        for (const auto& item : feed.items)
+            if (!written.count(item->id)) changes.appended.push_back(item.get());
+        return changes;
+    }
+    const StoreSnapshot& snapshot = baseline.items;
+    std::unordered_map<std::u16string_view, size_t> stored;
+    stored.reserve(snapshot.size());
+    for (size_t i = 0; i < snapshot.size(); ++i)
+        stored.emplace(snapshot.idAt(i), i);
+    std::unordered_set<std::u16string_view> held;
+    held.reserve(feed.items.size());
+    for (const auto& item : feed.items) {
+        held.insert(item->id);
+        auto found = stored.find(item->id);
+        if (found == stored.end()) {
+            changes.appended.push_back(item.get());
+        } else if (uint32_t fields = changedFields(snapshot.fieldsAt(found->second), *item)) {
+            changes.changed.emplace(item->id, std::make_pair(item.get(), fields));
+        }
+    }
+    for (size_t i = 0; i < snapshot.size(); ++i)
+        if (!held.count(snapshot.idAt(i))) changes.deleted.insert(snapshot.idAt(i));
+    return changes;
+}
+
+// The text of an element as the store's writer escapes it.
+std::u16string unescaped(std::string_view text) {
+    std::string plain;
+    plain.reserve(text.size());
+    for (size_t at = 0; at < text.size();) {
+        static constexpr std::pair<std::string_view, char> kEntities[] = {
+            {"&amp;", '&'}, {"&lt;", '<'}, {"&gt;", '>'}, {"&#13;", '\r'}};
+        auto entity = std::find_if(std::begin(kEntities), std::end(kEntities), [&](const auto& known) {
+            return text.substr(at).starts_with(known.first);
+        });
+        if (entity != std::end(kEntities)) {
+            plain += entity->second;
+            at += entity->first.size();
+        } else {
+            plain += text[at++];
+        }
+    }
+    return fromUtf8(plain);
+}
+
+// A writer killed after it stored messages and before corvane.xml got their ids leaves them at the
+// end of the store. They are found from the end back to the first id corvane.xml knows: their ids
+// join the identity, and new messages among them are not appended a second time.
+// False when `kept` (not the whole file) ran out before an id corvane.xml knows was found.
+bool takeUnrecordedIds(std::string_view kept, bool whole, RSSObject& feed,
+                       std::vector<const RSSItem*>& appended) {
+    constexpr std::string_view kOpen = "<corvane_id>", kClose = "</corvane_id>";
+    const std::vector<std::u16string>& recorded = feed.baseline.identity;
+    std::unordered_set<std::u16string> unrecorded;
+    bool found = false;
+    for (size_t end = kept.size();;) {
+        const size_t close = kept.rfind(kClose, end);
+        if (close == std::string_view::npos) break;
+        const size_t open = kept.rfind(kOpen, close);
+        if (open == std::string_view::npos) break;
+        std::u16string id = unescaped(kept.substr(open + kOpen.size(), close - open - kOpen.size()));
+        if (std::binary_search(recorded.begin(), recorded.end(), id)) {
+            found = true;
+            break;
+        }
+        unrecorded.insert(std::move(id));
+        if (open == 0) break;
+        end = open - 1;
+    }
+    if (!found && !whole) return false;
+    if (unrecorded.empty()) return true;
+    trace(u"%s holds %d messages whose ids corvane.xml lacks", feed.itemsPath,
+          static_cast<int>(unrecorded.size()));
+    for (const std::u16string& id : unrecorded) {
+        feed.identity.insert(id);
+        feed.unstoredIds.erase(id);
+    }
+    std::erase_if(appended, [&](const RSSItem* item) { return unrecorded.count(item->id) != 0; });
+    return true;
+}
+
+bool appendToStore(RSSObject& feed, std::vector<const RSSItem*> appended) {
+    size_t addedSize = 0;
+    for (const RSSItem* item : appended)
+        addedSize += itemTextSize(*item);
+    return extendFile(
+        feed.itemsPath, "<channel/>", "<channel>", "</channel>", "</rss>", addedSize,
+        [&appended](XmlTextWriter& out) {
+            for (const RSSItem* item : appended)
+                writeItemText(out, *item);
+        },
+        [&](std::string_view kept, bool whole) -> std::optional<bool> {
+            if (!takeUnrecordedIds(kept, whole, feed, appended)) return std::nullopt;
+            return !appended.empty();
+        });
+}
+
+// The store as another writer left it, with this object's changes on top.
+bool mergeIntoStore(RSSObject& feed, const ItemChanges& changes) {
+    StoredItems disk = loadStoredItems(feed.itemsPath);
+    if (disk.state == StoreFileState::Locked) {
+        traceError(u"%s cannot be opened; it is not replaced", kStatusFail, feed.itemsPath);
+        return false;
+    }
+    trace(u"%s was changed by another writer; it is read again", feed.itemsPath);
+    if (disk.state == StoreFileState::Unreadable) {
+        // Nothing of another writer can be read: what this object holds is written, and the file
+        // kept as a copy first.
+        feed.itemsState = StoreFileState::Unreadable;
+        if (!feed.baseline.appendOnly) return writeItemStore(feed.itemsPath, feed.items, feed.itemsState);
+        return writeItemStore(feed.itemsPath, changes.appended, feed.itemsState);
+    }
+    std::unordered_set<std::u16string_view> present;
+    std::vector<const RSSItem*> merged;
+    merged.reserve(disk.items.size() + changes.appended.size());
+    for (auto& item : disk.items) {
+        feed.identity.insert(item->id);  // stored messages count as seen, whatever corvane.xml says
+        if (changes.deleted.count(item->id)) continue;
+        present.insert(item->id);
+        auto change = changes.changed.find(item->id);
+        if (change != changes.changed.end()) copyFields(*change->second.first, *item, change->second.second);
+        merged.push_back(item.get());
+    }
+    for (const RSSItem* item : changes.appended)
+        if (present.insert(item->id).second) merged.push_back(item);
+    StoreFileState state =
+        disk.state == StoreFileState::Missing ? StoreFileState::Missing : StoreFileState::Read;
+    if (!writeItemStore(feed.itemsPath, merged, state)) return false;
+    feed.itemsState = state;
+    return true;
+}
+
+bool writeItems(RSSObject& feed, const std::unordered_set<std::u16string>& storedElsewhere) {
+    StoreBaseline& baseline = feed.baseline;
+    // Until the store was read, a save would overwrite messages it never saw.
+    if (!feed.itemsLoaded && !baseline.appendOnly) return false;
+    if (feed.itemsState == StoreFileState::Locked) return prepareToReplace(feed.itemsPath, feed.itemsState);
+    if (!baseline.itemsRead && !baseline.appendOnly) {
+        // A list that never came from the file: written as it is.
+        if (!writeItemStore(feed.itemsPath, feed.items, feed.itemsState)) return false;
+        feed.unstoredIds.clear();
+        return true;
+    }
+    ItemChanges changes = changesOf(feed);
+    const size_t appendedBefore = changes.appended.size();
+    std::erase_if(changes.appended,
+                  [&](const RSSItem* item) { return storedElsewhere.count(item->id) != 0; });
+    const bool droppedAny = changes.appended.size() != appendedBefore;
+    const FileStamp now = stampOf(feed.itemsPath);
+    const bool unchanged = !baseline.appendOnly && baseline.itemsCurrent && now == baseline.itemsStamp;
+    const bool readable = baseline.appendOnly || feed.itemsState == StoreFileState::Read;
+
+    // What this object holds now counts as written: a later save looks only at what changes after.
+    auto stored = [&](bool current) {
+        takeItemsBaseline(baseline, feed.items);
+        baseline.itemsStamp = stampOf(feed.itemsPath);
+        baseline.itemsCurrent = current && !droppedAny;
+        feed.unstoredIds.clear();
+        return true;
+    };
+    // A store that vanished while this object held its messages is written again from them.
+    const bool restore = !baseline.appendOnly && !now.exists && !feed.items.empty();
+    if (changes.none() && !restore && (readable || !unchanged)) {
+        // New messages another writer stored first count as written too.
+        if (droppedAny) {
+            takeItemsBaseline(baseline, feed.items);
+            baseline.itemsCurrent = false;
+        }
+        feed.unstoredIds.clear();
+        return true;
+    }
+    if (changes.onlyAppended() && readable && now.exists && appendToStore(feed, changes.appended))
+        return stored(unchanged);
+    if (unchanged || restore) {
+        if (!writeItemStore(feed.itemsPath, feed.items, feed.itemsState)) return false;
+        return stored(true);
+    }
+    if (!mergeIntoStore(feed, changes)) return false;
+    return stored(false);
+}
+
+bool withFolderLock(RSSObject& feed, const std::function<bool()>& write) {
+    const std::u16string lockPath = folderLockPath(feed);
+    if (lockPath.empty()) return write();
+    FolderLock lock(lockPath, kLockPatience);
+    if (!lock && lock.opened()) {
+        traceError(u"Another writer holds %s; nothing is written", kStatusFail, lockPath);
+        return false;
+    }
+    // A lock file that cannot be made means a folder nothing can be written to: the save says so.
+    return write();
+}
+
+}  // namespace
+
+std::u16string folderLockPath(const RSSObject& feed) {
+    const std::u16string& file = feed.settingsPath.empty() ? feed.itemsPath : feed.settingsPath;
+    const size_t slash = file.find_last_of(u"/\\");
+    if (slash == std::u16string::npos) return {};
+    return file.substr(0, slash + 1) + kFolderLockFile;
+}
+
+void noteSettingsRead(RSSObject& feed, const FileStamp& stampBefore) {
+    StoreBaseline& baseline = feed.baseline;
+    baseline.settingsRead =
+        feed.settingsState == StoreFileState::Read || feed.settingsState == StoreFileState::Missing;
+    baseline.settingsStamp = stampBefore;
+    baseline.settingsStampKnown = stampOf(feed.settingsPath) == stampBefore;
+    takeSettingsBaseline(feed, std::vector<std::u16string>(feed.identity.begin(), feed.identity.end()));
+}
+
+void noteItemsRead(RSSObject& feed, const StoredItems& loaded) {
+    StoreBaseline& baseline = feed.baseline;
+    baseline.itemsRead = true;
+    baseline.appendOnly = false;
+    baseline.itemsStamp = loaded.stamp;
+    baseline.itemsCurrent = loaded.stampKnown;
+    takeItemsBaseline(baseline, loaded.items);
+}
+
+bool RSSObject::storeFeed() {
+    return withFolderLock(*this, [this] {
+        std::unordered_set<std::u16string> storedElsewhere;
+        refreshSettings(*this, storedElsewhere);
+        const bool itemsWritten = !(itemsLoaded || baseline.appendOnly) || writeItems(*this, storedElsewhere);
+        const bool settingsWritten = writeSettings(*this);
+        return itemsWritten && settingsWritten;
+    });
+}
+
+bool RSSObject::storeItems() {
+    if (!itemsLoaded && !baseline.appendOnly) return false;
+    return withFolderLock(*this, [this] {
+        std::unordered_set<std::u16string> storedElsewhere;
+        refreshSettings(*this, storedElsewhere);
+        return writeItems(*this, storedElsewhere);
+    });
+}
+
+bool RSSObject::storeSettings() {
+    return withFolderLock(*this, [this] {
+        std::unordered_set<std::u16string> storedElsewhere;
+        refreshSettings(*this, storedElsewhere);
+        return writeSettings(*this);
+    });
+}
+
+}  // namespace corvane
