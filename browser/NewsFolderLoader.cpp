@@ -1,6 +1,7 @@
 #include "browser/NewsFolderLoader.h"
 
 #include "folder/FolderClassGuid.h"
+#include "platform/ItemIdList.h"
 #include "platform/Trace.h"
 #include "platform/Utf.h"
 #include "platform/WideFormat.h"
@@ -66,10 +67,10 @@ LoadedFolder loadNewsFolder(std::u16string_view folderPath) {
     HRESULT status = CoCreateInstance(CLSID_FolderImpl, nullptr, CLSCTX_INPROC_SERVER, IID_IShellFolder,
                                       loaded.folder.putVoid());
     if (SUCCEEDED(status)) {
-        trace(u"CNewsBrowserWindow: the registered folder class");
+        trace(u"loadNewsFolder: the registered folder class");
     } else {
         std::wstring library = libraryBesideProgram();
-        trace(u"CNewsBrowserWindow: folder class not registered (0x%08x), loading %s",
+        trace(u"loadNewsFolder: folder class not registered (0x%08x), loading %s",
               static_cast<uint32_t>(status), fromWide(library));
         if (FAILED(createFromLibrary(library, loaded.folder.put(), loaded.problem))) {
             loaded.folder.reset();
@@ -82,15 +83,15 @@ LoadedFolder loadNewsFolder(std::u16string_view folderPath) {
                        &loadedModule());
 
     std::wstring path = toWide(folderPath);
-    PIDLIST_ABSOLUTE pidl = ILCreateFromPathW(path.c_str());
+    OwnedItemIdList pidl(ILCreateFromPathW(path.c_str()));
     if (!pidl) {
         loaded.folder.reset();
         loaded.problem = toUtf8(folderPath) + " cannot be opened by the shell";
         return loaded;
     }
     ComPtr<IPersistFolder> persist = loaded.folder.as<IPersistFolder>(IID_IPersistFolder);
-    status = persist ? persist->Initialize(pidl) : E_NOINTERFACE;
-    ILFree(pidl);
+    status = persist ? persist->Initialize(pidl.get()) : E_NOINTERFACE;
+    pidl.reset();
     if (FAILED(status)) {
         loaded.folder.reset();
         loaded.problem =

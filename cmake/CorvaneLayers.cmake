@@ -19,7 +19,7 @@ function(corvane_add_subsystem target folder)
     cmake_parse_arguments(arg "" "" "SOURCES;LINKS" ${ARGN})
     add_library(${target} STATIC ${arg_SOURCES})
     corvane_include_root(${target} ${folder} PUBLIC)
-    target_link_libraries(${target} PUBLIC corvane_warnings ${arg_LINKS})
+    target_link_libraries(${target} PUBLIC corvane_warnings corvane_win32_api ${arg_LINKS})
 endfunction()
 
 # The Win32 half of a subsystem (its shell objects), for Windows builds only: it links its own

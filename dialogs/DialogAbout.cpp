@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "dialogs/AboutDialog.h"
 #include "platform/ComCall.h"
 #include "platform/ModuleLock.h"
 #include "platform/Trace.h"

@@ -7,6 +7,9 @@
 
 namespace corvane {
 
+// The modal About box, owned by the active window.
+void ShowAboutDialog();
+
 class CDialogAbout {
   public:
     CDialogAbout();

@@ -2,7 +2,6 @@
 
 #include <commctrl.h>
 
-#include "dialogs/OptionsDialog.h"
 #include "platform/ModuleLock.h"
 #include "platform/Trace.h"
 #include "resources/ResourceIds.h"

@@ -9,6 +9,10 @@
 
 namespace corvane {
 
+// Shows the General and Display pages for `feed`, owned by the active window; OK applies every page
+// that was opened (General first) and stores the settings, Cancel applies none.
+void ShowOptionsDialog(RSSObject& feed);
+
 // Built for one showing. The sheet creates a page when its tab is first shown and on OK applies every
 // page it created, in tab order; Cancel and the close box apply none.
 class CDialogOptions {

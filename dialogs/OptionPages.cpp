@@ -30,7 +30,7 @@ OptionsGeneralPage OptionsGeneralPage::load(const RSSObject& feed) {
 }
 
 bool OptionsGeneralPage::apply(RSSObject& feed) const {
-    trace(u"CDialogOptionsGeneral::OnApply()");
+    trace(u"OptionsGeneralPage::apply");
     feed.url = cutUrl(url);
     feed.setParam(kOpenOnDoubleClick, onOff(openOnDoubleClick));
     feed.setParam(kRememberPosition, onOff(rememberPosition));
@@ -47,7 +47,7 @@ OptionsDisplayPage OptionsDisplayPage::load(const RSSObject& feed) {
 }
 
 bool OptionsDisplayPage::apply(RSSObject& feed) const {
-    trace(u"CDialogOptionsDisplay::OnApply()");
+    trace(u"OptionsDisplayPage::apply");
     feed.setParam(kSplitterWindow, vertical ? kVertical : kHorizontal);
     feed.setParam(kFormatTime, dateFormat == kDayMonthYear ? kDmy : kYmd);
     feed.setParam(kDisplayTime, onOff(showTime));

@@ -8,6 +8,7 @@
 #include "folder/FolderSystem.h"
 #include "folder/NewsFolder.h"
 #include "platform/ComCall.h"
+#include "platform/ComPtr.h"
 #include "platform/ModuleLock.h"
 #include "platform/Trace.h"
 #include "platform/Win32Text.h"
@@ -16,7 +17,6 @@
 namespace corvane {
 
 CFolderImpl::CFolderImpl(IUnknown* outer) : controlling_(outer ? outer : &inner_) {
-    module::Lock();
     trace(u"CFolderImpl constructor");
 }
 
@@ -29,8 +29,6 @@ CFolderImpl::~CFolderImpl() {
     updateWorker_.LetGo();
     feed_.reset();
     database_.reset();
-    ILFree(location_);
-    module::Unlock();
 }
 
 HRESULT CFolderImpl::CreateInstance(IUnknown* outer, REFIID riid, void** ppv) {
@@ -45,10 +43,8 @@ HRESULT CFolderImpl::Create(IUnknown* outer, REFIID riid, void** ppv) {
     CFolderImpl* folder = new (std::nothrow) CFolderImpl(outer);
     if (!folder) return E_OUTOFMEMORY;
     // Held across the query, so a failed query destroys the object.
-    folder->inner_.AddRef();
-    HRESULT hr = folder->inner_.QueryInterface(riid, ppv);
-    folder->inner_.Release();
-    return hr;
+    ComPtr<IUnknown> inner(&folder->inner_);
+    return inner->QueryInterface(riid, ppv);
 }
 
 STDMETHODIMP CFolderImpl::Inner::QueryInterface(REFIID riid, void** ppv) {
@@ -199,11 +195,11 @@ STDMETHODIMP CFolderImpl::Initialize(PCIDLIST_ABSOLUTE pidl) {
         }
         auto database = std::make_unique<RSSDatabase>(*feed);
         // Last, so that nothing can throw and lose the copy.
-        PIDLIST_ABSOLUTE location = ILCloneFull(pidl);
+        OwnedItemIdList location(ILCloneFull(pidl));
         if (!location) return E_OUTOFMEMORY;
         feed_ = std::move(feed);
         database_ = std::move(database);
-        location_ = location;
+        location_ = std::move(location);
         return S_OK;
     });
 }
@@ -212,7 +208,7 @@ STDMETHODIMP CFolderImpl::GetCurFolder(PIDLIST_ABSOLUTE* pidl) {
     if (!pidl) return E_POINTER;
     *pidl = nullptr;
     if (!location_) return S_FALSE;
-    *pidl = ILCloneFull(location_);
+    *pidl = ILCloneFull(location_.get());
     return *pidl ? S_OK : E_OUTOFMEMORY;
 }
 

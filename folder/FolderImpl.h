@@ -10,6 +10,8 @@
 
 #include "feedstore/RSSDatabase.h"
 #include "feedstore/RSSObject.h"
+#include "platform/ItemIdList.h"
+#include "platform/ModuleLock.h"
 #include "retrieval/FeedWorkers.h"
 #include "view/NewsFolderHost.h"
 
@@ -106,10 +108,13 @@ class CFolderImpl final : public IShellFolder,
     // The one way objects are made, for the class object and for BindToObject.
     static HRESULT Create(IUnknown* outer, REFIID riid, void** ppv);
 
+    // First, so it is let go after everything else the folder holds.
+    module::ScopedLock moduleLock_;
     Inner inner_{*this};
     IUnknown* controlling_;
-    LONG refCount_ = 0;
-    PIDLIST_ABSOLUTE location_ = nullptr;
+    // The creator's reference, adopted by Create.
+    LONG refCount_ = 1;
+    OwnedItemIdList location_;
     std::unique_ptr<RSSObject> feed_;
     std::unique_ptr<RSSDatabase> database_;
     CRSSObjectInitializeThread initializeWorker_;

@@ -5,11 +5,11 @@
 
 #include <vector>
 
-#include "dialogs/AboutDialog.h"
-#include "folder/ContextMenuSelection.h"
+#include "dialogs/DialogAbout.h"
 #include "folder/FeedTree.h"
 #include "folder/FolderFeedsCommands.h"
 #include "folder/NewsFolder.h"
+#include "folder/SelectionVerdict.h"
 #include "platform/ComCall.h"
 #include "platform/ComPtr.h"
 #include "platform/ModuleLock.h"

@@ -2,6 +2,7 @@
 
 #include <ocidl.h>
 #include <ole2.h>
+#include <shlwapi.h>
 
 #include <new>
 #include <string>
@@ -9,6 +10,7 @@
 #include "platform/ComCall.h"
 #include "platform/ComPtr.h"
 #include "platform/ModuleLock.h"
+#include "platform/WindowClass.h"
 
 namespace corvane {
 namespace {
@@ -82,18 +84,15 @@ class CControlHost final : public IOleClientSite, public IOleInPlaceSite, public
     // IUnknown
     STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
         if (!ppv) return E_POINTER;
-        *ppv = nullptr;
-        if (riid == IID_IUnknown || riid == IID_IOleClientSite) {
-            *ppv = static_cast<IOleClientSite*>(this);
-        } else if (riid == IID_IOleWindow || riid == IID_IOleInPlaceSite) {
-            *ppv = static_cast<IOleInPlaceSite*>(this);
-        } else if (riid == IID_IOleInPlaceUIWindow || riid == IID_IOleInPlaceFrame) {
-            *ppv = static_cast<IOleInPlaceFrame*>(this);
-        } else {
-            return E_NOINTERFACE;
-        }
-        AddRef();
-        return S_OK;
+        static const QITAB interfaces[] = {
+            QITABENT(CControlHost, IOleClientSite),
+            QITABENTMULTI(CControlHost, IOleWindow, IOleInPlaceSite),
+            QITABENT(CControlHost, IOleInPlaceSite),
+            QITABENTMULTI(CControlHost, IOleInPlaceUIWindow, IOleInPlaceFrame),
+            QITABENT(CControlHost, IOleInPlaceFrame),
+            {},
+        };
+        return QISearch(this, interfaces, riid, ppv);
     }
     STDMETHODIMP_(ULONG) AddRef() override { return ++references_; }
     STDMETHODIMP_(ULONG) Release() override {
@@ -233,24 +232,16 @@ LRESULT CALLBACK hostProcedure(HWND window, UINT message, WPARAM wParam, LPARAM 
 }  // namespace
 
 bool registerControlHostClass() {
-    const HINSTANCE instance = module::Instance();
     WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof(windowClass);
-    if (GetClassInfoExW(instance, kControlHostClass, &windowClass)) {
-        if (windowClass.lpfnWndProc == &hostProcedure) return true;
-        // Left by an earlier load of this library at another address: classes outlive their DLL.
-        UnregisterClassW(kControlHostClass, instance);
-    }
-    windowClass = WNDCLASSEXW{};
     windowClass.cbSize = sizeof(windowClass);
     windowClass.style = CS_DBLCLKS;
     windowClass.lpfnWndProc = &hostProcedure;
     windowClass.cbWndExtra = sizeof(LONG_PTR);
-    windowClass.hInstance = instance;
+    windowClass.hInstance = module::Instance();
     windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
     windowClass.lpszClassName = kControlHostClass;
-    return RegisterClassExW(&windowClass) != 0;
+    return registerWindowClass(windowClass);
 }
 
 UINT controlHostGetControlMessage() {

@@ -1,5 +1,7 @@
 #include "itempage/RichTextPage.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
 #include <cstring>
 
@@ -12,7 +14,6 @@
 namespace corvane {
 namespace {
 
-constexpr wchar_t kPageProperty[] = L"CorvaneRichTextPage";
 constexpr wchar_t kPageFace[] = L"Tahoma";
 constexpr wchar_t kFixedFace[] = L"Courier New";
 
@@ -119,9 +120,8 @@ std::unique_ptr<CRichTextPage> CRichTextPage::Create(HWND parent) {
     SendMessageW(window, EM_SETBKGNDCOLOR, 0, RGB(0xFF, 0xFF, 0xFF));
     SendMessageW(window, EM_AUTOURLDETECT, FALSE, 0);
     SendMessageW(window, EM_SETUNDOLIMIT, 0, 0);
-    SetPropW(window, kPageProperty, page.get());
-    page->original_ = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&SubclassProcedure)));
+    if (!SetWindowSubclass(window, &SubclassProcedure, 0, reinterpret_cast<DWORD_PTR>(page.get())))
+        return nullptr;
     return page;
 }
 
@@ -131,26 +131,24 @@ CRichTextPage::~CRichTextPage() {
     if (window_) DestroyWindow(window_);
 }
 
-LRESULT CALLBACK CRichTextPage::SubclassProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* page = static_cast<CRichTextPage*>(GetPropW(window, kPageProperty));
-    if (!page) return DefWindowProcW(window, message, wParam, lParam);
-    const WNDPROC original = page->original_;
+LRESULT CALLBACK CRichTextPage::SubclassProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                                  UINT_PTR, DWORD_PTR data) {
+    auto* page = reinterpret_cast<CRichTextPage*>(data);
     return windowCall(
         u"CRichTextPage::SubclassProcedure", message,
         [&] {
             if (message == WM_NCDESTROY) {
-                RemovePropW(window, kPageProperty);
-                SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original));
+                RemoveWindowSubclass(window, &SubclassProcedure, 0);
                 page->window_ = nullptr;
-                return CallWindowProcW(original, window, message, wParam, lParam);
+                return DefSubclassProc(window, message, wParam, lParam);
             }
-            const LRESULT result = CallWindowProcW(original, window, message, wParam, lParam);
+            const LRESULT result = DefSubclassProc(window, message, wParam, lParam);
             // A page to read, not to edit: the control makes its caret again on focus, clicks and
             // keys, and the focused window's caret is the only one the thread has.
             if (GetFocus() == window) DestroyCaret();
             return result;
         },
-        [&] { return CallWindowProcW(original, window, message, wParam, lParam); });
+        [&] { return DefSubclassProc(window, message, wParam, lParam); });
 }
 
 void CRichTextPage::Show(const RichText& page) {

@@ -36,10 +36,10 @@ class CRichTextPage {
 
   private:
     explicit CRichTextPage(HWND window);
-    static LRESULT CALLBACK SubclassProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK SubclassProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                              UINT_PTR id, DWORD_PTR data);
 
     HWND window_;
-    WNDPROC original_ = nullptr;
     RichText page_;
 };
 

@@ -14,6 +14,7 @@
 #include "platform/ComPtr.h"
 #include "platform/ModuleLock.h"
 #include "platform/Win32Text.h"
+#include "platform/WindowClass.h"
 
 namespace corvane {
 namespace {
@@ -55,10 +56,6 @@ bool installStyleSheet(IHTMLDocument2& document) {
 
 }  // namespace
 
-struct WebPageControl::Document {
-    ComPtr<IHTMLDocument2> html;
-};
-
 WebPageControl::WebPageControl() = default;
 
 WebPageControl::~WebPageControl() {
@@ -75,7 +72,7 @@ LRESULT CALLBACK WebPageControl::WindowProcedure(HWND window, UINT message, WPAR
                 SetWindowLongPtrW(window, controlSlot, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
             }
             auto* control = reinterpret_cast<WebPageControl*>(GetWindowLongPtrW(window, controlSlot));
-            CRichTextPage* page = control ? control->richPage_ : nullptr;
+            CRichTextPage* page = control ? control->richPage_.get() : nullptr;
             switch (message) {
                 case WM_SIZE: {
                     const LRESULT result = CallWindowProcW(hostProcedure, window, message, wParam, lParam);
@@ -101,7 +98,7 @@ LRESULT CALLBACK WebPageControl::WindowProcedure(HWND window, UINT message, WPAR
                 case WM_NCDESTROY:
                     if (control) {
                         SetWindowLongPtrW(window, controlSlot, 0);
-                        delete std::exchange(control->richPage_, nullptr);
+                        control->richPage_.reset();
                         control->window_ = nullptr;
                     }
                     break;
@@ -118,15 +115,8 @@ namespace {
 // "KtWebHost": the control host's class under our own name, with our procedure in front of its.
 bool registerWebHostClass(WNDPROC procedure) {
     const HINSTANCE instance = module::Instance();
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof(windowClass);
-    if (GetClassInfoExW(instance, kWebHostClass, &windowClass)) {
-        if (windowClass.lpfnWndProc == procedure && hostProcedure) return true;
-        // Left by an earlier load of this library at another address: classes outlive their DLL.
-        UnregisterClassW(kWebHostClass, instance);
-    }
     if (!registerControlHostClass()) return false;
-    windowClass = WNDCLASSEXW{};
+    WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof(windowClass);
     if (!GetClassInfoExW(instance, kControlHostClass, &windowClass)) return false;
     hostProcedure = windowClass.lpfnWndProc;
@@ -135,7 +125,7 @@ bool registerWebHostClass(WNDPROC procedure) {
     windowClass.lpfnWndProc = procedure;
     windowClass.hInstance = instance;
     windowClass.lpszClassName = kWebHostClass;
-    return RegisterClassExW(&windowClass) != 0;
+    return registerWindowClass(windowClass);
 }
 
 }  // namespace
@@ -159,9 +149,9 @@ HWND WebPageControl::Create(HWND parent, const wchar_t* windowText, DWORD style,
         SetWindowPos(window, nullptr, 0, 0, 0, 0,
                      SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
         try {
-            richPage_ = CRichTextPage::Create(window).release();
+            richPage_ = CRichTextPage::Create(window);
         } catch (...) {
-            richPage_ = nullptr;
+            richPage_.reset();
         }
     }
     return window;
@@ -183,13 +173,11 @@ void WebPageControl::ShowItem(const RSSItem& item) {
             richPage_->Show(renderItemRichText(item));
             return;
         }
-        if (!document_) {
-            ComPtr<IHTMLDocument2> html;
-            if (FAILED(QueryControl(IID_IHTMLDocument2, html.putVoid())) || !html) return;
-            document_ = new (std::nothrow) Document{std::move(html)};
-            if (!document_) return;
+        if (!document_ && (FAILED(QueryControl(IID_IHTMLDocument2, document_.putVoid())) || !document_)) {
+            document_.reset();
+            return;
         }
-        IHTMLDocument2& document = *document_->html.get();
+        IHTMLDocument2& document = *document_.get();
         if (!installStyleSheet(document)) return;
         ComPtr<IHTMLElement> body;
         if (FAILED(document.get_body(body.put())) || !body) return;
@@ -209,7 +197,7 @@ void WebPageControl::ShowNothing() {
         }
         if (!document_) return;
         ComPtr<IHTMLElement> body;
-        if (FAILED(document_->html->get_body(body.put())) || !body) return;
+        if (FAILED(document_->get_body(body.put())) || !body) return;
         Bstr empty(u"");
         if (empty.get()) body->put_innerHTML(empty.get());
     } catch (...) {
@@ -223,7 +211,7 @@ void WebPageControl::Destroy() {
 }
 
 void WebPageControl::ReleaseDocument() {
-    delete std::exchange(document_, nullptr);
+    document_.reset();
 }
 
 }  // namespace corvane

@@ -4,7 +4,12 @@
 
 #include <windows.h>
 
+#include <memory>
+
 #include "feedstore/RSSItem.h"
+#include "platform/ComPtr.h"
+
+struct IHTMLDocument2;
 
 namespace corvane {
 
@@ -35,9 +40,8 @@ class WebPageControl {
     void ReleaseDocument();
 
     HWND window_ = nullptr;
-    struct Document;
-    Document* document_ = nullptr;       // the hosted document, fetched by the first ShowItem
-    CRichTextPage* richPage_ = nullptr;  // the page where no HTML document could be created
+    ComPtr<IHTMLDocument2> document_;          // the hosted document, fetched by the first ShowItem
+    std::unique_ptr<CRichTextPage> richPage_;  // the page where no HTML document could be created
 };
 
 }  // namespace corvane

@@ -3,6 +3,7 @@
 #include <objbase.h>
 
 #include "platform/ComCall.h"
+#include "platform/WindowClass.h"
 #include "resources/ResourceIds.h"
 #include "server/CorvaneModule.h"
 #include "server/ProxyStub.h"
@@ -50,6 +51,8 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved
         PrxDllMain(instance, reason, reserved);
         return theModule().InitFailed() ? FALSE : TRUE;
     }
+    // Unloaded by FreeLibrary (not process exit): our classes must not outlive their procedures.
+    if (reason == DLL_PROCESS_DETACH && !reserved) corvane::unregisterWindowClasses();
     return TRUE;
 }
 

@@ -5,9 +5,9 @@
 namespace corvane {
 
 int initialColumnWidth(int kind, int dpi, int boldDateTextWidth) {
-    if (kind < 0 || kind >= static_cast<int>(kColumnKinds.size())) return 0;
+    if (kind < 0 || kind >= static_cast<int>(kColumnKindInfo.size())) return 0;
     if (dpi <= 0) dpi = 96;
-    const int scaled = (kColumnKinds[kind].initialWidth * dpi + 48) / 96;
+    const int scaled = (kColumnKindInfo[kind].initialWidth * dpi + 48) / 96;
     if (kind != 3) return scaled;
     // The list leaves about six pixels each side of a cell's text at 96 DPI; a little more is kept.
     const int margins = (16 * dpi + 48) / 96;
@@ -27,7 +27,7 @@ void ColumnSet::inserted(int kind, int width, int index) {
 bool ColumnSet::canHide(int kind) const {
     const Column* column = find(kind);
     // The Title column holds the not-configured text and is the list's anchor: it always stays.
-    return column && !column->hidden && kColumnKinds[kind].canHide;
+    return column && !column->hidden && kColumnKindInfo[kind].canHide;
 }
 
 bool ColumnSet::canShow(int kind) const {

@@ -14,7 +14,7 @@ struct ColumnKindInfo {
     bool canHide;
 };
 // Kinds 0 Title, 1 Description, 2 Link, 3 Date.
-inline constexpr std::array<ColumnKindInfo, 4> kColumnKinds{{
+inline constexpr std::array<ColumnKindInfo, 4> kColumnKindInfo{{
     {101, 400, false},
     {102, 72, true},
     {103, 72, true},

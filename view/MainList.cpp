@@ -48,7 +48,7 @@ void CMainList::Setup(RSSDatabase* collection) {
 
 int CMainList::InitialWidth(int kind) {
     HDC dc = GetDC(window_);
-    if (!dc) return kColumnKinds[kind].initialWidth;
+    if (!dc) return kColumnKindInfo[kind].initialWidth;
     const int dpi = GetDeviceCaps(dc, LOGPIXELSX);
     int boldDate = 0;
     if (kind == kColumnDate) {
@@ -109,7 +109,7 @@ void CMainList::CreateUnreadMarks() {
 }
 
 int CMainList::InsertColumn(int kind, int width) {
-    std::wstring text = loadText(kColumnKinds[kind].headerStringId);
+    std::wstring text = loadText(kColumnKindInfo[kind].headerStringId);
     LVCOLUMNW column{};
     column.mask = LVCF_FMT | LVCF_TEXT | LVCF_WIDTH;
     column.fmt = LVCFMT_LEFT;

@@ -1,5 +1,7 @@
 #include "view/NewsShellViewImpl.h"
 
+#include <shlwapi.h>
+
 #include <new>
 
 #include "feedstore/Options.h"
@@ -7,6 +9,7 @@
 #include "platform/ModuleLock.h"
 #include "platform/Trace.h"
 #include "platform/Win32Text.h"
+#include "platform/WindowClass.h"
 #include "resources/ResourceIds.h"
 #include "view/StatusText.h"
 #include "view/ViewStateRecord.h"
@@ -15,9 +18,6 @@ namespace corvane {
 namespace {
 
 bool registerViewClass(WNDPROC procedure) {
-    WNDCLASSEXW existing{};
-    existing.cbSize = sizeof(existing);
-    if (GetClassInfoExW(module::Instance(), kViewWindowClass, &existing)) return true;
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof(windowClass);
     windowClass.style = CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS;
@@ -26,14 +26,13 @@ bool registerViewClass(WNDPROC procedure) {
     windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
     windowClass.lpszClassName = kViewWindowClass;
-    return RegisterClassExW(&windowClass) != 0;
+    return registerWindowClass(windowClass);
 }
 
 }  // namespace
 
 CNewsShellViewImpl::CNewsShellViewImpl(INewsFolderHost* folderHost)
     : host_(folderHost), folder(ComPtr<IUnknown>::share(folderHost->HostObject())) {
-    module::Lock();
     trace(u"CNewsShellViewImpl constructor");
 }
 
@@ -48,32 +47,26 @@ CNewsShellViewImpl::~CNewsShellViewImpl() {
     browser.reset();
     threadParams.reset();
     folder.reset();
-    module::Unlock();
 }
 
 HRESULT CNewsShellViewImpl::CreateInstance(INewsFolderHost* folderHost, REFIID riid, void** ppv) {
     if (!ppv) return E_POINTER;
     *ppv = nullptr;
     if (!folderHost || !folderHost->Feed() || !folderHost->Collection()) return E_UNEXPECTED;
-    auto* view = new (std::nothrow) CNewsShellViewImpl(folderHost);
+    ComPtr<CNewsShellViewImpl> view(new (std::nothrow) CNewsShellViewImpl(folderHost));
     if (!view) return E_OUTOFMEMORY;
-    HRESULT hr = view->QueryInterface(riid, ppv);
-    view->Release();
-    return hr;
+    return view->QueryInterface(riid, ppv);
 }
 
 STDMETHODIMP CNewsShellViewImpl::QueryInterface(REFIID riid, void** ppv) {
     if (!ppv) return E_POINTER;
-    *ppv = nullptr;
-    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IOleWindow) ||
-        IsEqualIID(riid, IID_IShellView))
-        *ppv = static_cast<IShellView*>(this);
-    else if (IsEqualIID(riid, IID_IOleCommandTarget))
-        *ppv = static_cast<IOleCommandTarget*>(this);
-    else
-        return E_NOINTERFACE;
-    AddRef();
-    return S_OK;
+    static const QITAB interfaces[] = {
+        QITABENT(CNewsShellViewImpl, IShellView),
+        QITABENTMULTI(CNewsShellViewImpl, IOleWindow, IShellView),
+        QITABENT(CNewsShellViewImpl, IOleCommandTarget),
+        {},
+    };
+    return QISearch(this, interfaces, riid, ppv);
 }
 
 STDMETHODIMP_(ULONG) CNewsShellViewImpl::AddRef() {
@@ -213,7 +206,7 @@ void CNewsShellViewImpl::post(uint32_t message, uintptr_t wParam, intptr_t lPara
 }
 
 CSplitterWindow* CNewsShellViewImpl::Splitter() const {
-    return vertical ? verticalSplitter.get() : horizontalSplitter.get();
+    return splitter_.get();
 }
 
 void CNewsShellViewImpl::RemoveMenus() {

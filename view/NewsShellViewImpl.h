@@ -10,6 +10,7 @@
 
 #include "itempage/WebPageControl.h"
 #include "platform/ComPtr.h"
+#include "platform/ModuleLock.h"
 #include "retrieval/UrlDownloader.h"
 #include "view/HandOverHold.h"
 #include "view/MainList.h"
@@ -136,14 +137,15 @@ class CNewsShellViewImpl final : public IShellView,
 
     CSplitterWindow* Splitter() const;
 
+    // First, so it is let go after everything else the view holds.
+    module::ScopedLock moduleLock_;
     LONG refCount_ = 1;
     UINT activationState = SVUIA_DEACTIVATE;
     FOLDERSETTINGS folderSettings{};
     HWND browserWindow = nullptr;
     HMENU menu = nullptr;
     CMainList list;
-    std::unique_ptr<CSplitterWindow> verticalSplitter;
-    std::unique_ptr<CSplitterWindow> horizontalSplitter;
+    std::unique_ptr<CSplitterWindow> splitter_;
     bool vertical = false;
     WebPageControl page;
     INewsFolderHost* const host_;

@@ -102,7 +102,8 @@ void CNewsShellViewImpl::OnRightClick(NMHDR* header) {
     if (header->hwndFrom == listHeader) {
         for (int kind = 1; kind < 4; ++kind) {
             wchar_t text[100] = L"";
-            LoadStringW(module::Instance(), static_cast<UINT>(kColumnKinds[kind].headerStringId), text, 100);
+            LoadStringW(module::Instance(), static_cast<UINT>(kColumnKindInfo[kind].headerStringId), text,
+                        100);
             AppendMenuW(popup, MF_STRING | (list.IsColumnHidden(kind) ? 0u : MF_CHECKED),
                         kCommandColumnFirst + kind, text);
         }

@@ -73,9 +73,8 @@ LRESULT CNewsShellViewImpl::OnCreate() {
     InitCommonControlsEx(&controls);
     RSSObject& feed = *host_->Feed();
     vertical = options::splitterIsVertical(feed);
-    auto& slot = vertical ? verticalSplitter : horizontalSplitter;
-    slot = std::make_unique<CSplitterWindow>(vertical);
-    HWND splitter = slot->Create(window_, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN);
+    splitter_ = std::make_unique<CSplitterWindow>(vertical);
+    HWND splitter = splitter_->Create(window_, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN);
     HWND listWindow = CreateWindowExW(0, WC_LISTVIEWW, L"",
                                       WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_SHOWSELALWAYS | LVS_OWNERDATA,
                                       0, 0, 0, 0, splitter, nullptr, module::Instance(), nullptr);
@@ -83,11 +82,11 @@ LRESULT CNewsShellViewImpl::OnCreate() {
     if (!listWindow) return -1;
     list.Attach(listWindow);
     list.Setup(host_->Collection());
-    slot->SetPane(0, listWindow);
-    slot->SetPane(1, page.Window());
-    slot->UpdateLayout();
-    slot->SetBarEdge(5);
-    slot->SetPosition(-1);
+    splitter_->SetPane(0, listWindow);
+    splitter_->SetPane(1, page.Window());
+    splitter_->UpdateLayout();
+    splitter_->SetBarEdge(5);
+    splitter_->SetPosition(-1);
     stateNotRead = true;
 
     threadParams = std::make_unique<RSSObjectThreadParams>();
@@ -170,7 +169,7 @@ STDMETHODIMP CNewsShellViewImpl::SaveViewState() {
         if (FAILED(browser->GetViewStateStream(STGM_WRITE, stream.put())) || !stream) return S_OK;
         viewstate::Record record;
         record.rememberedRow = options::isOn(*host_->Feed(), options::kRememberPosition) ? currentIndex : -1;
-        for (int kind = 0; kind < viewstate::kColumnKinds; ++kind) {
+        for (int kind = 0; kind < viewstate::kColumnKindCount; ++kind) {
             int index = list.ColumnIndexOf(kind);
             if (!list.IsColumnHidden(kind) && index >= 0)
                 record.widths[kind] =
@@ -181,7 +180,7 @@ STDMETHODIMP CNewsShellViewImpl::SaveViewState() {
         record.positions = viewstate::positionsFromOrder(kinds);
         trace(u"saved order %d, %d, %d, %d", record.positions[0], record.positions[1], record.positions[2],
               record.positions[3]);
-        for (int kind = 0; kind < viewstate::kColumnKinds; ++kind)
+        for (int kind = 0; kind < viewstate::kColumnKindCount; ++kind)
             record.visible[kind] = list.IsColumnHidden(kind) ? 0 : 1;
         record.savedSortColumn = RSSDatabase::sortColumn;
         record.savedSortAscending = RSSDatabase::sortAscending ? 1 : 0;
@@ -210,11 +209,11 @@ void CNewsShellViewImpl::ReadUIState() {
         splitter->SetPosition(vertical ? client.right / 2 : client.bottom / 2);
         return;
     }
-    for (int kind = 0; kind < viewstate::kColumnKinds; ++kind)
+    for (int kind = 0; kind < viewstate::kColumnKindCount; ++kind)
         SendMessageW(list.Window(), LVM_SETCOLUMNWIDTH, kind, viewstate::storedWidth(record->widths[kind]));
     splitter->SetPosition(record->splitterPosition);
     trace(u"splitter position: %d", record->splitterPosition);
-    for (int kind = 1; kind < viewstate::kColumnKinds; ++kind) {
+    for (int kind = 1; kind < viewstate::kColumnKindCount; ++kind) {
         if (record->visible[kind])
             list.ShowColumn(kind);
         else

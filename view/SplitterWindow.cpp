@@ -7,6 +7,7 @@
 
 #include "platform/ComCall.h"
 #include "platform/ModuleLock.h"
+#include "platform/WindowClass.h"
 
 namespace corvane {
 namespace {
@@ -31,16 +32,12 @@ CSplitterWindow::~CSplitterWindow() {
 HWND CSplitterWindow::Create(HWND parent, DWORD style) {
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof(windowClass);
-    if (!GetClassInfoExW(module::Instance(), kClassName, &windowClass)) {
-        windowClass = {};
-        windowClass.cbSize = sizeof(windowClass);
-        windowClass.lpfnWndProc = &Procedure;
-        windowClass.hInstance = module::Instance();
-        windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_3DFACE + 1);
-        windowClass.lpszClassName = kClassName;
-        RegisterClassExW(&windowClass);
-    }
+    windowClass.lpfnWndProc = &Procedure;
+    windowClass.hInstance = module::Instance();
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_3DFACE + 1);
+    windowClass.lpszClassName = kClassName;
+    if (!registerWindowClass(windowClass)) return nullptr;
     layout_.setMetrics(GetSystemMetrics(vertical_ ? SM_CXSIZEFRAME : SM_CYSIZEFRAME),
                        GetSystemMetrics(vertical_ ? SM_CXEDGE : SM_CYEDGE));
     window_ = CreateWindowExW(0, kClassName, L"", style, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,

@@ -1,7 +1,7 @@
 #include "view/ViewPrompts.h"
 
-#include "dialogs/AboutDialog.h"
-#include "dialogs/OptionsDialog.h"
+#include "dialogs/DialogAbout.h"
+#include "dialogs/DialogOptions.h"
 #include "platform/OpenLink.h"
 
 namespace corvane {

@@ -40,20 +40,20 @@ std::optional<Record> decode(std::span<const uint8_t> bytes) {
     return record;
 }
 
-std::array<int32_t, kColumnKinds> positionsFromOrder(std::span<const int> kindsInDisplayOrder) {
-    std::array<int32_t, kColumnKinds> positions{-1, -1, -1, -1};
+std::array<int32_t, kColumnKindCount> positionsFromOrder(std::span<const int> kindsInDisplayOrder) {
+    std::array<int32_t, kColumnKindCount> positions{-1, -1, -1, -1};
     for (size_t p = 0; p < kindsInDisplayOrder.size(); ++p) {
         int kind = kindsInDisplayOrder[p];
-        if (kind >= 0 && kind < kColumnKinds) positions[kind] = static_cast<int32_t>(p);
+        if (kind >= 0 && kind < kColumnKindCount) positions[kind] = static_cast<int32_t>(p);
     }
     return positions;
 }
 
-std::optional<std::vector<int>> columnOrder(const std::array<int32_t, kColumnKinds>& positions,
-                                            const std::array<int, kColumnKinds>& columnIndex) {
+std::optional<std::vector<int>> columnOrder(const std::array<int32_t, kColumnKindCount>& positions,
+                                            const std::array<int, kColumnKindCount>& columnIndex) {
     std::vector<int> order;
-    for (int p = 0; p < kColumnKinds; ++p)
-        for (int kind = 0; kind < kColumnKinds; ++kind)
+    for (int p = 0; p < kColumnKindCount; ++p)
+        for (int kind = 0; kind < kColumnKindCount; ++kind)
             if (positions[kind] == p) order.push_back(columnIndex[kind]);
     std::vector<int> shown;
     for (int index : columnIndex)

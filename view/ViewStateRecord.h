@@ -11,15 +11,15 @@
 namespace corvane::viewstate {
 
 constexpr size_t kRecordSize = 64;
-constexpr int kColumnKinds = 4;
+constexpr int kColumnKindCount = 4;
 // What a hidden column's width is stored as.
-constexpr std::array<int32_t, kColumnKinds> kDefaultWidths{400, 72, 72, 118};
+constexpr std::array<int32_t, kColumnKindCount> kDefaultWidths{400, 72, 72, 118};
 
 struct Record {
     int32_t splitterPosition = 0;
-    std::array<int32_t, kColumnKinds> widths = kDefaultWidths;
-    std::array<int32_t, kColumnKinds> positions{-1, -1, -1, -1};  // display position, -1 when not shown
-    std::array<int32_t, kColumnKinds> visible{0, 0, 0, 0};
+    std::array<int32_t, kColumnKindCount> widths = kDefaultWidths;
+    std::array<int32_t, kColumnKindCount> positions{-1, -1, -1, -1};  // display position, -1 when not shown
+    std::array<int32_t, kColumnKindCount> visible{0, 0, 0, 0};
     int32_t rememberedRow = -1;
     int32_t savedSortColumn = -1;
     int32_t savedSortAscending = 0;
@@ -31,14 +31,14 @@ std::optional<Record> decode(std::span<const uint8_t> bytes);
 
 // The position fields from the control's order array, given as the kind shown at each display
 // position (kinds outside 0 to 3 are skipped).
-std::array<int32_t, kColumnKinds> positionsFromOrder(std::span<const int> kindsInDisplayOrder);
+std::array<int32_t, kColumnKindCount> positionsFromOrder(std::span<const int> kindsInDisplayOrder);
 
 // The control's column order array from stored positions: for each display position, the current
 // column index of every kind stored there. `columnIndex` holds each kind's index, -1 when hidden.
 // None when the positions do not name every shown column exactly once (another layout, or damage):
 // the caller then keeps the order it has.
-std::optional<std::vector<int>> columnOrder(const std::array<int32_t, kColumnKinds>& positions,
-                                            const std::array<int, kColumnKinds>& columnIndex);
+std::optional<std::vector<int>> columnOrder(const std::array<int32_t, kColumnKindCount>& positions,
+                                            const std::array<int, kColumnKindCount>& columnIndex);
 
 // A stored width as the control takes it: the low 16 bits, unsigned.
 inline int storedWidth(int32_t width) {

@@ -43,7 +43,7 @@ TEST_F(OptionPagesTest, GeneralApplyStoresOffForEveryClearBoxAndTheUrlAsTyped) {
     OptionsGeneralPage page;
     page.url = u" not a url?q=1 ";
     EXPECT_TRUE(page.apply(feed));
-    EXPECT_EQ(capture.messages(), std::vector<std::string>{"CDialogOptionsGeneral::OnApply()"});
+    EXPECT_EQ(capture.messages(), std::vector<std::string>{"OptionsGeneralPage::apply"});
     EXPECT_EQ(feed.url, u" not a url?q=1 ");
 
     std::unique_ptr<RSSObject> stored = reload();
@@ -103,7 +103,7 @@ TEST_F(OptionPagesTest, DisplayApplyStoresExactValues) {
         page.dateFormat = c.selection;
         page.showTime = c.showTime;
         EXPECT_TRUE(page.apply(feed));
-        EXPECT_EQ(capture.messages(), std::vector<std::string>{"CDialogOptionsDisplay::OnApply()"});
+        EXPECT_EQ(capture.messages(), std::vector<std::string>{"OptionsDisplayPage::apply"});
         std::unique_ptr<RSSObject> stored = reload();
         EXPECT_EQ(stored->getParam(u"splitterWindow", u""), c.splitter);
         EXPECT_EQ(stored->getParam(u"formatTime", u""), c.format) << c.selection;

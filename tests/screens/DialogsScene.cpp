@@ -6,8 +6,8 @@
 #include <memory>
 #include <string>
 
-#include "dialogs/AboutDialog.h"
-#include "dialogs/OptionsDialog.h"
+#include "dialogs/DialogAbout.h"
+#include "dialogs/DialogOptions.h"
 #include "feedstore/RSSObject.h"
 #include "platform/Win32Text.h"
 #include "tests/screens/Screens.h"

@@ -10,7 +10,7 @@ namespace {
 ColumnSet fourColumns() {
     ColumnSet set;
     for (int kind = 0; kind < 4; ++kind)
-        set.inserted(kind, kColumnKinds[kind].initialWidth, kind);
+        set.inserted(kind, kColumnKindInfo[kind].initialWidth, kind);
     std::vector<int> header{0, 1, 2, 3};
     set.rebuildIndex(header);
     return set;
@@ -78,9 +78,9 @@ TEST(ColumnSet, RebuildKeepsTitleAndSurvivesDraggedHeaders) {
 TEST(ColumnSet, OnlyTitleCannotBeHidden) {
     ColumnSet set = fourColumns();
     EXPECT_FALSE(set.canHide(0));
-    EXPECT_FALSE(kColumnKinds[0].canHide);
+    EXPECT_FALSE(kColumnKindInfo[0].canHide);
     for (int kind = 1; kind < 4; ++kind)
-        EXPECT_TRUE(kColumnKinds[kind].canHide);
+        EXPECT_TRUE(kColumnKindInfo[kind].canHide);
 }
 
 }  // namespace

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "dialogs/OptionsDialog.h"
+#include "dialogs/DialogOptions.h"
 #include "feedstore/RSSObject.h"
 #include "platform/Utf.h"
 #include "resources/ResourceIds.h"
@@ -234,8 +234,8 @@ TEST_F(OptionsSheet, OkAppliesGeneralFirstEvenFromTheDisplayTab) {
         PropSheet_PressButton(sheet, PSBTN_OK);
     });
     auto messages = capture.messages();
-    auto general = std::find(messages.begin(), messages.end(), "CDialogOptionsGeneral::OnApply()");
-    auto display = std::find(messages.begin(), messages.end(), "CDialogOptionsDisplay::OnApply()");
+    auto general = std::find(messages.begin(), messages.end(), "OptionsGeneralPage::apply");
+    auto display = std::find(messages.begin(), messages.end(), "OptionsDisplayPage::apply");
     ASSERT_NE(general, messages.end());
     ASSERT_NE(display, messages.end());
     EXPECT_LT(general, display);

@@ -1,4 +1,4 @@
-#include "folder/ContextMenuSelection.h"
+#include "folder/SelectionVerdict.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +11,7 @@ namespace {
 
 using corvane::testing::TempFolder;
 
-TEST(ContextMenuSelection, OnlyOneFolderThatIsNoRootGetsTheMenu) {
+TEST(SelectionVerdict, OnlyOneFolderThatIsNoRootGetsTheMenu) {
     TempFolder one, two;
     one.write("file.txt", "x");
 #ifdef _WIN32
@@ -27,7 +27,7 @@ TEST(ContextMenuSelection, OnlyOneFolderThatIsNoRootGetsTheMenu) {
     EXPECT_FALSE(judgeSelection({root}).accepted);
 }
 
-TEST(ContextMenuSelection, TellsNewsFoldersByTheirDesktopIni) {
+TEST(SelectionVerdict, TellsNewsFoldersByTheirDesktopIni) {
     TempFolder plain, news, lowerCase;
     news.write("desktop.ini", "[.ShellClassInfo]\r\nCLSID=" + toUtf8(kFolderClassId) + "\r\n");
     lowerCase.write("desktop.ini", "[.ShellClassInfo]\r\nCLSID={0d1c607a-6636-45d8-bbe9-f6fd121d5d45}\r\n");

@@ -1,4 +1,4 @@
-#include "folder/ContextMenuSelection.h"
+#include "folder/SelectionVerdict.h"
 
 #include "folder/NewsFolder.h"
 

@@ -1,8 +1,0 @@
-#pragma once
-// Windows only: the modal About box, owned by the active window.
-
-namespace corvane {
-
-void ShowAboutDialog();
-
-}  // namespace corvane
