@@ -154,8 +154,8 @@ class WinInetSession final : public InternetSession {
         // form servers send under that name.
         std::wstring allHeaders = L"Accept-Encoding: gzip\r\n";
         if (headers) allHeaders += headers;
-        HINTERNET request =
-            InternetOpenUrlW(internet, address.c_str(), allHeaders.c_str(), static_cast<DWORD>(-1L), flags, 0);
+        HINTERNET request = InternetOpenUrlW(internet, address.c_str(), allHeaders.c_str(),
+                                             static_cast<DWORD>(-1L), flags, 0);
         if (!request) {
             error = GetLastError();
             return nullptr;

@@ -37,7 +37,7 @@ struct Fields {
     std::string title, link, description, content, author, guid, pubDate, enclosure;
 };
 
-Fields fieldsOf(const RSSItem& item) {
+Fields readFieldsOf(const RSSItem& item) {
     return {toUtf8(item.title),
             toUtf8(item.link),
             toUtf8(item.description),
@@ -51,7 +51,7 @@ Fields fieldsOf(const RSSItem& item) {
 }
 
 void expectFields(const RSSItem& item, const Fields& want, const std::string& where) {
-    const Fields got = fieldsOf(item);
+    const Fields got = readFieldsOf(item);
     EXPECT_EQ(got.title, want.title) << where;
     EXPECT_EQ(got.link, want.link) << where;
     EXPECT_EQ(got.description, want.description) << where;
@@ -361,7 +361,7 @@ TEST(FeedReaders, RssReadMatchesTheDocumentRead) {
         for (size_t i = 0; i < nodes.size(); ++i) {
             std::unique_ptr<RSSItem> reference = readItem(*nodes[i]);
             const RSSItem& item = *read.channel.items[i];
-            expectFields(item, fieldsOf(*reference), document);
+            expectFields(item, readFieldsOf(*reference), document);
             EXPECT_EQ(item.id, reference->id) << document;
             EXPECT_EQ(item.label, reference->label) << document;
             EXPECT_EQ(item.hasDate, reference->hasDate) << document;
