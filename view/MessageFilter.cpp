@@ -51,6 +51,11 @@ void MessageFilter::refresh(const RSSDatabase& collection, bool itemsChanged) {
     if (active_) filter(collection, false);
 }
 
+void MessageFilter::forget(const std::vector<RSSItem*>& removed) {
+    for (const RSSItem* item : removed)
+        texts_.erase(item);
+}
+
 size_t MessageFilter::rowCount(const RSSDatabase& collection) const {
     return active_ ? rows_.size() : collection.count();
 }

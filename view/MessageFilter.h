@@ -27,6 +27,9 @@ class MessageFilter {
     // the folded texts, since a deleted message's address may be reused by a new one.
     void refresh(const RSSDatabase& collection, bool itemsChanged);
 
+    // Drops the folded texts of messages about to be destroyed (a deletion), keeping the others.
+    void forget(const std::vector<RSSItem*>& removed);
+
     // The list's rows and the collection's: identical while inactive.
     size_t rowCount(const RSSDatabase& collection) const;
     int collectionRow(int row) const;
