@@ -1368,5 +1368,32 @@ TEST_F(NewsViewFind, TheMenuItemOpensTheBarAndEscInTheListClosesIt) {
     EXPECT_EQ(selectedRows(), (std::vector<int>{1}));
 }
 
+TEST_F(NewsViewFind, TabMovesBetweenTheBarTheListAndThePage) {
+    directory.write("corvane.xml", settings(u"http://127.0.0.1/feed"));
+    directory.write("rssitems.xml", itemsTitled({"One", "Two"}));
+    open(2);
+    SendMessageW(viewWindow, WM_COMMAND, 3007, 0);
+    HWND bar = findBar();
+    ASSERT_TRUE(bar && IsWindowVisible(bar));
+    ASSERT_EQ(GetFocus(), bar);
+    MSG tab{bar, WM_KEYDOWN, VK_TAB, 0, 0, {}};
+    EXPECT_EQ(view->TranslateAccelerator(&tab), S_OK);
+    EXPECT_EQ(GetFocus(), list);
+    EXPECT_EQ(key(VK_TAB), 1);  // the list's own key-down: on to the page
+    EXPECT_NE(GetFocus(), list);
+    EXPECT_NE(GetFocus(), bar);
+    {
+        // Shift+Tab from the list goes back to the bar.
+        BYTE saved[256]{}, held[256]{};
+        GetKeyboardState(saved);
+        std::copy(std::begin(saved), std::end(saved), held);
+        held[VK_SHIFT] = 0x80;
+        SetKeyboardState(held);
+        SetFocus(list);
+        EXPECT_EQ(key(VK_TAB), 1);
+        SetKeyboardState(saved);
+    }
+    EXPECT_EQ(GetFocus(), bar);
+}
 }  // namespace
 }  // namespace corvane
