@@ -1,9 +1,11 @@
 // What the message list does with a large feed: deleting 1,000 selected rows (finding their items,
 // removing them and sorting again, as the view refreshes after a deletion) and sorting by the text
 // the Title and Description cells show, at 10,000 and 100,000 messages, each against a sort of the
-// same collection by the stored titles in the same run.
+// same collection by the stored titles in the same run; and typing a word into the find bar, each
+// keystroke filtering the collection again.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <chrono>
 #include <map>
 #include <memory>
@@ -15,6 +17,7 @@
 #include "SizedRuns.h"
 #include "feedstore/RSSDatabase.h"
 #include "feedstore/RSSObject.h"
+#include "view/MessageFilter.h"
 #include "view/MessageList.h"
 
 namespace corvane::bench {
@@ -98,6 +101,36 @@ void deleteSelectedRows(benchmark::State& state, size_t count) {
     }
 }
 
+// Typing a word into the find bar of a folder just opened: the first keystroke folds every message's
+// text, each further one filters the rows the last one kept. The time is per keystroke; the first
+// keystroke and the later ones are reported beside it.
+void typeWord(benchmark::State& state, size_t count) {
+    auto feed = loadFeed(count);
+    RSSDatabase database(*feed);
+    database.sort(kColumnDate, false);
+    const std::u16string word = u"hospital";
+    double first = 0, later = 0;
+    size_t shown = 0;
+    for (auto _ : state) {
+        MessageFilter filter;
+        double total = 0;
+        for (size_t typed = 1; typed <= word.size(); ++typed) {
+            auto start = std::chrono::steady_clock::now();
+            filter.setQuery(word.substr(0, typed), database);
+            double keystroke =
+                std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+            total += keystroke;
+            (typed == 1 ? first : later) += keystroke;
+        }
+        shown = filter.rowCount(database);
+        state.SetIterationTime(total / static_cast<double>(word.size()));
+    }
+    const double rounds = static_cast<double>(state.iterations());
+    state.counters["first_ms"] = first * 1000 / rounds;
+    state.counters["later_ms"] = later * 1000 / rounds / static_cast<double>(word.size() - 1);
+    state.counters["shown"] = static_cast<double>(shown);
+}
+
 void registerBenchmarks() {
     for (size_t count : kSizes) {
         const std::string baseline = nameOf("SortByTitle", count);
@@ -112,6 +145,11 @@ void registerBenchmarks() {
             registerRun(nameOf(what, count), iterationsFor(count, 2000), sortByShownText, count, column);
             compareWith(nameOf(what, count), baseline, 0);
         }
+        benchmark::RegisterBenchmark(nameOf("TypeWordPerKeystroke", count).c_str(), typeWord, count)
+            ->Iterations(3)
+            ->Unit(benchmark::kMillisecond)
+            ->UseManualTime();
+        compareWith(nameOf("TypeWordPerKeystroke", count), baseline, 0);
     }
 }
 

@@ -62,3 +62,5 @@
 #define ID_VIEW_MARK_READ 3004
 #define ID_VIEW_MARK_UNREAD 3005
 #define ID_VIEW_MARK_ALL_READ 3006
+// Opens the find bar above the list (Ctrl+F); its help as for the read commands.
+#define ID_VIEW_FIND 3007

@@ -176,14 +176,14 @@ void CMainList::ShowSortArrow(int kind, bool ascending) {
 
 void CMainList::OnGetDispInfo(NMLVDISPINFOW* info, const RSSObject& feed) {
     if (info->hdr.hwndFrom != window_ || !collection_) return;
+    const int row = filter_ ? filter_->collectionRow(info->item.iItem) : info->item.iItem;
     if ((info->item.mask & LVIF_IMAGE) && info->item.iSubItem == 0)
-        info->item.iImage =
-            messagelist::rowIsUnread(feed, *collection_, info->item.iItem) ? kImageUnread : kImageRead;
+        info->item.iImage = messagelist::rowIsUnread(feed, *collection_, row) ? kImageUnread : kImageRead;
     if (!(info->item.mask & LVIF_TEXT)) return;
     int kind = ColumnKindOf(info->item.iSubItem);
     // Only as much text as the buffer takes: a long description's markup is not converted in full.
     const size_t limit = static_cast<size_t>(std::max(info->item.cchTextMax, 0));
-    std::u16string text = messagelist::cellText(feed, *collection_, info->item.iItem, kind, limit);
+    std::u16string text = messagelist::cellText(feed, *collection_, row, kind, limit);
     if (kind == kColumnDate || (!feed.isConfigured() && kind == kColumnTitle)) {
         // Whole texts: the date never exceeds 19 characters, the not-configured text is ours.
         size_t length = std::min(text.size(), static_cast<size_t>(std::max(info->item.cchTextMax - 1, 0)));
@@ -216,7 +216,8 @@ LRESULT CMainList::OnCustomDraw(NMLVCUSTOMDRAW* draw) {
     if (draw->nmcd.hdr.hwndFrom != window_) return CDRF_DODEFAULT;
     if (draw->nmcd.dwDrawStage == CDDS_PREPAINT) return CDRF_NOTIFYITEMDRAW | CDRF_NOTIFYPOSTPAINT;
     if (draw->nmcd.dwDrawStage != CDDS_ITEMPREPAINT || !collection_) return CDRF_DODEFAULT;
-    const RSSItem* item = collection_->itemAt(static_cast<int>(draw->nmcd.dwItemSpec));
+    const int row = static_cast<int>(draw->nmcd.dwItemSpec);
+    const RSSItem* item = collection_->itemAt(filter_ ? filter_->collectionRow(row) : row);
     if (!item) return CDRF_DODEFAULT;
     messagelist::LabelStyle style = messagelist::labelStyle(item->label);
     if (style.coloured) draw->clrText = RGB(style.red, style.green, style.blue);

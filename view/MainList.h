@@ -9,6 +9,7 @@
 
 #include "feedstore/RSSDatabase.h"
 #include "view/ColumnSet.h"
+#include "view/MessageFilter.h"
 
 namespace corvane {
 
@@ -32,6 +33,8 @@ class CMainList {
     HWND Window() const { return window_; }
     // Styles and the four columns.
     void Setup(RSSDatabase* collection);
+    // The find bar's filter, through which the list's rows name the collection's.
+    void SetFilter(const MessageFilter* filter) { filter_ = filter; }
 
     int ColumnIndexOf(int kind) const { return columns_.indexOf(kind); }
     int ColumnKindOf(int index) const { return columns_.kindOf(index); }
@@ -67,6 +70,7 @@ class CMainList {
 
     HWND window_ = nullptr;
     RSSDatabase* collection_ = nullptr;
+    const MessageFilter* filter_ = nullptr;
     ColumnSet columns_;
     // Made once from the control's font and kept while that font stays: rows drawn bold share it.
     HFONT boldFont_ = nullptr;

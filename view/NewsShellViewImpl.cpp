@@ -94,7 +94,7 @@ STDMETHODIMP CNewsShellViewImpl::TranslateAccelerator(MSG* message) {
     if (!message) return E_NOTIMPL;
     return comCall(u"CNewsShellViewImpl::TranslateAccelerator", [&]() -> HRESULT {
         bool ours = window_ && (message->hwnd == window_ || IsChild(window_, message->hwnd));
-        return ours && TranslateReadKey(*message) ? S_OK : E_NOTIMPL;
+        return ours && (TranslateReadKey(*message) || TranslateFindKey(*message)) ? S_OK : E_NOTIMPL;
     });
 }
 

@@ -14,6 +14,7 @@
 #include "retrieval/UrlDownloader.h"
 #include "view/HandOverHold.h"
 #include "view/MainList.h"
+#include "view/MessageFilter.h"
 #include "view/NewsFolderHost.h"
 #include "view/ProgressRelay.h"
 #include "view/SplitterWindow.h"
@@ -26,6 +27,8 @@ inline constexpr wchar_t kViewWindowClass[] = L"KtCorvane";
 constexpr UINT WM_FEED_PROGRESS = WM_APP + 4;
 // The timer after which the message shown in the page counts as read.
 constexpr UINT_PTR kMarkReadTimer = 2;
+// The find bar's control id among the view window's children.
+constexpr UINT kFindBarId = 1400;
 
 class CNewsShellViewImpl final : public IShellView,
                                  public IOleCommandTarget,
@@ -101,7 +104,8 @@ class CNewsShellViewImpl final : public IShellView,
     // The list.
     // Takes the collection's rows anew; the selected messages and the current one stay selected
     // wherever the sort puts them, unless `keepSelection` is false.
-    void RefreshListFromCollection(bool keepSelection = true);
+    // `itemsChanged` (a merge) has the find bar's filter fold the messages' texts again.
+    void RefreshListFromCollection(bool keepSelection = true, bool itemsChanged = true);
     void SortKeepingSelection(int kind, bool ascending);
     void SelectItems(const std::vector<RSSItem*>& items, RSSItem* current);
     void OnItemChanged(NMLISTVIEW* change);
@@ -125,6 +129,21 @@ class CNewsShellViewImpl final : public IShellView,
     bool TranslateReadKey(const MSG& message);
     void OnMenuSelect(UINT id, UINT flags, HMENU menu);
     void ReadStateChanged();
+
+    // The find bar (NewsShellViewFind.cpp): an edit control above the list, hidden until Ctrl+F or
+    // "Find..."; while it is shown the list's rows are the filter's, and every row is mapped through it.
+    void OpenFindBar();
+    void CloseFindBar();
+    void OnFindTextChanged();
+    bool FindBarShown() const;
+    bool TranslateFindKey(const MSG& message);
+    // Tab and Shift+Tab: the list, the find bar when shown, the page, round.
+    void MoveFocus(HWND from, bool backwards);
+    void LayoutChildren(int width, int height);
+    static LRESULT CALLBACK FindBarProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                             UINT_PTR id, DWORD_PTR data);
+    // The message of a list row, through the filter.
+    RSSItem* ItemOfListRow(int row) const;
 
     // Loading and updating.
     void OnFeedLoaded();
@@ -166,6 +185,11 @@ class CNewsShellViewImpl final : public IShellView,
     bool unsaved_ = false;
     // The message shown in the page that becomes read when the mark-read timer fires.
     std::u16string shownId_;
+    // The find bar, its filter, and the selection it gives back when it closes.
+    HWND findBar_ = nullptr;
+    MessageFilter filter_;
+    std::vector<RSSItem*> selectionBeforeFind_;
+    RSSItem* currentBeforeFind_ = nullptr;
 };
 
 }  // namespace corvane

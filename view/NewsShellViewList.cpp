@@ -11,12 +11,18 @@
 
 namespace corvane {
 
-void CNewsShellViewImpl::RefreshListFromCollection(bool keepSelection) {
+RSSItem* CNewsShellViewImpl::ItemOfListRow(int row) const {
+    return messagelist::itemOfRow(*host_->Feed(), *host_->Collection(), filter_.collectionRow(row));
+}
+
+void CNewsShellViewImpl::RefreshListFromCollection(bool keepSelection, bool itemsChanged) {
     RSSObject& feed = *host_->Feed();
     RSSDatabase& collection = *host_->Collection();
     if (!feed.isConfigured()) {
         // The one row carries no message: nothing stays selected, no page stays shown.
         currentIndex = -1;
+        if (FindBarShown()) ShowWindow(findBar_, SW_HIDE);
+        filter_.clear();
         SelectItems({}, nullptr);
         page.ShowNothing();
         list.SetRowCount(1);
@@ -27,9 +33,11 @@ void CNewsShellViewImpl::RefreshListFromCollection(bool keepSelection) {
     // Only a row the list showed names a message; a row remembered from the view state before the
     // first load stays a row.
     RSSItem* current =
-        keepSelection && currentIndex < list.RowCount() ? collection.itemAt(currentIndex) : nullptr;
+        keepSelection && currentIndex < list.RowCount() ? ItemOfListRow(currentIndex) : nullptr;
     collection.sort(RSSDatabase::sortColumn, RSSDatabase::sortAscending);
-    list.SetRowCount(collection.count());
+    // The find bar's query stays: the new order, and any new message that matches, filtered again.
+    filter_.refresh(collection, itemsChanged);
+    list.SetRowCount(filter_.rowCount(collection));
     // Rows are numbers: after a merge or a sort they name other messages unless set again.
     if (!selected.empty() || current) SelectItems(selected, current);
     UpdateStatusText();
@@ -37,8 +45,9 @@ void CNewsShellViewImpl::RefreshListFromCollection(bool keepSelection) {
 
 void CNewsShellViewImpl::SortKeepingSelection(int kind, bool ascending) {
     std::vector<RSSItem*> selected = SelectedItems();
-    RSSItem* current = messagelist::itemOfRow(*host_->Feed(), *host_->Collection(), currentIndex);
+    RSSItem* current = ItemOfListRow(currentIndex);
     list.SetSort(kind, ascending);
+    filter_.refresh(*host_->Collection(), false);
     if (!selected.empty() || current) SelectItems(selected, current);
 }
 
@@ -50,15 +59,15 @@ void CNewsShellViewImpl::SelectItems(const std::vector<RSSItem*>& items, RSSItem
     LVITEMW state{};
     state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
     SendMessageW(listWindow, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&state));
-    std::vector<int> rows = messagelist::rowsOfItems(collection, items);
+    std::vector<int> rows = filter_.listRows(messagelist::rowsOfItems(collection, items));
     state.stateMask = state.state = LVIS_SELECTED;
-    if (!rows.empty() && rows.size() == collection.count())
+    if (!rows.empty() && rows.size() == filter_.rowCount(collection))
         SendMessageW(listWindow, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&state));
     else
         for (int row : rows)
             SendMessageW(listWindow, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&state));
     selecting_ = false;
-    std::vector<int> currentRows = messagelist::rowsOfItems(collection, {current});
+    std::vector<int> currentRows = filter_.listRows(messagelist::rowsOfItems(collection, {current}));
     if (current) currentIndex = currentRows.empty() ? -1 : currentRows.front();
     if (currentIndex < 0) return;
     state.stateMask = state.state = LVIS_FOCUSED;
@@ -67,13 +76,12 @@ void CNewsShellViewImpl::SelectItems(const std::vector<RSSItem*>& items, RSSItem
 
 void CNewsShellViewImpl::ShowRow(int row) {
     list.SelectRow(row);
-    if (RSSItem* item = messagelist::itemOfRow(*host_->Feed(), *host_->Collection(), row))
-        page.ShowItem(*item);
+    if (RSSItem* item = ItemOfListRow(row)) page.ShowItem(*item);
 }
 
 void CNewsShellViewImpl::OnItemChanged(NMLISTVIEW* change) {
     if (change->hdr.hwndFrom != list.Window() || selecting_) return;
-    RSSItem* item = messagelist::itemOfRow(*host_->Feed(), *host_->Collection(), change->iItem);
+    RSSItem* item = ItemOfListRow(change->iItem);
     if (!item) return;
     currentIndex = change->iItem;
     page.ShowItem(*item);
@@ -87,7 +95,7 @@ void CNewsShellViewImpl::OnItemActivate(NMITEMACTIVATE* activate) {
         OnSettings(false);
         return;
     }
-    RSSItem* item = host_->Collection()->itemAt(activate->iItem);
+    RSSItem* item = ItemOfListRow(activate->iItem);
     if (!item || !options::isOn(feed, options::kOpenOnDoubleClick)) return;
     // Only web links leave for the browser: a file or script link from a feed is never run.
     if (isWebLink(item->link)) CurrentViewPrompts().openLink(normalizeLink(item->link));
@@ -142,7 +150,7 @@ void CNewsShellViewImpl::OnRightClick(NMHDR* header) {
 LRESULT CNewsShellViewImpl::OnKeyDown(NMLVKEYDOWN* key) {
     if (key->hdr.hwndFrom != list.Window()) return 0;
     MSG asMessage{list.Window(), WM_KEYDOWN, key->wVKey, 0, 0, {}};
-    if (TranslateReadKey(asMessage)) return 1;
+    if (TranslateReadKey(asMessage) || TranslateFindKey(asMessage)) return 1;
     if (auto label = messagelist::labelForKey(key->wVKey)) {
         SetLabelOfSelection(*label);
         return 1;
@@ -155,7 +163,8 @@ LRESULT CNewsShellViewImpl::OnKeyDown(NMLVKEYDOWN* key) {
 }
 
 std::vector<RSSItem*> CNewsShellViewImpl::SelectedItems() const {
-    return messagelist::itemsOfSelection(*host_->Feed(), *host_->Collection(), list.SelectedRows());
+    return messagelist::itemsOfSelection(*host_->Feed(), *host_->Collection(),
+                                         filter_.collectionRows(list.SelectedRows()));
 }
 
 void CNewsShellViewImpl::SetLabelOfSelection(int label) {
@@ -163,7 +172,7 @@ void CNewsShellViewImpl::SetLabelOfSelection(int label) {
 }
 
 void CNewsShellViewImpl::SetLabelOfItems(const std::vector<RSSItem*>& items, int label) {
-    std::vector<int> rows = messagelist::rowsOfItems(*host_->Collection(), items);
+    std::vector<int> rows = filter_.listRows(messagelist::rowsOfItems(*host_->Collection(), items));
     if (rows.empty()) return;
     messagelist::setLabel(items, label);
     unsaved_ = true;
@@ -188,6 +197,13 @@ void CNewsShellViewImpl::DeleteItems(const std::vector<RSSItem*>& items) {
     for (int row : messagelist::rowsOfItems(collection, items))
         doomed.push_back(collection.itemAt(row));
     if (doomed.empty()) return;
+    // The filter and the selection the find bar gives back must not name destroyed messages.
+    filter_.forget(doomed);
+    std::erase_if(selectionBeforeFind_, [&](RSSItem* item) {
+        return std::find(doomed.begin(), doomed.end(), item) != doomed.end();
+    });
+    if (std::find(doomed.begin(), doomed.end(), currentBeforeFind_) != doomed.end())
+        currentBeforeFind_ = nullptr;
     collection.remove(doomed);
     unsaved_ = true;
     // The old selection named rows that now hold other messages.
@@ -195,8 +211,8 @@ void CNewsShellViewImpl::DeleteItems(const std::vector<RSSItem*>& items) {
     cleared.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
     SendMessageW(list.Window(), LVM_SETITEMSTATE, static_cast<WPARAM>(-1),
                  reinterpret_cast<LPARAM>(&cleared));
-    RefreshListFromCollection(false);
-    currentIndex = rowAfterDeletion(currentIndex, static_cast<int>(collection.count()));
+    RefreshListFromCollection(false, false);
+    currentIndex = rowAfterDeletion(currentIndex, static_cast<int>(filter_.rowCount(collection)));
     if (currentIndex >= 0) ShowRow(currentIndex);
 }
 

@@ -28,7 +28,8 @@ void CNewsShellViewImpl::ReadStateChanged() {
 
 void CNewsShellViewImpl::SetReadOfSelection(bool unread) {
     if (!host_->Feed()->isConfigured()) return;
-    std::vector<RSSItem*> items = messagelist::itemsOfRows(*host_->Collection(), list.SelectedRows());
+    std::vector<RSSItem*> items =
+        messagelist::itemsOfRows(*host_->Collection(), filter_.collectionRows(list.SelectedRows()));
     // A message marked unread while it is shown stays so until it is shown again.
     if (unread && window_) KillTimer(window_, kMarkReadTimer);
     if (setUnread(items, unread)) ReadStateChanged();
@@ -75,7 +76,7 @@ void CNewsShellViewImpl::OnMenuSelect(UINT id, UINT flags, HMENU menu) {
         return;
     }
     if (flags & (MF_POPUP | MF_SEPARATOR)) return;
-    if (id < ID_VIEW_MARK_READ || id > ID_VIEW_MARK_ALL_READ) return;
+    if (id < ID_VIEW_MARK_READ || id > ID_VIEW_FIND) return;
     wchar_t help[RESOURCE_TEXT_LENGTH] = L"";
     if (LoadStringW(module::Instance(), id, help, RESOURCE_TEXT_LENGTH) > 0) browser->SetStatusTextSB(help);
 }

@@ -28,11 +28,15 @@ LRESULT CNewsShellViewImpl::HandleMessage(UINT message, WPARAM wParam, LPARAM lP
         case WM_SETFOCUS:
             if (list.Window()) SetFocus(list.Window());
             return 0;
-        case WM_NOTIFY:
-            return OnNotify(reinterpret_cast<NMHDR*>(lParam));
         case WM_COMMAND:
+            if (LOWORD(wParam) == kFindBarId && lParam) {
+                if (HIWORD(wParam) == EN_CHANGE) OnFindTextChanged();
+                return 0;
+            }
             OnCommand(LOWORD(wParam));
             return 0;
+        case WM_NOTIFY:
+            return OnNotify(reinterpret_cast<NMHDR*>(lParam));
         case WM_FEED_LOADED:
             // Held while a box of the view is open: taking it over changes the rows the box is about.
             if (hold_.takeNow({message, wParam, lParam})) OnFeedLoaded();
@@ -82,6 +86,7 @@ LRESULT CNewsShellViewImpl::OnCreate() {
     if (!listWindow) return -1;
     list.Attach(listWindow);
     list.Setup(host_->Collection());
+    list.SetFilter(&filter_);
     splitter_->SetPane(0, listWindow);
     splitter_->SetPane(1, page.Window());
     splitter_->UpdateLayout();
@@ -100,8 +105,7 @@ LRESULT CNewsShellViewImpl::OnCreate() {
 }
 
 void CNewsShellViewImpl::OnSize(int width, int height) {
-    if (CSplitterWindow* splitter = Splitter(); splitter && splitter->Window())
-        MoveWindow(splitter->Window(), 0, 0, width, height, TRUE);
+    LayoutChildren(width, height);
     if (stateNotRead) {
         ReadUIState();
         stateNotRead = false;
@@ -149,6 +153,8 @@ void CNewsShellViewImpl::OnCommand(UINT id) {
     } else if (id == ID_VIEW_ABOUT) {
         ModalScope modal(*this);
         CurrentViewPrompts().showAbout();
+    } else if (id == ID_VIEW_FIND) {
+        OpenFindBar();
     } else if (id == kCommandDelete) {
         OnDeleteItemsFromMenu();
     } else if (id >= kCommandColumnFirst && id < kCommandColumnFirst + 6) {
@@ -168,7 +174,9 @@ STDMETHODIMP CNewsShellViewImpl::SaveViewState() {
         ComPtr<IStream> stream;
         if (FAILED(browser->GetViewStateStream(STGM_WRITE, stream.put())) || !stream) return S_OK;
         viewstate::Record record;
-        record.rememberedRow = options::isOn(*host_->Feed(), options::kRememberPosition) ? currentIndex : -1;
+        record.rememberedRow = options::isOn(*host_->Feed(), options::kRememberPosition)
+                                   ? filter_.collectionRow(currentIndex)
+                                   : -1;
         for (int kind = 0; kind < viewstate::kColumnKindCount; ++kind) {
             int index = list.ColumnIndexOf(kind);
             if (!list.IsColumnHidden(kind) && index >= 0)

@@ -1254,5 +1254,146 @@ TEST_F(NewsViewReadState, TheDateColumnFitsABoldDate) {
     EXPECT_GE(SendMessageW(list, LVM_GETCOLUMNWIDTH, columnIndexOf(kColumnDate), 0), size.cx + 12);
 }
 
+std::string itemsTitled(std::initializer_list<const char*> titles) {
+    std::string text = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<rss version=\"2.0\"><channel>\n";
+    int n = 0;
+    for (const char* title : titles) {
+        text +=
+            "<item><title>" + std::string(title) + "</title><guid>g" + std::to_string(n) + "</guid></item>\n";
+        ++n;
+    }
+    return text + "</channel></rss>\n";
+}
+
+class NewsViewFind : public NewsView {
+  protected:
+    HWND findBar() { return FindWindowExW(viewWindow, nullptr, L"Edit", nullptr); }
+    std::vector<int> selectedRows() {
+        std::vector<int> selected;
+        for (int row = -1; (row = static_cast<int>(SendMessageW(
+                                list, LVM_GETNEXTITEM, static_cast<WPARAM>(row), LVNI_SELECTED))) >= 0;)
+            selected.push_back(row);
+        return selected;
+    }
+    std::vector<std::wstring> titles() {
+        std::vector<std::wstring> shown;
+        for (int row = 0; row < static_cast<int>(rows()); ++row)
+            shown.push_back(cell(row, kColumnTitle));
+        return shown;
+    }
+    RSSItem& stored(int position) { return *feed().items[static_cast<size_t>(position)]; }
+};
+
+using Titles = std::vector<std::wstring>;
+
+TEST_F(NewsViewFind, CtrlFFiltersTheRowsAndCommandsActOnTheFilteredMessages) {
+    directory.write("corvane.xml",
+                    settings(u"http://127.0.0.1/feed", "<param name=\"dontShowDeleteConfirm\">on</param>"));
+    directory.write("rssitems.xml", itemsTitled({"Storm on the coast", "Calm sea", "Storm warning",
+                                                 "Harbour news", "Stormy week"}));
+    open(5);
+    EXPECT_EQ(view->UIActivate(SVUIA_ACTIVATE_NOFOCUS), S_OK);
+    wchar_t findText[64] = L"";
+    GetMenuStringW(GetSubMenu(browser.sharedMenu, 0), 3007, findText, 64, MF_BYCOMMAND);
+    EXPECT_STREQ(findText, L"Find...");
+    EXPECT_FALSE(findBar() && IsWindowVisible(findBar()));  // hidden until asked for
+    select({1, 3});
+
+    {
+        ControlHeld control;
+        MSG ctrlF{list, WM_KEYDOWN, 'F', 0, 0, {}};
+        EXPECT_EQ(view->TranslateAccelerator(&ctrlF), S_OK);
+    }
+    HWND bar = findBar();
+    ASSERT_NE(bar, nullptr);
+    EXPECT_TRUE(IsWindowVisible(bar));
+    RECT barArea{}, listArea{};
+    GetWindowRect(bar, &barArea);
+    GetWindowRect(list, &listArea);
+    EXPECT_LE(barArea.bottom, listArea.top);  // above the list, not over it
+
+    SetWindowTextW(bar, L"STORM");
+    EXPECT_EQ(titles(), (Titles{L"Storm on the coast", L"Storm warning", L"Stormy week"}));
+    SetWindowTextW(bar, L"storm wa");
+    EXPECT_EQ(titles(), (Titles{L"Storm warning"}));
+    SetWindowTextW(bar, L"storm");
+    ASSERT_EQ(rows(), 3u);
+
+    // Labels, read state and deletion name the filtered row's message, not the collection's row.
+    select({1});
+    EXPECT_EQ(key('3'), 1);
+    EXPECT_EQ(stored(2).label, 3);
+    EXPECT_EQ(stored(1).label, 0);
+    select({2});
+    SendMessageW(viewWindow, WM_COMMAND, 3005, 0);  // Mark as unread
+    EXPECT_TRUE(stored(4).unread);
+    EXPECT_FALSE(stored(2).unread);
+    select({1});
+    EXPECT_EQ(key(VK_DELETE), 1);
+    EXPECT_EQ(titles(), (Titles{L"Storm on the coast", L"Stormy week"}));
+    ASSERT_EQ(feed().items.size(), 4u);
+
+    // A sort keeps the filter.
+    clickColumn(kColumnTitle);
+    clickColumn(kColumnTitle);
+    EXPECT_EQ(titles(), (Titles{L"Stormy week", L"Storm on the coast"}));
+    clickColumn(kColumnTitle);
+
+    // Esc gives back the whole list and the messages selected before, wherever they now stand.
+    SendMessageW(bar, WM_KEYDOWN, VK_ESCAPE, 0);
+    EXPECT_FALSE(IsWindowVisible(bar));
+    EXPECT_EQ(titles(), (Titles{L"Calm sea", L"Harbour news", L"Storm on the coast", L"Stormy week"}));
+    EXPECT_EQ(selectedRows(), (std::vector<int>{0, 1}));
+    GetWindowRect(list, &listArea);
+    EXPECT_LT(listArea.top, barArea.bottom);  // the list takes the bar's place again
+}
+
+TEST_F(NewsViewFind, TheMenuItemOpensTheBarAndEscInTheListClosesIt) {
+    directory.write("corvane.xml", settings(u"http://127.0.0.1/feed"));
+    directory.write("rssitems.xml", itemsTitled({"Café crème", "Tea", "Cafe au lait"}));
+    open(3);
+    select({1});
+    SendMessageW(viewWindow, WM_COMMAND, 3007, 0);
+    HWND bar = findBar();
+    ASSERT_TRUE(bar && IsWindowVisible(bar));
+    SetWindowTextW(bar, L"CAFÉ");
+    EXPECT_EQ(titles(), (Titles{L"Café crème", L"Cafe au lait"}));
+    EXPECT_TRUE(selectedRows().empty());  // "Tea" is filtered out
+    SetWindowTextW(bar, L"");
+    EXPECT_EQ(rows(), 3u);  // no words: every message
+    SetWindowTextW(bar, L"lait");
+    EXPECT_EQ(key(VK_ESCAPE), 1);
+    EXPECT_FALSE(IsWindowVisible(bar));
+    EXPECT_EQ(rows(), 3u);
+    EXPECT_EQ(selectedRows(), (std::vector<int>{1}));
+}
+
+TEST_F(NewsViewFind, TabMovesBetweenTheBarTheListAndThePage) {
+    directory.write("corvane.xml", settings(u"http://127.0.0.1/feed"));
+    directory.write("rssitems.xml", itemsTitled({"One", "Two"}));
+    open(2);
+    SendMessageW(viewWindow, WM_COMMAND, 3007, 0);
+    HWND bar = findBar();
+    ASSERT_TRUE(bar && IsWindowVisible(bar));
+    ASSERT_EQ(GetFocus(), bar);
+    MSG tab{bar, WM_KEYDOWN, VK_TAB, 0, 0, {}};
+    EXPECT_EQ(view->TranslateAccelerator(&tab), S_OK);
+    EXPECT_EQ(GetFocus(), list);
+    EXPECT_EQ(key(VK_TAB), 1);  // the list's own key-down: on to the page
+    EXPECT_NE(GetFocus(), list);
+    EXPECT_NE(GetFocus(), bar);
+    {
+        // Shift+Tab from the list goes back to the bar.
+        BYTE saved[256]{}, held[256]{};
+        GetKeyboardState(saved);
+        std::copy(std::begin(saved), std::end(saved), held);
+        held[VK_SHIFT] = 0x80;
+        SetKeyboardState(held);
+        SetFocus(list);
+        EXPECT_EQ(key(VK_TAB), 1);
+        SetKeyboardState(saved);
+    }
+    EXPECT_EQ(GetFocus(), bar);
+}
 }  // namespace
 }  // namespace corvane
