@@ -388,7 +388,11 @@ TEST_F(Command, SearchFindsEveryWordInOneOrManyFoldersNewestFirst) {
     // The walk finds the news folders below; the plain folder itself is no error then.
     testing::ProgramRun json = corvane({"search", "message 1", dir(), "--recursive", "--json"});
     EXPECT_EQ(json.exitCode, 0) << json.err;
-    EXPECT_EQ(json.out.rfind("[\n {\"folder\": \"" + b + "\", \"row\": 1, \"id\": \"", 0), 0u) << json.out;
+    std::string bInJson;  // Windows paths carry backslashes, which JSON escapes
+    for (char c : b)
+        bInJson += c == '\\' ? std::string("\\\\") : std::string(1, c);
+    EXPECT_EQ(json.out.rfind("[\n {\"folder\": \"" + bInJson + "\", \"row\": 1, \"id\": \"", 0), 0u)
+        << json.out;
     EXPECT_NE(
         json.out.find("\"title\": \"Message 11\", \"date\": \"2003-06-10 00:11:00\", \"unread\": true}"),
         std::string::npos)
