@@ -239,23 +239,7 @@ class FeedStreamReader {
     }
 
     void skip() {
-        if (reader_.isEmptyElement()) return;
-        for (int depth = 1; depth > 0;) {
-            switch (reader_.read()) {
-                case StreamNode::Element:
-                    if (!reader_.isEmptyElement()) ++depth;
-                    break;
-                case StreamNode::EndElement:
-                    --depth;
-                    break;
-                case StreamNode::Unsupported:
-                    throw FeedNeedsDocument();
-                case StreamNode::End:
-                    throw FeedStoreError(kStatusFail, u"The document ends inside an element");
-                default:
-                    break;
-            }
-        }
+        if (!skipElement(reader_, u"The document ends inside an element")) throw FeedNeedsDocument();
     }
 
     // Every text and CDATA below the element as the document model's text gives it: runs of

@@ -40,23 +40,7 @@ void refuseSpaceRule(StreamReader& reader) {
 
 // Past the end of the element the reader stands on.
 void skipElement(StreamReader& reader) {
-    if (reader.isEmptyElement()) return;
-    for (int depth = 1; depth > 0;) {
-        switch (reader.read()) {
-            case StreamNode::Element:
-                if (!reader.isEmptyElement()) ++depth;
-                break;
-            case StreamNode::EndElement:
-                --depth;
-                break;
-            case StreamNode::Unsupported:
-                throw NeedsDocument();
-            case StreamNode::End:
-                throw FeedStoreError(kStatusFail, u"The file ends inside an element");
-            default:
-                break;
-        }
-    }
+    if (!xml::skipElement(reader, u"The file ends inside an element")) throw NeedsDocument();
 }
 
 // The text of the field element the reader stands on, leaving the reader past its end.

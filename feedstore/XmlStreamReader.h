@@ -66,4 +66,9 @@ std::unique_ptr<StreamReader> openStreamReader(std::u16string_view path);
 // this one reads on and answers vouchesForWellFormedness() false instead.
 std::unique_ptr<StreamReader> openStreamReader(std::span<const uint8_t> bytes);
 
+// Moves the reader past the end of the element it stands on. False when it met a node this build's
+// reader cannot hand out (the caller falls back to the document model); a document that ends inside
+// the element raises FeedStoreError with `endedInside`.
+bool skipElement(StreamReader& reader, std::u16string_view endedInside);
+
 }  // namespace corvane::xml
