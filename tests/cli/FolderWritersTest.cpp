@@ -20,9 +20,9 @@ namespace {
 #if defined(_WIN32)
 constexpr int kRounds = 10;  // each process start costs a good deal more under Wine
 #elif defined(__SANITIZE_ADDRESS__)
-constexpr int kRounds = 20;  // the plain build runs the hundred; here each process costs ten times as much
+constexpr int kRounds = 20;  // each process costs several times what it costs in the plain build
 #else
-constexpr int kRounds = 100;
+constexpr int kRounds = 40;
 #endif
 
 struct Listed {
