@@ -100,6 +100,8 @@ void CNewsShellViewImpl::OnSettings(bool repaint) {
         ModalScope modal(*this);
         CurrentViewPrompts().showOptions(feed);
     }
+    // The host destroyed the view's window while the sheet was open: nothing is left to show.
+    if (!window_) return;
     // The rows and the status follow the URL at once; a selection made of the not-configured row, or
     // of messages about to hide behind it, names nothing any more.
     if (wasConfigured != feed.isConfigured()) {

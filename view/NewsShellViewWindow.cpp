@@ -59,13 +59,9 @@ LRESULT CNewsShellViewImpl::HandleMessage(UINT message, WPARAM wParam, LPARAM lP
             // However the window goes, nothing a worker does afterwards may reach this view.
             if (threadParams) host_->LetWorkersGo(threadParams.get());
             break;
-        case WM_NCDESTROY: {
-            HWND window = window_;
-            SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-            window_ = nullptr;
+        case WM_NCDESTROY:
             list.Attach(nullptr);
-            return DefWindowProcW(window, message, wParam, lParam);
-        }
+            break;
         default:
             break;
     }
