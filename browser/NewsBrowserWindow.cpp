@@ -9,6 +9,7 @@
 #include "platform/ComCall.h"
 #include "platform/Trace.h"
 #include "platform/Win32Text.h"
+#include "platform/WindowClass.h"
 
 namespace corvane::browser {
 namespace {
@@ -38,23 +39,12 @@ CNewsBrowserWindow::~CNewsBrowserWindow() {
 }
 
 STDMETHODIMP CNewsBrowserWindow::QueryInterface(REFIID riid, void** ppv) {
-    if (!ppv) return E_POINTER;
     static const QITAB interfaces[] = {
         QITABENT(CNewsBrowserWindow, IShellBrowser),
         QITABENTMULTI(CNewsBrowserWindow, IOleWindow, IShellBrowser),
         {},
     };
-    return QISearch(this, interfaces, riid, ppv);
-}
-
-STDMETHODIMP_(ULONG) CNewsBrowserWindow::AddRef() {
-    return static_cast<ULONG>(++refCount_);
-}
-
-STDMETHODIMP_(ULONG) CNewsBrowserWindow::Release() {
-    LONG count = --refCount_;
-    if (count == 0) delete this;
-    return static_cast<ULONG>(count);
+    return queryInterfaceFromTable(this, interfaces, riid, ppv);
 }
 
 HRESULT CNewsBrowserWindow::Open(IShellFolder* folder) {
@@ -67,7 +57,7 @@ HRESULT CNewsBrowserWindow::Open(IShellFolder* folder) {
         frameClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
         frameClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
         frameClass.lpszClassName = kNewsWindowClass;
-        if (!RegisterClassExW(&frameClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return E_FAIL;
+        if (!registerWindowClass(frameClass)) return E_FAIL;
 
         std::wstring title = toWide(windowTitle(folderPath_));
         window_ = CreateWindowExW(0, kNewsWindowClass, title.c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
@@ -122,23 +112,8 @@ int CNewsBrowserWindow::Run() {
 
 LRESULT CALLBACK CNewsBrowserWindow::WindowProcedure(HWND window, UINT message, WPARAM wParam,
                                                      LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        auto* created =
-            static_cast<CNewsBrowserWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(created));
-        created->window_ = window;
-    }
-    auto* self = reinterpret_cast<CNewsBrowserWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (message == WM_NCDESTROY) {
-        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-        if (self) self->window_ = nullptr;
-        self = nullptr;
-    }
-    if (!self) return DefWindowProcW(window, message, wParam, lParam);
-    return windowCall(
-        u"CNewsBrowserWindow::WindowProcedure", message,
-        [&] { return self->HandleMessage(message, wParam, lParam); },
-        [&] { return DefWindowProcW(window, message, wParam, lParam); });
+    return callWindowObject(u"CNewsBrowserWindow::WindowProcedure", &CNewsBrowserWindow::window_,
+                            &CNewsBrowserWindow::HandleMessage, window, message, wParam, lParam);
 }
 
 LRESULT CNewsBrowserWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -9,13 +9,14 @@
 #include <string>
 
 #include "browser/BrowserFrame.h"
+#include "platform/ComObject.h"
 #include "platform/ComPtr.h"
 
 namespace corvane::browser {
 
 inline constexpr wchar_t kNewsWindowClass[] = L"CorvaneNewsWindow";
 
-class CNewsBrowserWindow final : public IShellBrowser {
+class CNewsBrowserWindow final : public ComObject<CNewsBrowserWindow, IShellBrowser> {
   public:
     // `statePath` is the view-state file of this folder; empty when there is nowhere to keep it.
     static HRESULT CreateInstance(std::u16string folderPath, std::u16string statePath,
@@ -29,8 +30,6 @@ class CNewsBrowserWindow final : public IShellBrowser {
 
     // IUnknown
     STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
-    STDMETHODIMP_(ULONG) AddRef() override;
-    STDMETHODIMP_(ULONG) Release() override;
 
     // IOleWindow
     STDMETHODIMP GetWindow(HWND* window) override;
@@ -53,6 +52,7 @@ class CNewsBrowserWindow final : public IShellBrowser {
     STDMETHODIMP SetToolbarItems(LPTBBUTTONSB buttons, UINT count, UINT flags) override;
 
   private:
+    friend class ComObject<CNewsBrowserWindow, IShellBrowser>;
     CNewsBrowserWindow(std::u16string folderPath, std::u16string statePath);
     ~CNewsBrowserWindow();
 
@@ -69,7 +69,6 @@ class CNewsBrowserWindow final : public IShellBrowser {
     void SelectAll();
     void ShowAbout();
 
-    LONG refCount_ = 1;
     std::u16string folderPath_;
     std::u16string statePath_;
     HWND window_ = nullptr;

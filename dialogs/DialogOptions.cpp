@@ -24,7 +24,9 @@ INT_PTR CDialogOptions::DoModal(HWND owner) {
     header.nPages = ARRAYSIZE(pages);
     header.nStartPage = 0;
     header.ppsp = pages;
-    return PropertySheetW(&header);
+    const INT_PTR result = PropertySheetW(&header);
+    if (general_.Applied() || display_.Applied()) sheet_.ok();
+    return result;
 }
 
 // The sheet is modal but its loop still delivers the view's messages, so an update may hand its

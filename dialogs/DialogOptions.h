@@ -13,16 +13,18 @@ namespace corvane {
 // that was opened (General first) and stores the settings, Cancel applies none.
 void ShowOptionsDialog(RSSObject& feed);
 
-// Built for one showing. The sheet creates a page when its tab is first shown and on OK applies every
-// page it created, in tab order; Cancel and the close box apply none.
+// Built for one showing. The sheet creates a page when its tab is first shown; on OK each page hands
+// its controls to the portable sheet, which then applies every page made (the command's own rule);
+// Cancel and the close box apply none.
 class CDialogOptions {
   public:
-    explicit CDialogOptions(RSSObject& feed) : general_(feed), display_(feed) {}
+    explicit CDialogOptions(RSSObject& feed) : sheet_(feed), general_(sheet_), display_(sheet_) {}
 
     // Runs the sheet modally; its result (-1 when it could not be shown).
     INT_PTR DoModal(HWND owner);
 
   private:
+    dialogs::OptionsSheet sheet_;
     CDialogOptionsGeneral general_;
     CDialogOptionsDisplay display_;
 };

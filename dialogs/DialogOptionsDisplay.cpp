@@ -7,8 +7,8 @@ namespace corvane {
 
 using dialogs::OptionsDisplayPage;
 
-CDialogOptionsDisplay::CDialogOptionsDisplay(RSSObject& feed)
-    : CPropertyPage(IDD_OPTIONS_DISPLAY), feed_(feed) {}
+CDialogOptionsDisplay::CDialogOptionsDisplay(dialogs::OptionsSheet& sheet)
+    : CPropertyPage(IDD_OPTIONS_DISPLAY), sheet_(sheet) {}
 
 void CDialogOptionsDisplay::OnInitDialog() {
     HWND window = Window();
@@ -16,7 +16,7 @@ void CDialogOptionsDisplay::OnInitDialog() {
     for (int position = 0; position < 2; ++position)
         SendDlgItemMessageW(window, IDC_DATE_FORMAT, CB_INSERTSTRING, position,
                             reinterpret_cast<LPARAM>(OptionsDisplayPage::kDateFormats[position]));
-    const OptionsDisplayPage page = OptionsDisplayPage::load(feed_);
+    const OptionsDisplayPage& page = sheet_.display();
     CheckRadioButton(window, IDC_SPLIT_HORIZONTAL, IDC_SPLIT_VERTICAL,
                      page.vertical ? IDC_SPLIT_VERTICAL : IDC_SPLIT_HORIZONTAL);
     SendDlgItemMessageW(window, IDC_DATE_FORMAT, CB_SETCURSEL, page.dateFormat, 0);
@@ -25,11 +25,10 @@ void CDialogOptionsDisplay::OnInitDialog() {
 
 void CDialogOptionsDisplay::OnApply() {
     HWND window = Window();
-    OptionsDisplayPage page;
+    OptionsDisplayPage& page = sheet_.display();
     page.vertical = IsDlgButtonChecked(window, IDC_SPLIT_VERTICAL) == BST_CHECKED;
     page.dateFormat = static_cast<int>(SendDlgItemMessageW(window, IDC_DATE_FORMAT, CB_GETCURSEL, 0, 0));
     page.showTime = IsDlgButtonChecked(window, IDC_SHOW_TIME) == BST_CHECKED;
-    page.apply(feed_);
 }
 
 }  // namespace corvane

@@ -1,21 +1,21 @@
 #pragma once
 // Windows only: the Display page of the Options sheet, the split, the date format and the time.
 
+#include "dialogs/OptionPages.h"
 #include "dialogs/PropertyPage.h"
-#include "feedstore/RSSObject.h"
 
 namespace corvane {
 
 class CDialogOptionsDisplay : public CPropertyPage {
   public:
-    explicit CDialogOptionsDisplay(RSSObject& feed);
+    explicit CDialogOptionsDisplay(dialogs::OptionsSheet& sheet);
 
   protected:
     void OnInitDialog() override;
     void OnApply() override;
 
   private:
-    RSSObject& feed_;
+    dialogs::OptionsSheet& sheet_;
 };
 
 }  // namespace corvane

@@ -8,11 +8,11 @@ namespace corvane {
 
 using dialogs::OptionsGeneralPage;
 
-CDialogOptionsGeneral::CDialogOptionsGeneral(RSSObject& feed)
-    : CPropertyPage(IDD_OPTIONS_GENERAL), feed_(feed) {}
+CDialogOptionsGeneral::CDialogOptionsGeneral(dialogs::OptionsSheet& sheet)
+    : CPropertyPage(IDD_OPTIONS_GENERAL), sheet_(sheet) {}
 
 void CDialogOptionsGeneral::OnInitDialog() {
-    const OptionsGeneralPage page = OptionsGeneralPage::load(feed_);
+    const OptionsGeneralPage& page = sheet_.general();
     HWND window = Window();
     // Typing stops where the stored URL would be cut.
     SendDlgItemMessageW(window, IDC_FEED_URL, EM_SETLIMITTEXT, OptionsGeneralPage::kUrlMaxLength, 0);
@@ -25,14 +25,13 @@ void CDialogOptionsGeneral::OnInitDialog() {
 
 void CDialogOptionsGeneral::OnApply() {
     HWND window = Window();
-    OptionsGeneralPage page;
+    OptionsGeneralPage& page = sheet_.general();
     wchar_t url[OptionsGeneralPage::kUrlMaxLength + 1] = {};
     GetDlgItemTextW(window, IDC_FEED_URL, url, OptionsGeneralPage::kUrlMaxLength + 1);
     page.url = fromWide(url);
     page.openOnDoubleClick = IsDlgButtonChecked(window, IDC_OPEN_ON_DOUBLE_CLICK) == BST_CHECKED;
     page.rememberPosition = IsDlgButtonChecked(window, IDC_REMEMBER_POSITION) == BST_CHECKED;
     page.dontShowDeleteConfirm = IsDlgButtonChecked(window, IDC_DONT_SHOW_DELETE_CONFIRM) == BST_CHECKED;
-    page.apply(feed_);
 }
 
 }  // namespace corvane

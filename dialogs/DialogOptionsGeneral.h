@@ -1,21 +1,21 @@
 #pragma once
 // Windows only: the General page of the Options sheet, the feed URL and three check boxes.
 
+#include "dialogs/OptionPages.h"
 #include "dialogs/PropertyPage.h"
-#include "feedstore/RSSObject.h"
 
 namespace corvane {
 
 class CDialogOptionsGeneral : public CPropertyPage {
   public:
-    explicit CDialogOptionsGeneral(RSSObject& feed);
+    explicit CDialogOptionsGeneral(dialogs::OptionsSheet& sheet);
 
   protected:
     void OnInitDialog() override;
     void OnApply() override;
 
   private:
-    RSSObject& feed_;
+    dialogs::OptionsSheet& sheet_;
 };
 
 }  // namespace corvane

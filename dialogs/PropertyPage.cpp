@@ -33,6 +33,7 @@ INT_PTR CALLBACK CPropertyPage::DialogProc(HWND window, UINT message, WPARAM, LP
                 case WM_NOTIFY:
                     if (!page || reinterpret_cast<NMHDR*>(lParam)->code != PSN_APPLY) return FALSE;
                     page->OnApply();
+                    page->applied_ = true;
                     // Apply always succeeds: a settings file that could not be written was traced.
                     SetWindowLongPtrW(window, DWLP_MSGRESULT, PSNRET_NOERROR);
                     return TRUE;

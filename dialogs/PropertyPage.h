@@ -18,6 +18,8 @@ class CPropertyPage {
     PROPSHEETPAGEW Describe();
     // Null until the sheet first shows the page, and again once the sheet is gone.
     HWND Window() const { return window_; }
+    // Whether the sheet applied the page (its OK).
+    bool Applied() const { return applied_; }
 
   protected:
     virtual void OnInitDialog() = 0;
@@ -28,6 +30,7 @@ class CPropertyPage {
 
     int templateId_;
     HWND window_ = nullptr;
+    bool applied_ = false;
 };
 
 }  // namespace corvane

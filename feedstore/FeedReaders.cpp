@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "feedstore/FeedStoreError.h"
+#include "feedstore/HtmlVoidElements.h"
 #include "feedstore/PubDate.h"
 #include "feedstore/UrlReference.h"
 #include "platform/Utf.h"
@@ -168,13 +169,6 @@ std::u16string decodeBase64Text(std::u16string_view text) {
         }
     }
     return fromUtf8(bytes);
-}
-
-bool isVoidElement(std::u16string_view name) {
-    for (std::u16string_view known : {u"br", u"hr", u"img", u"input", u"meta", u"link", u"area", u"base",
-                                      u"col", u"wbr", u"source", u"embed", u"param", u"track"})
-        if (name == known) return true;
-    return false;
 }
 
 // How a text construct's content is to be taken.

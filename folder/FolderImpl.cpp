@@ -8,6 +8,7 @@
 #include "folder/FolderSystem.h"
 #include "folder/NewsFolder.h"
 #include "platform/ComCall.h"
+#include "platform/ComObject.h"
 #include "platform/ComPtr.h"
 #include "platform/ModuleLock.h"
 #include "platform/Trace.h"
@@ -64,7 +65,7 @@ STDMETHODIMP CFolderImpl::Inner::QueryInterface(REFIID riid, void** ppv) {
         QITABENT(CFolderImpl, IShellExtInit),
         {},
     };
-    return QISearch(&folder_, interfaces, riid, ppv);
+    return queryInterfaceFromTable(&folder_, interfaces, riid, ppv);
 }
 
 STDMETHODIMP_(ULONG) CFolderImpl::Inner::AddRef() {

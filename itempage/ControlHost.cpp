@@ -8,8 +8,8 @@
 #include <string>
 
 #include "platform/ComCall.h"
+#include "platform/ComObject.h"
 #include "platform/ComPtr.h"
-#include "platform/ModuleLock.h"
 #include "platform/WindowClass.h"
 
 namespace corvane {
@@ -38,9 +38,11 @@ bool controlClassOf(const std::wstring& text, CLSID& clsid) {
 
 // The container side of one hosted control: only what an in-place object asks of its site and
 // frame. Apartment-threaded, lives as long as the window or the control still holds it.
-class CControlHost final : public IOleClientSite, public IOleInPlaceSite, public IOleInPlaceFrame {
+class CControlHost final : public ComObject<CControlHost, IOleClientSite, IOleInPlaceSite, IOleInPlaceFrame> {
   public:
-    explicit CControlHost(HWND window) : window_(window) {}
+    static ComPtr<CControlHost> Create(HWND window) {
+        return ComPtr<CControlHost>(new (std::nothrow) CControlHost(window));
+    }
 
     void CreateControl() {
         std::wstring text(static_cast<size_t>(GetWindowTextLengthW(window_)), L'\0');
@@ -83,7 +85,6 @@ class CControlHost final : public IOleClientSite, public IOleInPlaceSite, public
 
     // IUnknown
     STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-        if (!ppv) return E_POINTER;
         static const QITAB interfaces[] = {
             QITABENT(CControlHost, IOleClientSite),
             QITABENTMULTI(CControlHost, IOleWindow, IOleInPlaceSite),
@@ -92,13 +93,7 @@ class CControlHost final : public IOleClientSite, public IOleInPlaceSite, public
             QITABENT(CControlHost, IOleInPlaceFrame),
             {},
         };
-        return QISearch(this, interfaces, riid, ppv);
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return ++references_; }
-    STDMETHODIMP_(ULONG) Release() override {
-        const ULONG left = --references_;
-        if (left == 0) delete this;
-        return left;
+        return queryInterfaceFromTable(this, interfaces, riid, ppv);
     }
 
     // IOleClientSite
@@ -171,10 +166,10 @@ class CControlHost final : public IOleClientSite, public IOleInPlaceSite, public
     STDMETHODIMP TranslateAccelerator(MSG*, WORD) override { return S_FALSE; }
 
   private:
+    friend class ComObject<CControlHost, IOleClientSite, IOleInPlaceSite, IOleInPlaceFrame>;
+    explicit CControlHost(HWND window) : window_(window) {}
     ~CControlHost() = default;
 
-    module::ScopedLock lock_;
-    ULONG references_ = 1;
     HWND window_;
     ComPtr<IUnknown> control_;
     ComPtr<IOleObject> oleObject_;
@@ -197,14 +192,17 @@ LRESULT CALLBACK hostProcedure(HWND window, UINT message, WPARAM wParam, LPARAM 
             }
             switch (message) {
                 case WM_CREATE: {
-                    auto* host = new (std::nothrow) CControlHost(window);
+                    ComPtr<CControlHost> host = CControlHost::Create(window);
                     if (!host) return -1;
-                    SetWindowLongPtrW(window, 0, reinterpret_cast<LONG_PTR>(host));
+                    // Tied before the control is made: making it sends the window messages.
+                    SetWindowLongPtrW(window, 0, reinterpret_cast<LONG_PTR>(host.get()));
                     try {
                         host->CreateControl();
                     } catch (...) {
                         host->ReleaseControl();
                     }
+                    // The window's reference from here, given back at WM_DESTROY.
+                    host.detach();
                     return 0;
                 }
                 case WM_SIZE:
@@ -215,10 +213,9 @@ LRESULT CALLBACK hostProcedure(HWND window, UINT message, WPARAM wParam, LPARAM 
                     if (CControlHost* host = hostOf(window); host && host->Control()) return 1;
                     break;
                 case WM_DESTROY:
-                    if (CControlHost* host = hostOf(window)) {
+                    if (ComPtr<CControlHost> host{hostOf(window)}) {
                         SetWindowLongPtrW(window, 0, 0);
                         host->ReleaseControl();
-                        host->Release();
                     }
                     return 0;
                 default:

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 
+#include "feedstore/HtmlVoidElements.h"
+#include "itempage/HtmlElements.h"
 #include "itempage/HtmlTokenizer.h"
 #include "itempage/WebLink.h"
 
@@ -184,11 +186,9 @@ class HtmlToRichText {
         bool list = false;
         bool preformatted = false;
         bool table = false;
+        bool quoted = false;
     };
 
-    static bool isVoid(std::u16string_view name) {
-        return name == u"br" || name == u"wbr" || name == u"img" || name == u"hr" || name == u"col";
-    }
     static int headingSize(char16_t level) {
         static constexpr int kSizes[] = {13, 12, 11, 10, 9, 8};
         return kSizes[level - u'1'];
@@ -206,10 +206,16 @@ class HtmlToRichText {
 
     void startTag(const HtmlToken& token) {
         const std::u16string& name = token.name;
-        if (name == u"br") return out_.lineBreak();
-        if (name == u"hr") return out_.endParagraph(true);
-        if (name == u"img") return out_.text(attributeValue(token, u"alt"));
-        if (isVoid(name)) return;
+        // Markup the page never shows (the sanitizer drops it) is an inline element without a look.
+        const HtmlElement* known = findHtmlElement(name);
+        const HtmlRole role = known ? known->role : HtmlRole::Inline;
+        const HtmlLook look = known ? known->look : HtmlLook::Plain;
+        if (isVoidElement(name)) {
+            if (look == HtmlLook::LineBreak) out_.lineBreak();
+            if (role == HtmlRole::Rule) out_.endParagraph(true);
+            if (role == HtmlRole::Image) out_.text(attributeValue(token, u"alt"));
+            return;
+        }
 
         Open element{name};
         out_.pushFormat();
@@ -223,84 +229,109 @@ class HtmlToRichText {
             out_.block().align = parseAlign(align, out_.block().align);
         };
 
-        if (name == u"b" || name == u"strong") {
-            format.bold = true;
-        } else if (name == u"i" || name == u"em" || name == u"cite" || name == u"dfn" || name == u"var") {
-            format.italic = true;
-        } else if (name == u"u" || name == u"ins") {
-            format.underline = true;
-        } else if (name == u"s" || name == u"strike" || name == u"del") {
-            format.strikeout = true;
-        } else if (name == u"code" || name == u"kbd" || name == u"samp" || name == u"tt") {
-            format.fixedPitch = true;
-        } else if (name == u"font") {
-            format.color = parseColor(attributeValue(token, u"color"), format.color);
-        } else if (name == u"q") {
-            out_.text(u"\u201C");
-        } else if (name == u"a") {
-            const std::u16string_view href = attributeValue(token, u"href");
-            if (isWebLink(href)) {
-                out_.beginLink(normalizeLink(href));
-                element.link = true;
-            }
-        } else if (name.size() == 2 && name[0] == u'h' && name[1] >= u'1' && name[1] <= u'6') {
-            beginBlock(true);
-            format.bold = true;
-            format.size = headingSize(name[1]);
-        } else if (name == u"p") {
-            beginBlock(true);
-        } else if (name == u"blockquote") {
-            beginBlock(true);
-            out_.block().indent += kQuoteIndent;
-            out_.block().rightIndent += kQuoteIndent;
-        } else if (name == u"pre") {
-            beginBlock(true);
-            format.fixedPitch = true;
-            element.preformatted = true;
-            ++preformatted_;
-            skipLeadingLineFeed_ = true;
-        } else if (name == u"ul" || name == u"ol") {
-            beginBlock(lists_.empty());
-            out_.block().indent += kListIndent;
-            List list;
-            list.ordered = name == u"ol";
-            list.next = parseInteger(attributeValue(token, u"start"), 1);
-            const std::u16string_view type = attributeValue(token, u"type");
-            if (type.size() == 1) list.type = type[0];
-            lists_.push_back(list);
-            element.list = true;
-        } else if (name == u"li") {
-            beginBlock(false);
-            writeListMarker(token);
-        } else if (name == u"dd") {
-            beginBlock(false);
-            out_.block().indent += kListIndent;
-        } else if (name == u"dt") {
-            beginBlock(false);
-            format.bold = true;
-        } else if (name == u"table") {
-            beginBlock(true);
-            out_.beginTable();
-            element.table = true;
-        } else if (name == u"dl") {
-            beginBlock(true);
-        } else if (name == u"tr" || name == u"caption") {
-            beginBlock(false);
-            if (name == u"caption") out_.block().align = RichTextAlign::Center;
-            cellsInRow_ = 0;
-        } else if (name == u"td" || name == u"th") {
-            // Every cell but a row's first starts at a tab, empty ones too, so the columns stay.
-            if (cellsInRow_++ > 0) out_.tab();
-            if (name == u"th") format.bold = true;
-        } else if (name == u"center") {
-            beginBlock(false);
-            out_.block().align = RichTextAlign::Center;
-        } else if (name == u"div" || name == u"address" || name == u"article" || name == u"aside" ||
-                   name == u"section" || name == u"header" || name == u"footer" || name == u"figure" ||
-                   name == u"figcaption" || name == u"thead" || name == u"tbody" || name == u"tfoot") {
-            beginBlock(false);
+        switch (role) {
+            case HtmlRole::Anchor:
+                if (const std::u16string_view href = attributeValue(token, u"href"); isWebLink(href)) {
+                    out_.beginLink(normalizeLink(href));
+                    element.link = true;
+                }
+                break;
+            case HtmlRole::Heading:
+                beginBlock(true);
+                format.bold = true;
+                format.size = headingSize(name[1]);
+                break;
+            case HtmlRole::Block:
+                if (look == HtmlLook::List) {
+                    beginBlock(lists_.empty());
+                    out_.block().indent += kListIndent;
+                    List list;
+                    list.ordered = name == u"ol";
+                    list.next = parseInteger(attributeValue(token, u"start"), 1);
+                    const std::u16string_view type = attributeValue(token, u"type");
+                    if (type.size() == 1) list.type = type[0];
+                    lists_.push_back(list);
+                    element.list = true;
+                } else {
+                    beginBlock(look == HtmlLook::Spaced || look == HtmlLook::Indented ||
+                               look == HtmlLook::Preformatted);
+                }
+                break;
+            case HtmlRole::ListItem:
+                beginBlock(false);
+                writeListMarker(token);
+                break;
+            case HtmlRole::DefinitionItem:
+            case HtmlRole::Section:
+                beginBlock(false);
+                break;
+            case HtmlRole::Row:
+                beginBlock(false);
+                cellsInRow_ = 0;
+                break;
+            case HtmlRole::Caption:
+                beginBlock(false);
+                out_.block().align = RichTextAlign::Center;
+                cellsInRow_ = 0;
+                break;
+            case HtmlRole::Table:
+                beginBlock(true);
+                out_.beginTable();
+                element.table = true;
+                break;
+            case HtmlRole::Cell:
+                // Every cell but a row's first starts at a tab, empty ones too, so the columns stay.
+                if (cellsInRow_++ > 0) out_.tab();
+                break;
+            default:
+                break;
         }
+        applyLook(look, token, element);
         open_.push_back(std::move(element));
+    }
+
+    // The format or paragraph settings the element's look adds to what its role began.
+    void applyLook(HtmlLook look, const HtmlToken& token, Open& element) {
+        RichTextFormat& format = out_.format();
+        switch (look) {
+            case HtmlLook::Bold:
+                format.bold = true;
+                break;
+            case HtmlLook::Italic:
+                format.italic = true;
+                break;
+            case HtmlLook::Underline:
+                format.underline = true;
+                break;
+            case HtmlLook::Strikeout:
+                format.strikeout = true;
+                break;
+            case HtmlLook::FixedPitch:
+                format.fixedPitch = true;
+                break;
+            case HtmlLook::Coloured:
+                format.color = parseColor(attributeValue(token, u"color"), format.color);
+                break;
+            case HtmlLook::Quoted:
+                out_.text(u"\u201C");
+                element.quoted = true;
+                break;
+            case HtmlLook::Indented:
+                out_.block().indent += element.spaced ? kQuoteIndent : kListIndent;
+                if (element.spaced) out_.block().rightIndent += kQuoteIndent;
+                break;
+            case HtmlLook::Preformatted:
+                format.fixedPitch = true;
+                element.preformatted = true;
+                ++preformatted_;
+                skipLeadingLineFeed_ = true;
+                break;
+            case HtmlLook::Centered:
+                out_.block().align = RichTextAlign::Center;
+                break;
+            default:
+                break;
+        }
     }
 
     void writeListMarker(const HtmlToken& item) {
@@ -328,7 +359,7 @@ class HtmlToRichText {
     void close() {
         Open element = std::move(open_.back());
         open_.pop_back();
-        if (element.name == u"q") out_.text(u"\u201D");
+        if (element.quoted) out_.text(u"\u201D");
         if (element.link) out_.endLink();
         if (element.preformatted) --preformatted_;
         if (element.list) lists_.pop_back();

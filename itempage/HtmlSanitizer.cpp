@@ -6,130 +6,13 @@
 #include <unordered_map>
 #include <vector>
 
+#include "itempage/HtmlElements.h"
 #include "itempage/HtmlText.h"
 #include "itempage/HtmlTokenizer.h"
 #include "itempage/WebLink.h"
 
 namespace corvane {
 namespace {
-
-// What an element does to the elements open around it, modelled on how a browser builds its tree,
-// so that the tags written here are the tree a browser builds from them.
-enum class Role : uint8_t {
-    Inline,
-    Anchor,     // kept only with an acceptable href; closes an open link
-    Image,      // kept only with an acceptable src; void
-    LineBreak,  // br, wbr; void
-    Rule,       // hr; void, closes a paragraph
-    Block,      // closes a paragraph
-    Heading,
-    ListItem,
-    DefinitionItem,
-    Table,
-    Caption,
-    ColumnGroup,
-    Column,  // void
-    Section,
-    Row,
-    Cell,
-    DropSubtree,  // dropped with everything inside
-};
-
-struct ElementRule {
-    std::u16string_view name;
-    Role role;
-};
-
-constexpr ElementRule kElements[] = {
-    {u"a", Role::Anchor},
-    {u"abbr", Role::Inline},
-    {u"acronym", Role::Inline},
-    {u"b", Role::Inline},
-    {u"bdi", Role::Inline},
-    {u"bdo", Role::Inline},
-    {u"big", Role::Inline},
-    {u"cite", Role::Inline},
-    {u"code", Role::Inline},
-    {u"del", Role::Inline},
-    {u"dfn", Role::Inline},
-    {u"em", Role::Inline},
-    {u"font", Role::Inline},
-    {u"i", Role::Inline},
-    {u"ins", Role::Inline},
-    {u"kbd", Role::Inline},
-    {u"mark", Role::Inline},
-    {u"q", Role::Inline},
-    {u"s", Role::Inline},
-    {u"samp", Role::Inline},
-    {u"small", Role::Inline},
-    {u"span", Role::Inline},
-    {u"strike", Role::Inline},
-    {u"strong", Role::Inline},
-    {u"sub", Role::Inline},
-    {u"sup", Role::Inline},
-    {u"tt", Role::Inline},
-    {u"u", Role::Inline},
-    {u"var", Role::Inline},
-    {u"img", Role::Image},
-    {u"br", Role::LineBreak},
-    {u"wbr", Role::LineBreak},
-    {u"hr", Role::Rule},
-    {u"address", Role::Block},
-    {u"article", Role::Block},
-    {u"aside", Role::Block},
-    {u"blockquote", Role::Block},
-    {u"center", Role::Block},
-    {u"div", Role::Block},
-    {u"dl", Role::Block},
-    {u"figcaption", Role::Block},
-    {u"figure", Role::Block},
-    {u"footer", Role::Block},
-    {u"header", Role::Block},
-    {u"ol", Role::Block},
-    {u"p", Role::Block},
-    {u"pre", Role::Block},
-    {u"section", Role::Block},
-    {u"ul", Role::Block},
-    {u"h1", Role::Heading},
-    {u"h2", Role::Heading},
-    {u"h3", Role::Heading},
-    {u"h4", Role::Heading},
-    {u"h5", Role::Heading},
-    {u"h6", Role::Heading},
-    {u"li", Role::ListItem},
-    {u"dd", Role::DefinitionItem},
-    {u"dt", Role::DefinitionItem},
-    {u"table", Role::Table},
-    {u"caption", Role::Caption},
-    {u"colgroup", Role::ColumnGroup},
-    {u"col", Role::Column},
-    {u"thead", Role::Section},
-    {u"tbody", Role::Section},
-    {u"tfoot", Role::Section},
-    {u"tr", Role::Row},
-    {u"td", Role::Cell},
-    {u"th", Role::Cell},
-    // Not text a reader should see, or markup that is not HTML: their content goes with them.
-    {u"svg", Role::DropSubtree},
-    {u"math", Role::DropSubtree},
-    {u"object", Role::DropSubtree},
-    {u"applet", Role::DropSubtree},
-    {u"template", Role::DropSubtree},
-    {u"select", Role::DropSubtree},
-    {u"frameset", Role::DropSubtree},
-    {u"xml", Role::DropSubtree},
-};
-
-const ElementRule* findElement(std::u16string_view name) {
-    static const std::unordered_map<std::u16string_view, const ElementRule*> table = [] {
-        std::unordered_map<std::u16string_view, const ElementRule*> rules;
-        for (const ElementRule& rule : kElements)
-            rules.emplace(rule.name, &rule);
-        return rules;
-    }();
-    auto found = table.find(name);
-    return found == table.end() ? nullptr : found->second;
-}
 
 // Raw-text contents that a browser shows as text; the others (scripts, styles, frames' fallback,
 // titles) are not shown and are dropped.
@@ -368,16 +251,17 @@ class Sanitizer {
     static constexpr size_t kDeepestNesting = 200;
 
     static bool isForeign(std::u16string_view name) { return name == u"svg" || name == u"math"; }
-    static bool isScopeBoundary(Role role) {
-        return role == Role::Table || role == Role::Cell || role == Role::Caption;
+    static bool isScopeBoundary(HtmlRole role) {
+        return role == HtmlRole::Table || role == HtmlRole::Cell || role == HtmlRole::Caption;
     }
     // The elements at which the search for an open list item or definition item stops.
-    static bool isSpecial(const ElementRule& rule) {
+    static bool isSpecial(const HtmlElement& rule) {
         if (rule.name == u"address" || rule.name == u"div" || rule.name == u"p") return false;
-        return rule.role != Role::Inline && rule.role != Role::Anchor;
+        return rule.role != HtmlRole::Inline && rule.role != HtmlRole::Anchor;
     }
-    static bool isTableContext(Role role) {
-        return role == Role::Table || role == Role::Section || role == Role::Row || role == Role::ColumnGroup;
+    static bool isTableContext(HtmlRole role) {
+        return role == HtmlRole::Table || role == HtmlRole::Section || role == HtmlRole::Row ||
+               role == HtmlRole::ColumnGroup;
     }
 
     void skip(const HtmlToken& token) {
@@ -389,8 +273,8 @@ class Sanitizer {
         }
     }
 
-    const ElementRule* top() const { return stack_.empty() ? nullptr : stack_.back(); }
-    bool topIs(Role role) const { return top() && top()->role == role; }
+    const HtmlElement* top() const { return stack_.empty() ? nullptr : stack_.back(); }
+    bool topIs(HtmlRole role) const { return top() && top()->role == role; }
 
     // Index of the nearest open element that `matches`, searching down from the innermost and
     // stopping at the first one that `bounds`.
@@ -403,8 +287,8 @@ class Sanitizer {
         return kNone;
     }
     size_t nearestTable() const {
-        return findOpen([](const ElementRule& r) { return r.role == Role::Table; },
-                        [](const ElementRule&) { return false; });
+        return findOpen([](const HtmlElement& r) { return r.role == HtmlRole::Table; },
+                        [](const HtmlElement&) { return false; });
     }
 
     // Closes open elements, innermost first, until `size` remain.
@@ -418,8 +302,8 @@ class Sanitizer {
     }
 
     void closeParagraph() {
-        const size_t p = findOpen([](const ElementRule& r) { return r.name == u"p"; },
-                                  [](const ElementRule& r) { return isScopeBoundary(r.role); });
+        const size_t p = findOpen([](const HtmlElement& r) { return r.name == u"p"; },
+                                  [](const HtmlElement& r) { return isScopeBoundary(r.role); });
         if (p != kNone) closeTo(p);
     }
 
@@ -428,11 +312,11 @@ class Sanitizer {
             return c == u' ' || c == u'\t' || c == u'\n' || c == u'\f';
         });
         // A column group holds nothing but columns: a browser closes it first.
-        if (!blank && topIs(Role::ColumnGroup)) closeTo(stack_.size() - 1);
+        if (!blank && topIs(HtmlRole::ColumnGroup)) closeTo(stack_.size() - 1);
         appendHtmlText(out_, content);
     }
 
-    void writeStartTag(const ElementRule& rule, const HtmlToken& token) {
+    void writeStartTag(const HtmlElement& rule, const HtmlToken& token) {
         out_ += u'<';
         out_ += rule.name;
         for (const HtmlAttribute& attribute : token.attributes) {
@@ -449,7 +333,7 @@ class Sanitizer {
         out_ += u'>';
     }
 
-    void open(const ElementRule& rule, const HtmlToken& token) {
+    void open(const HtmlElement& rule, const HtmlToken& token) {
         // Deeper nesting shows nothing more, and would make every search of the open elements long.
         if (stack_.size() >= kDeepestNesting) return;
         writeStartTag(rule, token);
@@ -463,70 +347,71 @@ class Sanitizer {
     }
 
     void startTag(const HtmlToken& token) {
-        const ElementRule* rule = findElement(token.name);
+        const HtmlElement* rule = findHtmlElement(token.name);
         if (!rule) return;  // dropped; its content stays
-        const ElementRule& element = *rule;
-        if (element.role == Role::DropSubtree) {
+        const HtmlElement& element = *rule;
+        if (element.role == HtmlRole::DropSubtree) {
             // Only in svg and math does "/>" close an element.
             if (token.selfClosing && isForeign(token.name)) return;
             skipping_ = token.name;
             skipDepth_ = 1;
             return;
         }
-        if (element.role != Role::Column && topIs(Role::ColumnGroup)) closeTo(stack_.size() - 1);
+        if (element.role != HtmlRole::Column && topIs(HtmlRole::ColumnGroup)) closeTo(stack_.size() - 1);
 
         switch (element.role) {
-            case Role::Anchor: {
+            case HtmlRole::Anchor: {
                 if (!hasAccepted(token, u"a", u"href")) return;
                 // A link inside a link closes the outer one.
-                const size_t a = findOpen([](const ElementRule& r) { return r.role == Role::Anchor; },
-                                          [](const ElementRule& r) { return isScopeBoundary(r.role); });
+                const size_t a = findOpen([](const HtmlElement& r) { return r.role == HtmlRole::Anchor; },
+                                          [](const HtmlElement& r) { return isScopeBoundary(r.role); });
                 if (a != kNone) closeTo(a);
                 open(element, token);
                 return;
             }
-            case Role::Image:
+            case HtmlRole::Image:
                 if (hasAccepted(token, u"img", u"src")) writeStartTag(element, token);
                 return;
-            case Role::LineBreak:
+            case HtmlRole::LineBreak:
                 writeStartTag(element, token);
                 return;
-            case Role::Rule:
+            case HtmlRole::Rule:
                 closeParagraph();
                 writeStartTag(element, token);
                 return;
-            case Role::Inline:
+            case HtmlRole::Inline:
                 open(element, token);
                 return;
-            case Role::Block:
+            case HtmlRole::Block:
                 closeParagraph();
                 open(element, token);
                 return;
-            case Role::Heading:
+            case HtmlRole::Heading:
                 closeParagraph();
-                if (topIs(Role::Heading)) closeTo(stack_.size() - 1);
+                if (topIs(HtmlRole::Heading)) closeTo(stack_.size() - 1);
                 open(element, token);
                 return;
-            case Role::ListItem:
-            case Role::DefinitionItem: {
-                const bool listItem = element.role == Role::ListItem;
+            case HtmlRole::ListItem:
+            case HtmlRole::DefinitionItem: {
+                const bool listItem = element.role == HtmlRole::ListItem;
                 const size_t item = findOpen(
-                    [&](const ElementRule& r) {
-                        return listItem ? r.name == u"li" : r.role == Role::DefinitionItem;
+                    [&](const HtmlElement& r) {
+                        return listItem ? r.name == u"li" : r.role == HtmlRole::DefinitionItem;
                     },
-                    [](const ElementRule& r) { return isSpecial(r); });
+                    [](const HtmlElement& r) { return isSpecial(r); });
                 if (item != kNone) closeTo(item);
                 closeParagraph();
                 open(element, token);
                 return;
             }
-            case Role::Table: {
+            case HtmlRole::Table: {
                 // A table straight inside a table (not in a cell) ends the first one.
                 const size_t context = findOpen(
-                    [](const ElementRule& r) {
-                        return isTableContext(r.role) || r.role == Role::Cell || r.role == Role::Caption;
+                    [](const HtmlElement& r) {
+                        return isTableContext(r.role) || r.role == HtmlRole::Cell ||
+                               r.role == HtmlRole::Caption;
                     },
-                    [](const ElementRule&) { return false; });
+                    [](const HtmlElement&) { return false; });
                 if (context != kNone && isTableContext(stack_[context]->role)) closeTo(nearestTable());
                 closeParagraph();
                 open(element, token);
@@ -541,26 +426,26 @@ class Sanitizer {
         const size_t table = nearestTable();
         if (table == kNone) return;
         switch (element.role) {
-            case Role::Caption:
-            case Role::ColumnGroup:
-            case Role::Section:
+            case HtmlRole::Caption:
+            case HtmlRole::ColumnGroup:
+            case HtmlRole::Section:
                 closeTo(table + 1);
                 open(element, token);
                 return;
-            case Role::Column:
-                if (!topIs(Role::ColumnGroup)) closeTo(table + 1);
+            case HtmlRole::Column:
+                if (!topIs(HtmlRole::ColumnGroup)) closeTo(table + 1);
                 writeStartTag(element, token);
                 return;
-            case Role::Row:
-                while (stack_.size() > table + 1 && !topIs(Role::Section))
+            case HtmlRole::Row:
+                while (stack_.size() > table + 1 && !topIs(HtmlRole::Section))
                     closeTo(stack_.size() - 1);
                 open(element, token);
                 return;
-            case Role::Cell:
-                while (stack_.size() > table + 1 && !topIs(Role::Section) && !topIs(Role::Row))
+            case HtmlRole::Cell:
+                while (stack_.size() > table + 1 && !topIs(HtmlRole::Section) && !topIs(HtmlRole::Row))
                     closeTo(stack_.size() - 1);
                 // A cell always stands in a row: written out, so the tree here is the browser's.
-                if (!topIs(Role::Row)) open(*findElement(u"tr"), HtmlToken{});
+                if (!topIs(HtmlRole::Row)) open(*findHtmlElement(u"tr"), HtmlToken{});
                 open(element, token);
                 return;
             default:
@@ -574,34 +459,35 @@ class Sanitizer {
             out_ += u"<br>";
             return;
         }
-        const ElementRule* rule = findElement(token.name);
+        const HtmlElement* rule = findHtmlElement(token.name);
         if (!rule) return;
-        auto matchesName = [&](const ElementRule& r) { return r.name == token.name; };
-        auto scopeBounds = [](const ElementRule& r) { return isScopeBoundary(r.role); };
-        auto tableBounds = [](const ElementRule& r) { return r.role == Role::Table; };
+        auto matchesName = [&](const HtmlElement& r) { return r.name == token.name; };
+        auto scopeBounds = [](const HtmlElement& r) { return isScopeBoundary(r.role); };
+        auto tableBounds = [](const HtmlElement& r) { return r.role == HtmlRole::Table; };
         size_t found = kNone;
         switch (rule->role) {
-            case Role::Image:
-            case Role::LineBreak:
-            case Role::Rule:
-            case Role::Column:
-            case Role::DropSubtree:
+            case HtmlRole::Image:
+            case HtmlRole::LineBreak:
+            case HtmlRole::Rule:
+            case HtmlRole::Column:
+            case HtmlRole::DropSubtree:
                 return;
-            case Role::Heading:
-                found = findOpen([](const ElementRule& r) { return r.role == Role::Heading; }, scopeBounds);
+            case HtmlRole::Heading:
+                found =
+                    findOpen([](const HtmlElement& r) { return r.role == HtmlRole::Heading; }, scopeBounds);
                 break;
-            case Role::Table:
+            case HtmlRole::Table:
                 found = nearestTable();
                 break;
-            case Role::Caption:
-            case Role::ColumnGroup:
-            case Role::Section:
-            case Role::Row:
-            case Role::Cell:
+            case HtmlRole::Caption:
+            case HtmlRole::ColumnGroup:
+            case HtmlRole::Section:
+            case HtmlRole::Row:
+            case HtmlRole::Cell:
                 found = findOpen(matchesName, tableBounds);
                 break;
-            case Role::ListItem:
-                found = findOpen(matchesName, [](const ElementRule& r) {
+            case HtmlRole::ListItem:
+                found = findOpen(matchesName, [](const HtmlElement& r) {
                     return isScopeBoundary(r.role) || r.name == u"ul" || r.name == u"ol";
                 });
                 break;
@@ -612,7 +498,7 @@ class Sanitizer {
         if (found != kNone) closeTo(found);
     }
 
-    std::vector<const ElementRule*> stack_;
+    std::vector<const HtmlElement*> stack_;
     std::u16string out_;
     std::u16string skipping_;
     size_t skipDepth_ = 0;

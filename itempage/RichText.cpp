@@ -26,6 +26,11 @@ constexpr size_t kWidestCell = 40;
 // As many as the rich-edit control takes.
 constexpr size_t kMaxTabStops = 32;
 
+bool sameParagraphFormat(const RichTextParagraph& a, const RichTextParagraph& b) {
+    return a.indent == b.indent && a.rightIndent == b.rightIndent && a.spaceBefore == b.spaceBefore &&
+           a.align == b.align && a.tabStops == b.tabStops;
+}
+
 }  // namespace
 
 void RichTextBuilder::append(std::u16string_view text) {
@@ -196,6 +201,19 @@ RichText RichTextBuilder::finish() {
     RichText page = std::move(page_);
     *this = RichTextBuilder();
     return page;
+}
+
+std::vector<ParagraphRun> paragraphRuns(const std::vector<RichTextParagraph>& paragraphs) {
+    std::vector<ParagraphRun> runs;
+    for (size_t first = 0, last = 0; first < paragraphs.size(); first = last) {
+        for (last = first + 1;
+             last < paragraphs.size() && sameParagraphFormat(paragraphs[first], paragraphs[last]);)
+            ++last;
+        const RichTextParagraph& end = paragraphs[last - 1];
+        runs.push_back(
+            {first, last, paragraphs[first].start, end.start + end.length - paragraphs[first].start});
+    }
+    return runs;
 }
 
 }  // namespace corvane

@@ -62,6 +62,18 @@ struct RichText {
     const RichTextLink* linkAt(size_t position) const;
 };
 
+// Neighbouring paragraphs of one paragraph format, which the page formats in one call (the control
+// lays its text out again after each): paragraphs [first, last) covering `length` characters from
+// `start`.
+struct ParagraphRun {
+    size_t first = 0;
+    size_t last = 0;
+    size_t start = 0;
+    size_t length = 0;
+    bool operator==(const ParagraphRun&) const = default;
+};
+std::vector<ParagraphRun> paragraphRuns(const std::vector<RichTextParagraph>& paragraphs);
+
 // Writes rich text the way an HTML page lays text out: runs of white space become one space,
 // none at the start or end of a paragraph, except in preformatted text; blocks end paragraphs,
 // and an empty paragraph is never written except by an explicit line break.

@@ -70,11 +70,6 @@ CHARFORMAT2W charFormat(const RichTextFormat& format) {
     return cf;
 }
 
-bool sameParagraphFormat(const RichTextParagraph& a, const RichTextParagraph& b) {
-    return a.indent == b.indent && a.rightIndent == b.rightIndent && a.spaceBefore == b.spaceBefore &&
-           a.align == b.align && a.tabStops == b.tabStops;
-}
-
 PARAFORMAT2 paragraphFormat(const RichTextParagraph& paragraph) {
     PARAFORMAT2 pf{};
     pf.cbSize = sizeof(pf);
@@ -163,15 +158,9 @@ void CRichTextPage::Show(const RichText& page) {
 
     CHARFORMAT2W base = charFormat(RichTextFormat{});
     SendMessageW(window_, EM_SETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&base));
-    // The control lays its text out again after each call: neighbours of one format go together.
-    const auto& paragraphs = page_.paragraphs;
-    for (size_t first = 0, last = 0; first < paragraphs.size(); first = last) {
-        for (last = first + 1;
-             last < paragraphs.size() && sameParagraphFormat(paragraphs[first], paragraphs[last]);)
-            ++last;
-        PARAFORMAT2 pf = paragraphFormat(paragraphs[first]);
-        const RichTextParagraph& end = paragraphs[last - 1];
-        select(window_, paragraphs[first].start, end.start + end.length - paragraphs[first].start);
+    for (const ParagraphRun& run : paragraphRuns(page_.paragraphs)) {
+        PARAFORMAT2 pf = paragraphFormat(page_.paragraphs[run.first]);
+        select(window_, run.start, run.length);
         SendMessageW(window_, EM_SETPARAFORMAT, 0, reinterpret_cast<LPARAM>(&pf));
     }
     for (const RichTextSpan& span : page_.spans) {

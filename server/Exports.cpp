@@ -43,6 +43,24 @@ HRESULT runFolderScript(bool registering) {
     return corvane::RunRegistryScript(theModule().Instance(), IDR_FOLDERIMPL, registering, replacements);
 }
 
+// The folder class's script and the type library, under the system's locale, then the proxy/stub.
+// The class has no component categories to register. The type library is done even when the script
+// failed; the first failure is the answer.
+HRESULT registerModule(bool registering) {
+    HRESULT hr;
+    {
+        SystemLocale locale;
+        hr = runFolderScript(registering);
+        HRESULT typeLib = registering ? corvane::RegisterModuleTypeLib(theModule().ModulePath())
+                                      : corvane::UnregisterModuleTypeLib(theModule().ModulePath());
+        if (SUCCEEDED(hr)) hr = typeLib;
+    }
+    // Registering the proxy/stub first makes its removal complete whether or not the entries were there.
+    if (SUCCEEDED(hr)) hr = PrxDllRegisterServer();
+    if (SUCCEEDED(hr) && !registering) hr = PrxDllUnregisterServer();
+    return FAILED(hr) ? hr : S_OK;
+}
+
 }  // namespace
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
@@ -73,33 +91,9 @@ STDAPI DllCanUnloadNow() {
 }
 
 STDAPI DllRegisterServer() {
-    return comCall(u"DllRegisterServer", [] {
-        HRESULT hr;
-        {
-            SystemLocale locale;
-            // The class has no component categories to register. The type library is registered even
-            // when the script failed; the first failure is the answer.
-            hr = runFolderScript(true);
-            HRESULT typeLib = corvane::RegisterModuleTypeLib(theModule().ModulePath());
-            if (SUCCEEDED(hr)) hr = typeLib;
-        }
-        if (SUCCEEDED(hr)) hr = PrxDllRegisterServer();
-        return FAILED(hr) ? hr : S_OK;
-    });
+    return comCall(u"DllRegisterServer", [] { return registerModule(true); });
 }
 
 STDAPI DllUnregisterServer() {
-    return comCall(u"DllUnregisterServer", [] {
-        HRESULT hr;
-        {
-            SystemLocale locale;
-            hr = runFolderScript(false);
-            HRESULT typeLib = corvane::UnregisterModuleTypeLib(theModule().ModulePath());
-            if (SUCCEEDED(hr)) hr = typeLib;
-        }
-        // Registering first makes the removal complete whether or not the entries were there.
-        if (SUCCEEDED(hr)) hr = PrxDllRegisterServer();
-        if (SUCCEEDED(hr)) hr = PrxDllUnregisterServer();
-        return FAILED(hr) ? hr : S_OK;
-    });
+    return comCall(u"DllUnregisterServer", [] { return registerModule(false); });
 }

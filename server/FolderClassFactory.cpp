@@ -3,17 +3,17 @@
 #include <shlwapi.h>
 
 #include "folder/FolderImpl.h"
+#include "platform/ComObject.h"
 #include "platform/ModuleLock.h"
 
 namespace corvane {
 
 STDMETHODIMP CFolderClassFactory::QueryInterface(REFIID riid, void** ppv) {
-    if (!ppv) return E_POINTER;
     static const QITAB interfaces[] = {
         QITABENT(CFolderClassFactory, IClassFactory),
         {},
     };
-    return QISearch(this, interfaces, riid, ppv);
+    return queryInterfaceFromTable(this, interfaces, riid, ppv);
 }
 
 STDMETHODIMP_(ULONG) CFolderClassFactory::AddRef() {

@@ -6,6 +6,7 @@
 
 #include "platform/ModuleLock.h"
 #include "platform/Win32Text.h"
+#include "view/CellText.h"
 #include "view/MessageList.h"
 
 namespace corvane {
@@ -15,15 +16,6 @@ std::wstring loadText(int id) {
     wchar_t text[100] = L"";
     LoadStringW(module::Instance(), static_cast<UINT>(id), text, 100);
     return text;
-}
-
-// Copies at most capacity - 10 characters, as the list has always cut its cells.
-void copyCut(const std::u16string& text, wchar_t* buffer, int capacity) {
-    if (!buffer || capacity <= 0) return;
-    size_t room = capacity > 10 ? static_cast<size_t>(capacity - 10) : 0;
-    size_t length = std::min(text.size(), room);
-    std::copy_n(text.data(), length, reinterpret_cast<char16_t*>(buffer));
-    buffer[length] = L'\0';
 }
 
 }  // namespace
@@ -184,16 +176,8 @@ void CMainList::OnGetDispInfo(NMLVDISPINFOW* info, const RSSObject& feed) {
     // Only as much text as the buffer takes: a long description's markup is not converted in full.
     const size_t limit = static_cast<size_t>(std::max(info->item.cchTextMax, 0));
     std::u16string text = messagelist::cellText(feed, *collection_, row, kind, limit);
-    if (kind == kColumnDate || (!feed.isConfigured() && kind == kColumnTitle)) {
-        // Whole texts: the date never exceeds 19 characters, the not-configured text is ours.
-        size_t length = std::min(text.size(), static_cast<size_t>(std::max(info->item.cchTextMax - 1, 0)));
-        if (info->item.pszText && info->item.cchTextMax > 0) {
-            std::copy_n(text.data(), length, reinterpret_cast<char16_t*>(info->item.pszText));
-            info->item.pszText[length] = L'\0';
-        }
-        return;
-    }
-    copyCut(text, info->item.pszText, info->item.cchTextMax);
+    messagelist::copyCellText(text, reinterpret_cast<char16_t*>(info->item.pszText), info->item.cchTextMax,
+                              messagelist::cellIsWhole(feed.isConfigured(), kind));
 }
 
 HFONT CMainList::BoldFont() {

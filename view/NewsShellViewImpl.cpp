@@ -53,30 +53,17 @@ HRESULT CNewsShellViewImpl::CreateInstance(INewsFolderHost* folderHost, REFIID r
     if (!ppv) return E_POINTER;
     *ppv = nullptr;
     if (!folderHost || !folderHost->Feed() || !folderHost->Collection()) return E_UNEXPECTED;
-    ComPtr<CNewsShellViewImpl> view(new (std::nothrow) CNewsShellViewImpl(folderHost));
-    if (!view) return E_OUTOFMEMORY;
-    return view->QueryInterface(riid, ppv);
+    return queryCreatedObject(new (std::nothrow) CNewsShellViewImpl(folderHost), riid, ppv);
 }
 
 STDMETHODIMP CNewsShellViewImpl::QueryInterface(REFIID riid, void** ppv) {
-    if (!ppv) return E_POINTER;
     static const QITAB interfaces[] = {
         QITABENT(CNewsShellViewImpl, IShellView),
         QITABENTMULTI(CNewsShellViewImpl, IOleWindow, IShellView),
         QITABENT(CNewsShellViewImpl, IOleCommandTarget),
         {},
     };
-    return QISearch(this, interfaces, riid, ppv);
-}
-
-STDMETHODIMP_(ULONG) CNewsShellViewImpl::AddRef() {
-    return static_cast<ULONG>(InterlockedIncrement(&refCount_));
-}
-
-STDMETHODIMP_(ULONG) CNewsShellViewImpl::Release() {
-    LONG count = InterlockedDecrement(&refCount_);
-    if (count == 0) delete this;
-    return static_cast<ULONG>(count);
+    return queryInterfaceFromTable(this, interfaces, riid, ppv);
 }
 
 STDMETHODIMP CNewsShellViewImpl::GetWindow(HWND* window) {
@@ -253,18 +240,12 @@ void CNewsShellViewImpl::SaveFeed() {
 
 LRESULT CALLBACK CNewsShellViewImpl::WindowProcedure(HWND window, UINT message, WPARAM wParam,
                                                      LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        auto* created =
-            static_cast<CNewsShellViewImpl*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        created->window_ = window;
-        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(created));
-    }
-    auto* self = reinterpret_cast<CNewsShellViewImpl*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (!self) return DefWindowProcW(window, message, wParam, lParam);
-    return windowCall(
-        u"CNewsShellViewImpl::WindowProcedure", message,
-        [&] { return self->HandleMessage(message, wParam, lParam); },
-        [&] { return DefWindowProcW(window, message, wParam, lParam); });
+    // The host may let the view go inside the message loop of one of its boxes: the view stays until
+    // the message that opened the box is handled, and after the box looks whether its window is left.
+    auto alive = ComPtr<IShellView>::share(static_cast<IShellView*>(
+        reinterpret_cast<CNewsShellViewImpl*>(GetWindowLongPtrW(window, GWLP_USERDATA))));
+    return callWindowObject(u"CNewsShellViewImpl::WindowProcedure", &CNewsShellViewImpl::window_,
+                            &CNewsShellViewImpl::HandleMessage, window, message, wParam, lParam);
 }
 
 }  // namespace corvane

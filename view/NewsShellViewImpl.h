@@ -9,8 +9,8 @@
 #include <memory>
 
 #include "itempage/WebPageControl.h"
+#include "platform/ComObject.h"
 #include "platform/ComPtr.h"
-#include "platform/ModuleLock.h"
 #include "retrieval/UrlDownloader.h"
 #include "view/HandOverHold.h"
 #include "view/MainList.h"
@@ -30,8 +30,7 @@ constexpr UINT_PTR kMarkReadTimer = 2;
 // The find bar's control id among the view window's children.
 constexpr UINT kFindBarId = 1400;
 
-class CNewsShellViewImpl final : public IShellView,
-                                 public IOleCommandTarget,
+class CNewsShellViewImpl final : public ComObject<CNewsShellViewImpl, IShellView, IOleCommandTarget>,
                                  private kturldownloader_eventhandler,
                                  private MessageTarget {
   public:
@@ -39,8 +38,6 @@ class CNewsShellViewImpl final : public IShellView,
 
     // IUnknown
     STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
-    STDMETHODIMP_(ULONG) AddRef() override;
-    STDMETHODIMP_(ULONG) Release() override;
 
     // IOleWindow
     STDMETHODIMP GetWindow(HWND* window) override;
@@ -65,6 +62,7 @@ class CNewsShellViewImpl final : public IShellView,
     STDMETHODIMP Exec(const GUID* group, DWORD id, DWORD options, VARIANT* in, VARIANT* out) override;
 
   private:
+    friend class ComObject<CNewsShellViewImpl, IShellView, IOleCommandTarget>;
     explicit CNewsShellViewImpl(INewsFolderHost* folder);
     ~CNewsShellViewImpl();
 
@@ -156,9 +154,6 @@ class CNewsShellViewImpl final : public IShellView,
 
     CSplitterWindow* Splitter() const;
 
-    // First, so it is let go after everything else the view holds.
-    module::ScopedLock moduleLock_;
-    LONG refCount_ = 1;
     UINT activationState = SVUIA_DEACTIVATE;
     FOLDERSETTINGS folderSettings{};
     HWND browserWindow = nullptr;

@@ -139,6 +139,8 @@ void CNewsShellViewImpl::OnRightClick(NMHDR* header) {
         chosen = CurrentViewPrompts().trackMenu(popup, window_, at);
     }
     DestroyMenu(popup);
+    // The host destroyed the view's window while the menu was open: nothing is left to act in.
+    if (!window_) return;
     if (chosen >= kCommandLabelFirst && chosen < kCommandLabelFirst + messagelist::kLabelCount)
         SetLabelOfItems(menuItems, static_cast<int>(chosen - kCommandLabelFirst));
     else if (chosen == kCommandDelete)
@@ -190,6 +192,8 @@ void CNewsShellViewImpl::DeleteItems(const std::vector<RSSItem*>& items) {
         std::wstring question = toWide(messagelist::kDeleteQuestion);
         ModalScope modal(*this);
         if (CurrentViewPrompts().messageBox(window_, question.c_str(), L"Corvane", MB_YESNO) != IDYES) return;
+        // The question was asked of a view whose window the host destroyed while it was open.
+        if (!window_) return;
     }
     RSSDatabase& collection = *host_->Collection();
     // Only what is still there: another view of the folder may have deleted some meanwhile.

@@ -2,27 +2,19 @@
 
 #include "platform/ModuleLock.h"
 #include "platform/Trace.h"
-#include "platform/WideFormat.h"
 #include "platform/Win32Text.h"
 #include "resources/ResourceIds.h"
 #include "view/NewsShellViewImpl.h"
+#include "view/UpdateOutcome.h"
 #include "view/ViewPrompts.h"
 
 namespace corvane {
 namespace {
 
-constexpr size_t kBoxTextLength = 2048;
 // How often the progress window's Cancel is looked at besides each report: a download that gets no
 // data reports nothing, and the Cancel must still be answered.
 constexpr UINT_PTR kCancelTimer = 1;
 constexpr UINT kCancelPollMs = 100;
-
-// The box text with the URL, or without it when the two do not fit the box's buffer.
-std::wstring failureText(const char16_t* withUrl, const char16_t* withoutUrl, const std::u16string& url) {
-    std::u16string text = formatWide(withUrl, url);
-    if (text.size() >= kBoxTextLength) text = withoutUrl;
-    return toWide(text);
-}
 
 }  // namespace
 
@@ -75,9 +67,6 @@ void CNewsShellViewImpl::CloseProgress() {
 
 void CNewsShellViewImpl::OnUpdateDone(WPARAM result) {
     CloseProgress();
-    // A download the user cancelled while it got no data ends as it can, failed most likely: it
-    // ends as a cancelled one does, without a box.
-    if (relay_.cancelled()) result = UPDATE_OK;
     auto fetch = host_->TakeUpdate();
     schedule_.updateHandedOver();
     RSSObject& feed = *host_->Feed();
@@ -86,25 +75,16 @@ void CNewsShellViewImpl::OnUpdateDone(WPARAM result) {
         feed.takeFetch(std::move(*fetch));
         if (merged) unsaved_ = true;
     }
-    switch (result) {
-        case UPDATE_OK:
-            // The ids go to corvane.xml with the messages: an update elsewhere must not bring them again.
-            feed.storeFeed();
-            RefreshListFromCollection();
-            break;
-        case UPDATE_NOT_RSS:
-        case UPDATE_DOWNLOAD_FAILED: {
-            std::wstring text = result == UPDATE_NOT_RSS
-                                    ? failureText(u"Requested url is not valid RSS XML: %s",
-                                                  u"Requested url is not valid RSS XML", feed.url)
-                                    : failureText(u"Unable to download RSS feed: %s",
-                                                  u"Unable to download RSS feed", feed.url);
-            ModalScope modal(*this);
-            CurrentViewPrompts().messageBox(window_, text.c_str(), L"Update failed", MB_ICONWARNING);
-            break;
-        }
-        default:
-            break;
+    UpdateOutcome outcome = updateOutcome(static_cast<uint32_t>(result), relay_.cancelled(), feed.url);
+    if (outcome.storeAndRefresh) {
+        // The ids go to corvane.xml with the messages: an update elsewhere must not bring them again.
+        feed.storeFeed();
+        RefreshListFromCollection();
+    }
+    if (outcome.boxText) {
+        ModalScope modal(*this);
+        CurrentViewPrompts().messageBox(window_, toWide(*outcome.boxText).c_str(),
+                                        toWide(kUpdateFailedCaption).c_str(), MB_ICONWARNING);
     }
 }
 
@@ -120,6 +100,8 @@ void CNewsShellViewImpl::OnSettings(bool repaint) {
         ModalScope modal(*this);
         CurrentViewPrompts().showOptions(feed);
     }
+    // The host destroyed the view's window while the sheet was open: nothing is left to show.
+    if (!window_) return;
     // The rows and the status follow the URL at once; a selection made of the not-configured row, or
     // of messages about to hide behind it, names nothing any more.
     if (wasConfigured != feed.isConfigured()) {

@@ -59,13 +59,9 @@ LRESULT CNewsShellViewImpl::HandleMessage(UINT message, WPARAM wParam, LPARAM lP
             // However the window goes, nothing a worker does afterwards may reach this view.
             if (threadParams) host_->LetWorkersGo(threadParams.get());
             break;
-        case WM_NCDESTROY: {
-            HWND window = window_;
-            SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-            window_ = nullptr;
+        case WM_NCDESTROY:
             list.Attach(nullptr);
-            return DefWindowProcW(window, message, wParam, lParam);
-        }
+            break;
         default:
             break;
     }
@@ -173,25 +169,24 @@ STDMETHODIMP CNewsShellViewImpl::SaveViewState() {
         if (!browser || !list.Window()) return S_OK;
         ComPtr<IStream> stream;
         if (FAILED(browser->GetViewStateStream(STGM_WRITE, stream.put())) || !stream) return S_OK;
-        viewstate::Record record;
-        record.rememberedRow = options::isOn(*host_->Feed(), options::kRememberPosition)
-                                   ? filter_.collectionRow(currentIndex)
-                                   : -1;
+        viewstate::ShownLayout shown;
+        shown.rememberedRow = options::isOn(*host_->Feed(), options::kRememberPosition)
+                                  ? filter_.collectionRow(currentIndex)
+                                  : -1;
         for (int kind = 0; kind < viewstate::kColumnKindCount; ++kind) {
             int index = list.ColumnIndexOf(kind);
-            if (!list.IsColumnHidden(kind) && index >= 0)
-                record.widths[kind] =
+            shown.hidden[kind] = list.IsColumnHidden(kind) || index < 0;
+            if (!shown.hidden[kind])
+                shown.widths[kind] =
                     static_cast<int32_t>(SendMessageW(list.Window(), LVM_GETCOLUMNWIDTH, index, 0));
         }
-        if (CSplitterWindow* splitter = Splitter()) record.splitterPosition = splitter->Position();
-        std::vector<int> kinds = list.KindsInDisplayOrder();
-        record.positions = viewstate::positionsFromOrder(kinds);
+        if (CSplitterWindow* splitter = Splitter()) shown.splitterPosition = splitter->Position();
+        shown.kindsInDisplayOrder = list.KindsInDisplayOrder();
+        shown.sortColumn = RSSDatabase::sortColumn;
+        shown.sortAscending = RSSDatabase::sortAscending;
+        viewstate::Record record = viewstate::recordOf(shown);
         trace(u"saved order %d, %d, %d, %d", record.positions[0], record.positions[1], record.positions[2],
               record.positions[3]);
-        for (int kind = 0; kind < viewstate::kColumnKindCount; ++kind)
-            record.visible[kind] = list.IsColumnHidden(kind) ? 0 : 1;
-        record.savedSortColumn = RSSDatabase::sortColumn;
-        record.savedSortAscending = RSSDatabase::sortAscending ? 1 : 0;
         auto bytes = viewstate::encode(record);
         ULONG written = 0;
         stream->Write(bytes.data(), static_cast<ULONG>(bytes.size()), &written);
@@ -217,12 +212,14 @@ void CNewsShellViewImpl::ReadUIState() {
         splitter->SetPosition(vertical ? client.right / 2 : client.bottom / 2);
         return;
     }
+    const viewstate::RestoredLayout layout = viewstate::layoutOf(*record);
     for (int kind = 0; kind < viewstate::kColumnKindCount; ++kind)
-        SendMessageW(list.Window(), LVM_SETCOLUMNWIDTH, kind, viewstate::storedWidth(record->widths[kind]));
-    splitter->SetPosition(record->splitterPosition);
-    trace(u"splitter position: %d", record->splitterPosition);
+        if (int index = list.ColumnIndexOf(kind); index >= 0)
+            SendMessageW(list.Window(), LVM_SETCOLUMNWIDTH, index, layout.widths[kind]);
+    splitter->SetPosition(layout.splitterPosition);
+    trace(u"splitter position: %d", layout.splitterPosition);
     for (int kind = 1; kind < viewstate::kColumnKindCount; ++kind) {
-        if (record->visible[kind])
+        if (layout.shown[kind])
             list.ShowColumn(kind);
         else
             list.HideColumn(kind);
@@ -230,8 +227,8 @@ void CNewsShellViewImpl::ReadUIState() {
     if (auto order = viewstate::columnOrder(record->positions, list.ColumnIndexes()))
         SendMessageW(list.Window(), LVM_SETCOLUMNORDERARRAY, order->size(),
                      reinterpret_cast<LPARAM>(order->data()));
-    list.SetSort(record->savedSortColumn, record->savedSortAscending != 0);
-    currentIndex = record->rememberedRow;
+    list.SetSort(layout.sortColumn, layout.sortAscending);
+    currentIndex = layout.rememberedRow;
 }
 
 }  // namespace corvane

@@ -101,16 +101,8 @@ void CSplitterWindow::DrawGhost(int position) {
 }
 
 LRESULT CALLBACK CSplitterWindow::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        auto* self = static_cast<CSplitterWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        self->window_ = window;
-        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    }
-    auto* self = reinterpret_cast<CSplitterWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (!self) return DefWindowProcW(window, message, wParam, lParam);
-    return windowCall(
-        u"CSplitterWindow::Procedure", message, [&] { return self->Handle(message, wParam, lParam); },
-        [&] { return DefWindowProcW(window, message, wParam, lParam); });
+    return callWindowObject(u"CSplitterWindow::Procedure", &CSplitterWindow::window_,
+                            &CSplitterWindow::Handle, window, message, wParam, lParam);
 }
 
 LRESULT CSplitterWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -164,11 +156,6 @@ LRESULT CSplitterWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_COMMAND:
             // The view handles its panes' notifications and commands.
             return SendMessageW(GetParent(window_), message, wParam, lParam);
-        case WM_NCDESTROY: {
-            HWND window = std::exchange(window_, nullptr);
-            SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-            return DefWindowProcW(window, message, wParam, lParam);
-        }
         default:
             break;
     }

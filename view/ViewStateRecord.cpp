@@ -65,4 +65,34 @@ std::optional<std::vector<int>> columnOrder(const std::array<int32_t, kColumnKin
     return order;
 }
 
+Record recordOf(const ShownLayout& shown) {
+    Record record;
+    record.splitterPosition = shown.splitterPosition;
+    for (int kind = 0; kind < kColumnKindCount; ++kind) {
+        if (!shown.hidden[kind]) record.widths[kind] = shown.widths[kind];
+        record.visible[kind] = shown.hidden[kind] ? 0 : 1;
+    }
+    std::vector<int> kinds;
+    for (int kind : shown.kindsInDisplayOrder)
+        if (kind >= 0 && kind < kColumnKindCount && !shown.hidden[kind]) kinds.push_back(kind);
+    record.positions = positionsFromOrder(kinds);
+    record.rememberedRow = shown.rememberedRow;
+    record.savedSortColumn = shown.sortColumn;
+    record.savedSortAscending = shown.sortAscending ? 1 : 0;
+    return record;
+}
+
+RestoredLayout layoutOf(const Record& record) {
+    RestoredLayout layout;
+    layout.splitterPosition = record.splitterPosition;
+    for (int kind = 0; kind < kColumnKindCount; ++kind) {
+        layout.widths[kind] = storedWidth(record.widths[kind]);
+        layout.shown[kind] = kind == 0 || record.visible[kind] != 0;
+    }
+    layout.rememberedRow = record.rememberedRow;
+    layout.sortColumn = record.savedSortColumn;
+    layout.sortAscending = record.savedSortAscending != 0;
+    return layout;
+}
+
 }  // namespace corvane::viewstate

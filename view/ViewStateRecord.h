@@ -40,6 +40,35 @@ std::array<int32_t, kColumnKindCount> positionsFromOrder(std::span<const int> ki
 std::optional<std::vector<int>> columnOrder(const std::array<int32_t, kColumnKindCount>& positions,
                                             const std::array<int, kColumnKindCount>& columnIndex);
 
+// What the view reads from its list and splitter to save the layout.
+struct ShownLayout {
+    int32_t splitterPosition = 0;
+    // Each kind's width in the control; a hidden kind's is not looked at.
+    std::array<int32_t, kColumnKindCount> widths{};
+    std::array<bool, kColumnKindCount> hidden{};
+    std::vector<int> kindsInDisplayOrder;
+    // The collection row of the current message, -1 for none or when the position is not remembered.
+    int32_t rememberedRow = -1;
+    int32_t sortColumn = -1;
+    bool sortAscending = false;
+};
+
+// The record saved for that layout: a hidden column keeps its default width and no position.
+Record recordOf(const ShownLayout& shown);
+
+// What a read record gives back to the list and the splitter: the widths by kind as the control takes
+// them, which kinds to show (Title always) and the rest as stored. The column order follows from the
+// positions once the columns are shown (columnOrder).
+struct RestoredLayout {
+    int32_t splitterPosition = 0;
+    std::array<int, kColumnKindCount> widths{};
+    std::array<bool, kColumnKindCount> shown{};
+    int32_t rememberedRow = -1;
+    int32_t sortColumn = -1;
+    bool sortAscending = false;
+};
+RestoredLayout layoutOf(const Record& record);
+
 // A stored width as the control takes it: the low 16 bits, unsigned.
 inline int storedWidth(int32_t width) {
     return static_cast<int>(static_cast<uint32_t>(width) & 0xFFFFu);

@@ -6,12 +6,12 @@
 #include <xmllite.h>
 
 #include <algorithm>
-#include <atomic>
 #include <vector>
 
 #include "feedstore/FeedStoreError.h"
 #include "feedstore/XmlByteScreen.h"
 #include "feedstore/XmlStreamReader.h"
+#include "platform/ComObject.h"
 #include "platform/ComPtr.h"
 #include "platform/WideFormat.h"
 #include "platform/Win32Text.h"
@@ -43,7 +43,7 @@ bool sameName(const WCHAR* name, UINT length, std::string_view wanted) {
 }
 
 // The file as XmlLite reads it, every byte passing the screen on its way.
-class ScreenedFileStream final : public ISequentialStream {
+class ScreenedFileStream final : public ComObject<ScreenedFileStream, ISequentialStream> {
   public:
     explicit ScreenedFileStream(HANDLE file) : file_(file) {}
     // The bytes in memory instead of a file; they must outlive the stream.
@@ -58,18 +58,11 @@ class ScreenedFileStream final : public ISequentialStream {
     uint64_t bytesDelivered() const { return delivered_; }
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
-        if (!object) return E_POINTER;
-        *object = nullptr;
-        if (iid != IID_IUnknown && iid != IID_ISequentialStream) return E_NOINTERFACE;
-        *object = static_cast<ISequentialStream*>(this);
-        AddRef();
-        return S_OK;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
-    ULONG STDMETHODCALLTYPE Release() override {
-        const ULONG left = --references_;
-        if (left == 0) delete this;
-        return left;
+        static const QITAB interfaces[] = {
+            QITABENT(ScreenedFileStream, ISequentialStream),
+            {},
+        };
+        return queryInterfaceFromTable(this, interfaces, iid, object);
     }
 
     // Wine's XmlLite converts what a read gave it up to the last byte when that byte is ASCII, but
@@ -112,6 +105,7 @@ class ScreenedFileStream final : public ISequentialStream {
     HRESULT STDMETHODCALLTYPE Write(const void*, ULONG, ULONG*) override { return STG_E_ACCESSDENIED; }
 
   private:
+    friend class ComObject<ScreenedFileStream, ISequentialStream>;
     ~ScreenedFileStream() {
         if (file_ != INVALID_HANDLE_VALUE) CloseHandle(file_);
     }
@@ -129,7 +123,6 @@ class ScreenedFileStream final : public ISequentialStream {
     bool cutInsideText_ = false;
     bool endOfFile_ = false;
     uint64_t delivered_ = 0;
-    std::atomic<ULONG> references_{1};
     XmlByteScreen screen_;
 };
 

@@ -71,6 +71,14 @@ static ULONG STDMETHODCALLTYPE objectRelease(IUnknown* self) {
         (table).Release = (__typeof__((table).Release))(void (*)(void))objectRelease;                      \
     } while (0)
 
+// The IUnknown of an interface of the document itself: prefixQueryInterface, prefixAddRef, prefixRelease.
+#define OWN_UNKNOWN(table, prefix)                       \
+    do {                                                 \
+        (table).QueryInterface = prefix##QueryInterface; \
+        (table).AddRef = prefix##AddRef;                 \
+        (table).Release = prefix##Release;               \
+    } while (0)
+
 static HRESULT STDMETHODCALLTYPE sheetsLength(IHTMLStyleSheetsCollection* self, LONG* length) {
     *length = ((FakeObject*)self)->state->styleSheets;
     return S_OK;
@@ -268,23 +276,17 @@ static void fillTables(void) {
     bodyTable.put_innerHTML = bodyPutInnerHtml;
 
     fillNotImplemented(&documentTable, sizeof(documentTable));
-    documentTable.QueryInterface = docQueryInterface;
-    documentTable.AddRef = docAddRef;
-    documentTable.Release = docRelease;
+    OWN_UNKNOWN(documentTable, doc);
     documentTable.get_styleSheets = docGetStyleSheets;
     documentTable.createStyleSheet = docCreateStyleSheet;
     documentTable.get_body = docGetBody;
     fillNotImplemented(&oleObjectTable, sizeof(oleObjectTable));
-    oleObjectTable.QueryInterface = oleQueryInterface;
-    oleObjectTable.AddRef = oleAddRef;
-    oleObjectTable.Release = oleRelease;
+    OWN_UNKNOWN(oleObjectTable, ole);
     oleObjectTable.SetClientSite = oleSetClientSite;
     oleObjectTable.DoVerb = oleDoVerb;
     oleObjectTable.Close = oleClose;
     fillNotImplemented(&inPlaceObjectTable, sizeof(inPlaceObjectTable));
-    inPlaceObjectTable.QueryInterface = placeQueryInterface;
-    inPlaceObjectTable.AddRef = placeAddRef;
-    inPlaceObjectTable.Release = placeRelease;
+    OWN_UNKNOWN(inPlaceObjectTable, place);
     inPlaceObjectTable.InPlaceDeactivate = placeDeactivate;
     inPlaceObjectTable.SetObjectRects = placeSetObjectRects;
 }

@@ -595,6 +595,47 @@ TEST_F(NewsView, AnUpdateEndingWhileABoxOrMenuIsOpenIsTakenOverAfterItCloses) {
     }
 }
 
+// The host may let the view go (destroy its window and release it) inside a box's message loop;
+// the view then acts on nothing it asked about and touches nothing freed.
+TEST_F(NewsView, AViewLetGoWhileItsBoxIsOpenActsOnNothingAfterwards) {
+    struct Case {
+        const char* box;
+        std::function<void()> show;
+    };
+    const Case cases[] = {
+        {"delete question", [this] { key(VK_DELETE); }},
+        {"list menu, delete",
+         [this] {
+             Prompts::chooseFromMenu = [](HMENU) { return 1324u; };
+             rightClick(list);
+         }},
+        {"list menu, label",
+         [this] {
+             Prompts::chooseFromMenu = [](HMENU) { return 1228u; };
+             rightClick(list);
+         }},
+    };
+    for (const Case& each : cases) {
+        SCOPED_TRACE(each.box);
+        Prompts::install();
+        directory.write("corvane.xml", settings(u"http://127.0.0.1/feed"));
+        directory.write("rssitems.xml", items(3));
+        open(3);
+        select({1});
+        const int labelBefore = label(1);
+        Prompts::whileOpen = [this] {
+            view->DestroyViewWindow();
+            view.reset();
+        };
+        each.show();
+        Prompts::whileOpen = nullptr;
+        EXPECT_FALSE(IsWindow(viewWindow));
+        EXPECT_EQ(feed().items.size(), 3u);
+        EXPECT_EQ(label(1), labelBefore);
+        close();
+    }
+}
+
 TEST_F(NewsView, ListMenuGreysWithoutSelectionAndLabelsWithOne) {
     directory.write("corvane.xml",
                     settings(u"http://127.0.0.1/feed", "<param name=\"label2Title\" value=\"Urgent\"/>"));
