@@ -9,6 +9,8 @@ namespace corvane {
 namespace {
 
 constexpr UINT_PTR kFindBarSubclass = 1;
+// Each slice of indexing stays well below what a person notices as a stalled window.
+constexpr std::chrono::milliseconds kFindIndexSlice{25};
 
 int findBarHeight(HWND bar) {
     HDC dc = GetDC(bar);
@@ -96,7 +98,23 @@ void CNewsShellViewImpl::OnFindTextChanged() {
     list.SetRowCount(filter_.rowCount(collection));
     if (!current) currentIndex = -1;
     SelectItems(selected, current);
+    // The page must not go on showing a message the filter hid, nor mark it read in a moment.
+    if (current && currentIndex < 0) {
+        KillTimer(window_, kMarkReadTimer);
+        shownId_.clear();
+        page.ShowNothing();
+    }
     UpdateStatusText();
+}
+
+void CNewsShellViewImpl::ScheduleFindIndexing() {
+    if (window_ && host_->Feed()->isConfigured())
+        SetTimer(window_, kFindIndexTimer, USER_TIMER_MINIMUM, nullptr);
+}
+
+void CNewsShellViewImpl::OnFindIndexTimer() {
+    if (!host_->Feed()->isConfigured() || filter_.prepare(*host_->Collection(), kFindIndexSlice))
+        KillTimer(window_, kFindIndexTimer);
 }
 
 bool CNewsShellViewImpl::TranslateFindKey(const MSG& message) {
