@@ -82,6 +82,7 @@ void CNewsShellViewImpl::CloseFindBar() {
     }
     selectionBeforeFind_.clear();
     currentBeforeFind_ = nullptr;
+    UpdateStatusText();
     if (hadFocus) SetFocus(list.Window());
 }
 
@@ -135,6 +136,15 @@ bool CNewsShellViewImpl::TranslateFindKey(const MSG& message) {
         MoveFocus(message.hwnd, GetKeyState(VK_SHIFT) < 0);
         return true;
     }
+    HWND pageWindow = page.Window();
+    const bool inPage = pageWindow && (message.hwnd == pageWindow || IsChild(pageWindow, message.hwnd));
+    if (message.wParam == VK_TAB && !control && GetKeyState(VK_MENU) >= 0 && inPage) {
+        // Through the page's links first, then on to the next pane.
+        const bool backwards = GetKeyState(VK_SHIFT) < 0;
+        if (!page.SelectNextLink(backwards)) MoveFocus(pageWindow, backwards);
+        return true;
+    }
+    if (message.wParam == VK_RETURN && !control && !other && inPage) return page.OpenSelectedLink();
     return false;
 }
 
