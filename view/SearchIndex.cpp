@@ -5,6 +5,9 @@
 namespace corvane {
 namespace {
 
+// Four megabytes: large enough that blocks are few, small enough to be made at no noticeable cost.
+constexpr size_t kBlockNumbers = size_t{1} << 20;
+
 void takeLengths(const RSSItem& item, uint32_t (&lengths)[4]) {
     lengths[0] = static_cast<uint32_t>(item.title.size());
     lengths[1] = static_cast<uint32_t>(item.description.size());
@@ -13,6 +16,19 @@ void takeLengths(const RSSItem& item, uint32_t (&lengths)[4]) {
 }
 
 }  // namespace
+
+void SearchIndex::append(Blocks& blocks, const uint32_t* first, const uint32_t* last, Entry& entry) {
+    const size_t count = static_cast<size_t>(last - first);
+    if (blocks.empty() || blocks.back().capacity() - blocks.back().size() < count) {
+        blocks.emplace_back();
+        blocks.back().reserve(std::max(kBlockNumbers, count));
+    }
+    std::vector<uint32_t>& block = blocks.back();
+    entry.block = static_cast<uint32_t>(blocks.size() - 1);
+    entry.begin = static_cast<uint32_t>(block.size());
+    block.insert(block.end(), first, last);
+    entry.end = static_cast<uint32_t>(block.size());
+}
 
 bool SearchIndex::describes(const Entry& entry, const RSSItem& item) const {
     uint32_t lengths[4];
@@ -42,10 +58,10 @@ uint32_t SearchIndex::add(const RSSItem& item) {
     std::sort(numbers.begin(), numbers.end());
     numbers.erase(std::unique(numbers.begin(), numbers.end()), numbers.end());
 
-    Entry entry{&item, item.id, {}, static_cast<uint32_t>(wordsOfEntries_.size()), 0, true};
+    Entry entry{&item, item.id, {}, 0, 0, 0, true};
     takeLengths(item, entry.lengths);
-    wordsOfEntries_.insert(wordsOfEntries_.end(), numbers.begin(), numbers.end());
-    entry.end = static_cast<uint32_t>(wordsOfEntries_.size());
+    append(blocks_, numbers.data(), numbers.data() + numbers.size(), entry);
+    wordTotal_ += numbers.size();
     entries_.push_back(std::move(entry));
     return static_cast<uint32_t>(entries_.size() - 1);
 }
@@ -85,8 +101,8 @@ SearchIndex::Match SearchIndex::resolve(const MessageQuery& query) const {
 bool SearchIndex::matches(uint32_t entry, const Match& match) const {
     if (match.empty()) return false;
     const Entry& at = entries_[entry];
-    const uint32_t* begin = wordsOfEntries_.data() + at.begin;
-    const uint32_t* end = wordsOfEntries_.data() + at.end;
+    const uint32_t* begin = blocks_[at.block].data() + at.begin;
+    const uint32_t* end = blocks_[at.block].data() + at.end;
     for (const std::vector<uint8_t>& holds : match.holds_)
         if (std::none_of(begin, end, [&](uint32_t word) { return holds[word] != 0; })) return false;
     return true;
@@ -103,22 +119,20 @@ void SearchIndex::forget(const RSSItem* item) {
 
 bool SearchIndex::compactIfWasteful() {
     const size_t dead = entries_.size() - byItem_.size();
-    if (deadWords_ * 2 <= wordsOfEntries_.size() && dead * 2 <= entries_.size()) return false;
+    if (deadWords_ * 2 <= wordTotal_ && dead * 2 <= entries_.size()) return false;
     std::vector<Entry> entries;
-    std::vector<uint32_t> words;
+    Blocks blocks;
     entries.reserve(byItem_.size());
-    words.reserve(wordsOfEntries_.size() - deadWords_);
     for (Entry& entry : entries_) {
         if (!entry.live) continue;
-        const uint32_t begin = static_cast<uint32_t>(words.size());
-        words.insert(words.end(), wordsOfEntries_.begin() + entry.begin, wordsOfEntries_.begin() + entry.end);
-        entry.begin = begin;
-        entry.end = static_cast<uint32_t>(words.size());
+        const std::vector<uint32_t>& from = blocks_[entry.block];
+        append(blocks, from.data() + entry.begin, from.data() + entry.end, entry);
         byItem_[entry.item] = static_cast<uint32_t>(entries.size());
         entries.push_back(std::move(entry));
     }
     entries_ = std::move(entries);
-    wordsOfEntries_ = std::move(words);
+    blocks_ = std::move(blocks);
+    wordTotal_ -= deadWords_;
     deadWords_ = 0;
     return true;
 }

@@ -56,7 +56,7 @@ class SearchIndex {
         std::u16string id;
         // The four fields' lengths: a cheap check that the entry still describes the message.
         uint32_t lengths[4];
-        uint32_t begin, end;  // the entry's word numbers in `wordsOfEntries_`
+        uint32_t block, begin, end;  // the entry's word numbers: blocks_[block][begin, end)
         bool live;
     };
     bool describes(const Entry& entry, const RSSItem& item) const;
@@ -64,7 +64,12 @@ class SearchIndex {
 
     std::vector<Entry> entries_;
     std::unordered_map<const RSSItem*, uint32_t> byItem_;
-    std::vector<uint32_t> wordsOfEntries_;
+    // The entries' word numbers, in blocks that never move once made: growing the index while the
+    // window waits never copies what it holds (one vector of them all did, tens of megabytes at once).
+    using Blocks = std::vector<std::vector<uint32_t>>;
+    static void append(Blocks& blocks, const uint32_t* first, const uint32_t* last, Entry& entry);
+    Blocks blocks_;
+    size_t wordTotal_ = 0;
     size_t deadWords_ = 0;
     // The folder's distinct words; `words_` points at the map's keys, which never move.
     std::unordered_map<std::u16string, uint32_t> wordNumbers_;
