@@ -10,6 +10,16 @@ const RichTextLink* RichText::linkAt(size_t position) const {
     return nullptr;
 }
 
+const RichTextLink* RichText::linkForTab(size_t start, size_t end, bool backwards) const {
+    const RichTextLink* found = nullptr;
+    for (const RichTextLink& link : links) {
+        if (backwards ? link.start + link.length <= start && (!found || link.start > found->start)
+                      : link.start >= end && (!found || link.start < found->start))
+            found = &link;
+    }
+    return found;
+}
+
 namespace {
 
 bool isCollapsedSpace(char16_t c) {

@@ -60,6 +60,10 @@ struct RichText {
 
     // The link covering character position `position`, or null.
     const RichTextLink* linkAt(size_t position) const;
+    // Tab over the links from the selection [start, end): the first link beginning at or after its
+    // end, or with `backwards` the last link ending at or before its start. None past the last (or
+    // before the first) link: there the keyboard leaves the page.
+    const RichTextLink* linkForTab(size_t start, size_t end, bool backwards) const;
 };
 
 // Neighbouring paragraphs of one paragraph format, which the page formats in one call (the control

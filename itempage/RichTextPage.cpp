@@ -137,6 +137,13 @@ LRESULT CALLBACK CRichTextPage::SubclassProcedure(HWND window, UINT message, WPA
                 page->window_ = nullptr;
                 return DefSubclassProc(window, message, wParam, lParam);
             }
+            if (message == WM_KEYDOWN && GetKeyState(VK_CONTROL) >= 0 && GetKeyState(VK_MENU) >= 0) {
+                // The keyboard's way to the links, where the host passes no keys to the view first.
+                if (wParam == VK_TAB && page->SelectNextLink(GetKeyState(VK_SHIFT) < 0)) return LRESULT{0};
+                if (wParam == VK_RETURN && page->OpenSelectedLink()) return LRESULT{0};
+            }
+            // A read-only page would only beep at them.
+            if (message == WM_CHAR && (wParam == L'\t' || wParam == L'\r')) return LRESULT{0};
             const LRESULT result = DefSubclassProc(window, message, wParam, lParam);
             // A page to read, not to edit: the control makes its caret again on focus, clicks and
             // keys, and the focused window's caret is the only one the thread has.
@@ -191,6 +198,38 @@ void CRichTextPage::Resize() {
     RECT client;
     GetClientRect(GetParent(window_), &client);
     MoveWindow(window_, 0, 0, client.right, client.bottom, TRUE);
+}
+
+bool CRichTextPage::SelectNextLink(bool backwards) {
+    if (!window_) return false;
+    CHARRANGE selection{};
+    SendMessageW(window_, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection));
+    const RichTextLink* link =
+        page_.linkForTab(static_cast<size_t>(std::max<LONG>(selection.cpMin, 0)),
+                         static_cast<size_t>(std::max<LONG>(selection.cpMax, 0)), backwards);
+    if (!link) {
+        // The next visit starts from the top again.
+        select(window_, 0, 0);
+        return false;
+    }
+    // The selection is what shows the focused link: the control keeps it visible (ES_NOHIDESEL).
+    select(window_, link->start, link->length);
+    SendMessageW(window_, EM_SCROLLCARET, 0, 0);
+    if (GetFocus() == window_) DestroyCaret();
+    return true;
+}
+
+bool CRichTextPage::OpenSelectedLink() {
+    if (!window_) return false;
+    CHARRANGE selection{};
+    SendMessageW(window_, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection));
+    const RichTextLink* link = page_.linkAt(static_cast<size_t>(std::max<LONG>(selection.cpMin, 0)));
+    if (!link || selection.cpMax <= selection.cpMin ||
+        static_cast<size_t>(selection.cpMax) > link->start + link->length)
+        return false;
+    // Only web links are ever opened, as for a click.
+    if (isWebLink(link->url)) linkOpener(link->url);
+    return true;
 }
 
 LRESULT CRichTextPage::OnLink(const ENLINK& link) {

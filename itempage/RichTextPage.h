@@ -27,6 +27,11 @@ class CRichTextPage {
     void Resize();
     // The control's EN_LINK: a click on a link opens it in the browser. The answer for the control.
     LRESULT OnLink(const ENLINK& link);
+    // Tab and Shift+Tab: selects the next (previous) link and scrolls it into view; false past the
+    // last (before the first), where the selection goes back to the top and the keyboard leaves.
+    bool SelectNextLink(bool backwards);
+    // Enter: opens the selected link as a click would; false when no link is selected.
+    bool OpenSelectedLink();
     HWND Window() const { return window_; }
 
     // What opens a clicked link: the browser, or a test's recorder. Returns the one it replaces;

@@ -214,4 +214,12 @@ void WebPageControl::ReleaseDocument() {
     document_.reset();
 }
 
+bool WebPageControl::SelectNextLink(bool backwards) {
+    return richPage_ && richPage_->SelectNextLink(backwards);
+}
+
+bool WebPageControl::OpenSelectedLink() {
+    return richPage_ && richPage_->OpenSelectedLink();
+}
+
 }  // namespace corvane

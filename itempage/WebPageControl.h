@@ -31,6 +31,11 @@ class WebPageControl {
     void ShowItem(const RSSItem& item);
     // An empty page, for when no message is chosen.
     void ShowNothing();
+    // Tab over the page's links (the rich-text page's; a hosted document walks its own): false when
+    // none is left in that direction, where the focus moves on.
+    bool SelectNextLink(bool backwards);
+    // Enter on the page: opens the selected link; false when none is selected.
+    bool OpenSelectedLink();
     // Destroys the window if there is one and forgets it.
     void Destroy();
     HWND Window() const { return window_; }

@@ -97,11 +97,11 @@ void appendFolded(char16_t c, std::u16string& out) {
     }
 }
 
+}  // namespace
+
 bool isWordSpace(char16_t c) {
     return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r' || c == u'\f' || c == 0x00A0 || c == 0x3000;
 }
-
-}  // namespace
 
 std::u16string foldForSearch(std::u16string_view text) {
     std::u16string out;

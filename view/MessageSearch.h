@@ -14,6 +14,9 @@ namespace corvane {
 // their base letters; combining accents dropped).
 std::u16string foldForSearch(std::u16string_view text);
 
+// What separates the words of a query (and of a search text, for the find bar's index).
+bool isWordSpace(char16_t c);
+
 // What a message is searched in: title, description, content and author, markup read as text,
 // folded, one field per line.
 std::u16string searchTextOf(const RSSItem& item);
@@ -25,6 +28,7 @@ class MessageQuery {
     explicit MessageQuery(std::u16string_view query);
 
     bool empty() const { return words_.empty(); }
+    const std::vector<std::u16string>& words() const { return words_; }
     bool matches(const RSSItem& item) const;
     // The same for a text made by searchTextOf, which a caller may keep between queries.
     bool matchesText(std::u16string_view searchText) const;

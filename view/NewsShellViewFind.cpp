@@ -9,6 +9,8 @@ namespace corvane {
 namespace {
 
 constexpr UINT_PTR kFindBarSubclass = 1;
+// Each slice of indexing stays well below what a person notices as a stalled window.
+constexpr std::chrono::milliseconds kFindIndexSlice{25};
 
 int findBarHeight(HWND bar) {
     HDC dc = GetDC(bar);
@@ -80,6 +82,7 @@ void CNewsShellViewImpl::CloseFindBar() {
     }
     selectionBeforeFind_.clear();
     currentBeforeFind_ = nullptr;
+    UpdateStatusText();
     if (hadFocus) SetFocus(list.Window());
 }
 
@@ -96,7 +99,23 @@ void CNewsShellViewImpl::OnFindTextChanged() {
     list.SetRowCount(filter_.rowCount(collection));
     if (!current) currentIndex = -1;
     SelectItems(selected, current);
+    // The page must not go on showing a message the filter hid, nor mark it read in a moment.
+    if (current && currentIndex < 0) {
+        KillTimer(window_, kMarkReadTimer);
+        shownId_.clear();
+        page.ShowNothing();
+    }
     UpdateStatusText();
+}
+
+void CNewsShellViewImpl::ScheduleFindIndexing() {
+    if (window_ && host_->Feed()->isConfigured())
+        SetTimer(window_, kFindIndexTimer, USER_TIMER_MINIMUM, nullptr);
+}
+
+void CNewsShellViewImpl::OnFindIndexTimer() {
+    if (!host_->Feed()->isConfigured() || filter_.prepare(*host_->Collection(), kFindIndexSlice))
+        KillTimer(window_, kFindIndexTimer);
 }
 
 bool CNewsShellViewImpl::TranslateFindKey(const MSG& message) {
@@ -117,6 +136,15 @@ bool CNewsShellViewImpl::TranslateFindKey(const MSG& message) {
         MoveFocus(message.hwnd, GetKeyState(VK_SHIFT) < 0);
         return true;
     }
+    HWND pageWindow = page.Window();
+    const bool inPage = pageWindow && (message.hwnd == pageWindow || IsChild(pageWindow, message.hwnd));
+    if (message.wParam == VK_TAB && !control && GetKeyState(VK_MENU) >= 0 && inPage) {
+        // Through the page's links first, then on to the next pane.
+        const bool backwards = GetKeyState(VK_SHIFT) < 0;
+        if (!page.SelectNextLink(backwards)) MoveFocus(pageWindow, backwards);
+        return true;
+    }
+    if (message.wParam == VK_RETURN && !control && !other && inPage) return page.OpenSelectedLink();
     return false;
 }
 

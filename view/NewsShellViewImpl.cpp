@@ -228,7 +228,10 @@ void CNewsShellViewImpl::MergeMenus(UINT state) {
 
 void CNewsShellViewImpl::UpdateStatusText() {
     if (activationState == SVUIA_DEACTIVATE || !browser) return;
-    std::wstring text = toWide(statusText(*host_->Feed(), *host_->Collection()));
+    RSSDatabase& collection = *host_->Collection();
+    std::optional<size_t> shown;
+    if (filter_.active()) shown = filter_.rowCount(collection);
+    std::wstring text = toWide(statusText(*host_->Feed(), collection, shown));
     browser->SetStatusTextSB(text.c_str());
 }
 

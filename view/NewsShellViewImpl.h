@@ -27,6 +27,8 @@ inline constexpr wchar_t kViewWindowClass[] = L"KtCorvane";
 constexpr UINT WM_FEED_PROGRESS = WM_APP + 4;
 // The timer after which the message shown in the page counts as read.
 constexpr UINT_PTR kMarkReadTimer = 2;
+// The timer that indexes the messages for the find bar while the window has nothing else to do.
+constexpr UINT_PTR kFindIndexTimer = 3;
 // The find bar's control id among the view window's children.
 constexpr UINT kFindBarId = 1400;
 
@@ -140,6 +142,10 @@ class CNewsShellViewImpl final : public ComObject<CNewsShellViewImpl, IShellView
     void LayoutChildren(int width, int height);
     static LRESULT CALLBACK FindBarProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
                                              UINT_PTR id, DWORD_PTR data);
+    // Indexes the messages for the find bar in slices while input is idle (timers come only then),
+    // so that even the first keystroke into a large folder only compares.
+    void ScheduleFindIndexing();
+    void OnFindIndexTimer();
     // The message of a list row, through the filter.
     RSSItem* ItemOfListRow(int row) const;
 

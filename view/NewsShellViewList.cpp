@@ -41,6 +41,7 @@ void CNewsShellViewImpl::RefreshListFromCollection(bool keepSelection, bool item
     // Rows are numbers: after a merge or a sort they name other messages unless set again.
     if (!selected.empty() || current) SelectItems(selected, current);
     UpdateStatusText();
+    ScheduleFindIndexing();
 }
 
 void CNewsShellViewImpl::SortKeepingSelection(int kind, bool ascending) {
@@ -49,6 +50,7 @@ void CNewsShellViewImpl::SortKeepingSelection(int kind, bool ascending) {
     list.SetSort(kind, ascending);
     filter_.refresh(*host_->Collection(), false);
     if (!selected.empty() || current) SelectItems(selected, current);
+    ScheduleFindIndexing();
 }
 
 void CNewsShellViewImpl::SelectItems(const std::vector<RSSItem*>& items, RSSItem* current) {

@@ -17,6 +17,10 @@ LRESULT CNewsShellViewImpl::HandleMessage(UINT message, WPARAM wParam, LPARAM lP
         OnMarkReadTimer();
         return 0;
     }
+    if (message == WM_TIMER && wParam == kFindIndexTimer) {
+        OnFindIndexTimer();
+        return 0;
+    }
     if (message == WM_MENUSELECT)
         OnMenuSelect(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HMENU>(lParam));
     switch (message) {

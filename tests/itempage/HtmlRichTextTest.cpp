@@ -146,6 +146,36 @@ TEST(HtmlRichText, OnlyWebLinksBecomeLinks) {
     EXPECT_EQ(page.linkAt(at(page, u"page") + 4), nullptr);
 }
 
+TEST(HtmlRichText, TabWalksTheLinksInTextOrderAndLeavesPastEitherEnd) {
+    const RichText page = fromHtml(
+        u"<a href=\"http://a.example/\">one</a> text <a href=\"http://b.example/\">two</a> "
+        u"<i>more</i> <a href=\"https://c.example/\">three</a> end");
+    ASSERT_EQ(page.links.size(), 3u);
+    const size_t one = at(page, u"one"), two = at(page, u"two"), three = at(page, u"three");
+    // From a selection (start, end) to the link Tab or Shift+Tab selects; -1: the page is left.
+    const struct {
+        size_t start, end;
+        bool backwards;
+        int link;
+    } steps[] = {
+        {0, 0, false, 0},          // the top of the page: the first link
+        {one, one + 3, false, 1},  // from a link to the next
+        {two, two + 3, false, 2},
+        {three, three + 5, false, -1},  // past the last
+        {three, three + 5, true, 1},    // and back
+        {one, one + 3, true, -1},       // before the first
+        {0, 0, true, -1},
+        {two + 1, two + 1, false, 2},                     // a click inside a link: on to the next one
+        {at(page, u"more"), at(page, u"more"), true, 1},  // from plain text: the nearest link before it
+        {page.text.size(), page.text.size(), true, 2},
+    };
+    for (const auto& step : steps) {
+        const RichTextLink* link = page.linkForTab(step.start, step.end, step.backwards);
+        EXPECT_EQ(link, step.link < 0 ? nullptr : &page.links[static_cast<size_t>(step.link)])
+            << step.start << (step.backwards ? " backwards" : " forwards");
+    }
+}
+
 TEST(HtmlRichText, ImagesShowTheirAlternativeTextAndHiddenMarkupShowsNothing) {
     const RichText page = fromHtml(
         u"a<img src=\"http://example.com/i.png\" alt=\"[chart]\">b<img src=\"http://example.com/j.png\">c"

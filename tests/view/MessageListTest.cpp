@@ -204,6 +204,29 @@ TEST_F(MessageList, StatusTextCountsUnreadMessagesOnlyWhileThereAreSome) {
     EXPECT_EQ(statusText(feed, collection), u"Title: News [3]");
 }
 
+TEST_F(MessageList, StatusTextWhileFilteredSaysHowManyOfTheMessagesAreShown) {
+    feed.title = u"News";
+    add(u"a")->unread = true;
+    add(u"b");
+    add(u"c");
+    // The unread count is the folder's, as without a filter; none shown is a count like any other.
+    const struct {
+        size_t shown;
+        bool unread;
+        const char16_t* text;
+    } cases[] = {
+        {1, true, u"Title: News [1 of 3 messages shown, 1 unread]"},
+        {0, true, u"Title: News [0 of 3 messages shown, 1 unread]"},
+        {2, false, u"Title: News [2 of 3 messages shown]"},
+    };
+    for (const auto& each : cases) {
+        feed.items[0]->unread = each.unread;
+        EXPECT_EQ(statusText(feed, collection, each.shown), each.text);
+    }
+    feed.title = std::u16string(300, u'x');
+    EXPECT_EQ(statusText(feed, collection, 1).size(), 199u);
+}
+
 TEST_F(MessageList, ControlQReadsAndControlUUnreadsWithNoOtherModifier) {
     EXPECT_EQ(unreadForKey('Q', true, false), false);
     EXPECT_EQ(unreadForKey('U', true, false), true);

@@ -16,6 +16,7 @@
 
 #include "folder/FolderImpl.h"
 #include "folder/NewsFolder.h"
+#include "itempage/RichTextPage.h"
 #include "platform/ComPtr.h"
 #include "platform/Utf.h"
 #include "platform/Win32Text.h"
@@ -1435,6 +1436,79 @@ TEST_F(NewsViewFind, TabMovesBetweenTheBarTheListAndThePage) {
         SetKeyboardState(saved);
     }
     EXPECT_EQ(GetFocus(), bar);
+}
+
+std::vector<std::u16string> openedFromPage;
+
+bool recordOpened(std::u16string_view url) {
+    openedFromPage.emplace_back(url);
+    return true;
+}
+
+TEST_F(NewsViewFind, TabInThePageWalksItsLinksThenMovesOnAndEnterOpensTheSelectedOne) {
+    directory.write("corvane.xml", settings(u"http://127.0.0.1/feed"));
+    directory.write("rssitems.xml", items(3));
+    open(3);
+    openedFromPage.clear();
+    const CRichTextPage::LinkOpener previous = CRichTextPage::SetLinkOpener(&recordOpened);
+    HWND splitter = nullptr;
+    view->GetWindow(&splitter);
+    HWND host = FindWindowExW(splitter, nullptr, L"KtWebHost", nullptr);
+    select({1});
+    HWND page = GetWindow(host, GW_CHILD);
+    ASSERT_NE(page, nullptr);
+    SetFocus(page);
+    const auto translate = [&](WPARAM key) {
+        MSG message{page, WM_KEYDOWN, key, 0, 0, {}};
+        return view->TranslateAccelerator(&message);
+    };
+    // The message's one link, "Original article link", is selected and opened by the keyboard.
+    EXPECT_EQ(translate(VK_TAB), S_OK);
+    CHARRANGE selected{};
+    SendMessageW(page, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selected));
+    EXPECT_EQ(pageText(host).substr(static_cast<size_t>(selected.cpMin),
+                                    static_cast<size_t>(selected.cpMax - selected.cpMin)),
+              L"Original article link");
+    EXPECT_EQ(GetFocus(), page);
+    EXPECT_EQ(translate(VK_RETURN), S_OK);
+    EXPECT_EQ(openedFromPage, std::vector<std::u16string>{u"http://127.0.0.1/1"});
+    // Past the last link the focus goes round to the list.
+    EXPECT_EQ(translate(VK_TAB), S_OK);
+    EXPECT_EQ(GetFocus(), list);
+    SetFocus(page);
+    EXPECT_NE(translate(VK_RETURN), S_OK) << "no link selected: Enter is the page's own";
+    CRichTextPage::SetLinkOpener(previous);
+}
+
+TEST_F(NewsViewFind, AFilterThatHidesTheShownMessageClearsThePageAndTheStatusCountsWhatIsShown) {
+    directory.write("corvane.xml", settings(u"http://127.0.0.1/feed"));
+    directory.write("rssitems.xml", items(3));
+    open(3);
+    EXPECT_EQ(view->UIActivate(SVUIA_ACTIVATE_NOFOCUS), S_OK);
+    HWND splitter = nullptr;
+    view->GetWindow(&splitter);
+    HWND page = FindWindowExW(splitter, nullptr, L"KtWebHost", nullptr);
+    select({1});
+    ASSERT_NE(pageText(page).find(L"Message 1"), std::wstring::npos);
+    EXPECT_EQ(browser.statusTexts.back(), L"Title: Test channel [3]");
+
+    SendMessageW(viewWindow, WM_COMMAND, 3007, 0);
+    HWND bar = findBar();
+    ASSERT_TRUE(bar && IsWindowVisible(bar));
+    SetWindowTextW(bar, L"message");  // every message still shows: the page keeps its message
+    EXPECT_NE(pageText(page).find(L"Message 1"), std::wstring::npos);
+    EXPECT_EQ(browser.statusTexts.back(), L"Title: Test channel [3 of 3 messages shown]");
+    SetWindowTextW(bar, L"message 2");
+    EXPECT_EQ(titles(), (Titles{L"Message 2"}));
+    EXPECT_EQ(pageText(page).find(L"Message 1"), std::wstring::npos) << pageText(page);
+    EXPECT_EQ(browser.statusTexts.back(), L"Title: Test channel [1 of 3 messages shown]");
+    SetWindowTextW(bar, L"nothing like it");
+    EXPECT_EQ(browser.statusTexts.back(), L"Title: Test channel [0 of 3 messages shown]");
+
+    // Esc: the whole list, its message in the page again, and today's status.
+    SendMessageW(bar, WM_KEYDOWN, VK_ESCAPE, 0);
+    EXPECT_NE(pageText(page).find(L"Message 1"), std::wstring::npos);
+    EXPECT_EQ(browser.statusTexts.back(), L"Title: Test channel [3]");
 }
 }  // namespace
 }  // namespace corvane

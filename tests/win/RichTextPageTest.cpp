@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -202,6 +204,46 @@ TEST_F(RichTextPage, ClickingAWebLinkOpensItAndNothingElseDoes) {
     EXPECT_EQ(openedLinks,
               (std::vector<std::u16string>{u"https://example.com/inner", u"http://example.com/article",
                                            u"http://example.com/a.mp3"}));
+}
+
+TEST_F(RichTextPage, TabSelectsTheLinksInTurnAndEnterOpensTheSelectedOne) {
+    control.ShowItem(fullItem());
+    const auto selected = [&] {
+        CHARRANGE range{};
+        SendMessageW(page, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&range));
+        return pageText().substr(static_cast<size_t>(range.cpMin),
+                                 static_cast<size_t>(range.cpMax - range.cpMin));
+    };
+    const auto press = [&](WPARAM key, bool shift = false) {
+        BYTE saved[256]{}, held[256]{};
+        GetKeyboardState(saved);
+        std::copy(std::begin(saved), std::end(saved), held);
+        held[VK_SHIFT] = shift ? 0x80 : 0;
+        SetKeyboardState(held);
+        SendMessageW(page, WM_KEYDOWN, key, 0);
+        SetKeyboardState(saved);
+    };
+    press(VK_RETURN);  // nothing selected: nothing opens
+    EXPECT_TRUE(openedLinks.empty());
+    // The script and mail anchors are no links, so Tab passes them by.
+    const wchar_t* forwards[] = {L"inner", L"Original article link", L"Attachment", L""};
+    for (const wchar_t* link : forwards) {
+        press(VK_TAB);
+        EXPECT_EQ(selected(), link);
+    }
+    press(VK_TAB);
+    EXPECT_EQ(selected(), L"inner") << "after leaving, Tab starts at the top again";
+    press(VK_TAB);
+    press(VK_TAB, true);
+    EXPECT_EQ(selected(), L"inner");
+    press(VK_RETURN);
+    press(VK_TAB);
+    press(VK_RETURN);
+    EXPECT_EQ(openedLinks,
+              (std::vector<std::u16string>{u"https://example.com/inner", u"http://example.com/article"}));
+    press(VK_TAB, true);
+    press(VK_TAB, true);
+    EXPECT_EQ(selected(), L"") << "before the first link the keyboard leaves the page";
 }
 
 TEST_F(RichTextPage, AMouseClickOnALinkReachesTheOpenerThroughTheControl) {
