@@ -6,6 +6,8 @@
 #include "feedstore/PlainXmlReader.h"
 #include "feedstore/RSSObject.h"
 #include "feedstore/XmlAccess.h"
+#include "feedstore/XmlTextWriter.h"
+#include "platform/FileReplace.h"
 #include "platform/Trace.h"
 
 namespace corvane {
@@ -133,13 +135,54 @@ std::unique_ptr<RSSObject> RSSObject::serializeSettingsFromXml(xml::Document& do
     return feed;
 }
 
+std::string settingsFileText(const RSSObject& feed) {
+    // Messages held but never stored are not yet seen for good; deleted ones are.
+    std::unordered_set<std::u16string_view> notYetSeen;
+    if (!feed.unstoredIds.empty())
+        for (const auto& item : feed.items)
+            if (feed.unstoredIds.count(item->id)) notYetSeen.insert(item->id);
+    size_t expected =
+        256 + (feed.title.size() + feed.link.size() + feed.description.size() + feed.url.size()) * 3;
+    for (const RSSParam& param : feed.params)
+        expected += 32 + (param.name.size() + param.value.size()) * 3;
+    for (const std::u16string& id : feed.identity)
+        expected += 9 + id.size();
+    XmlTextWriter out(expected);
+    out.markup("<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<corvane version=\"1.0\">");
+    const std::pair<const char*, const std::u16string*> fields[] = {
+        {"title", &feed.title}, {"link", &feed.link}, {"description", &feed.description}, {"url", &feed.url}};
+    for (const auto& [name, value] : fields) {
+        out.markup("<"), out.markup(name), out.markup(">");
+        out.text(*value);
+        out.markup("</"), out.markup(name), out.markup(">");
+    }
+    for (const RSSParam& param : feed.params) {
+        out.markup("<param name=\"");
+        out.attribute(param.name);
+        out.markup("\" value=\"");
+        out.attribute(param.value);
+        out.markup("\"/>");
+    }
+    bool anyId = false;
+    for (const std::u16string& id : feed.identity) {
+        if (notYetSeen.count(id)) continue;
+        out.markup(anyId ? "<id>" : "<identity><id>");
+        out.text(id);
+        out.markup("</id>");
+        anyId = true;
+    }
+    out.markup(anyId ? "</identity></corvane>\n" : "<identity/></corvane>\n");
+    return std::string(out.bytes());
+}
+
 bool writeSettingsFile(RSSObject& feed) {
     try {
-        xml::DocumentPtr document = xml::loadXmlText(kSettingsSkeleton);
-        if (xml::NodePtr root = xml::selectElement(*document, u"corvane"))
-            feed.serializeSettingsToXml(*document, *root);
+        // Written as text: for a big folder, building the identity as a document cost more than
+        // the rest of a daily update.
+        const std::string text = settingsFileText(feed);
         if (!prepareToReplace(feed.settingsPath, feed.settingsState)) return false;
-        xml::saveXmlFile(*document, feed.settingsPath);
+        const FileReplaceResult result = replaceFileAtomically(feed.settingsPath, text);
+        if (!result) throw FeedStoreError(result.status, result.description);
         feed.settingsState = StoreFileState::Read;
         return true;
     } catch (const std::exception& error) {
