@@ -11,7 +11,7 @@ namespace corvane::xml {
 namespace {
 
 // A few items at once: little beside the items read from it.
-constexpr size_t kChunk = 256 * 1024;
+constexpr size_t kChunk = 128 * 1024;
 constexpr size_t kMaxDepth = 64;
 
 constexpr std::string_view kDeclarations[] = {"<?xml version=\"1.0\" encoding=\"utf-8\"?>",
@@ -222,11 +222,6 @@ class PlainXmlReader final : public StreamReader {
     explicit PlainXmlReader(std::unique_ptr<Source> source) : source_(std::move(source)) {}
 
     StreamNode read() override {
-        // What the last node pointed into is given up: the bytes read are dropped from time to time.
-        if (pos_ >= kChunk && pos_ * 2 >= buffer_.size()) {
-            buffer_.erase(0, pos_);
-            pos_ = 0;
-        }
         bool atEnd = false;
         while (true) {
             try {
@@ -299,8 +294,12 @@ class PlainXmlReader final : public StreamReader {
         return node_ == StreamNode::Element ? view(name_) : std::string_view();
     }
 
+    // Called only where the last node's text is given up and no token is under way but from pos_.
     bool fill() {
-        if (!ended_ && !source_->more(buffer_)) ended_ = true;
+        if (ended_) return false;
+        buffer_.erase(0, pos_);
+        pos_ = 0;
+        if (!source_->more(buffer_)) ended_ = true;
         return !ended_;
     }
 
