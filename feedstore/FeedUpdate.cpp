@@ -71,7 +71,7 @@ KnownItemIds::KnownItemIds(const std::set<std::u16string>& ids) {
     ids_.reserve(ids.size());
     size_t start = 0;
     for (const std::u16string& id : ids) {
-        ids_.insert(std::u16string_view(units_).substr(start, id.size()));
+        ids_.push_back(std::u16string_view(units_).substr(start, id.size()));
         start += id.size();
     }
 }

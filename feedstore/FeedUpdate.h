@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -9,6 +10,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_set>
+#include <vector>
 
 #include "feedstore/RSSObject.h"
 
@@ -53,12 +55,12 @@ class KnownItemIds {
     KnownItemIds(const KnownItemIds&) = delete;
     KnownItemIds& operator=(const KnownItemIds&) = delete;
 
-    bool contains(std::u16string_view id) const { return ids_.count(id) != 0; }
+    bool contains(std::u16string_view id) const { return std::binary_search(ids_.begin(), ids_.end(), id); }
     bool empty() const { return ids_.empty(); }
 
   private:
     std::u16string units_;  // every id, one after the other: one allocation instead of one per id
-    std::unordered_set<std::u16string_view> ids_;
+    std::vector<std::u16string_view> ids_;  // in the set's order, which is the views' order too
 };
 
 // Reads a downloaded feed of any format FeedReaders.h reads into `fetch`, forward-only where it can

@@ -19,6 +19,8 @@ void noteItemsRead(RSSObject& feed, const StoredItems& loaded);
 
 // The whole files as the object holds them, replacing what is there; failures are traced.
 bool writeSettingsFile(RSSObject& feed);
+// corvane.xml's bytes for the object: those the document model saves for serializeSettingsToXml.
+std::string settingsFileText(const RSSObject& feed);
 bool writeItemStore(std::u16string_view path, const RSSItemList& items, StoreFileState& state);
 bool writeItemStore(std::u16string_view path, const std::vector<const RSSItem*>& items,
                     StoreFileState& state);

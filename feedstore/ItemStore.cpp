@@ -2,6 +2,7 @@
 #include "feedstore/FeedErrors.h"
 #include "feedstore/FolderSave.h"
 #include "feedstore/ItemStream.h"
+#include "feedstore/PlainXmlReader.h"
 #include "feedstore/RSSObject.h"
 #include "feedstore/XmlAccess.h"
 #include "feedstore/XmlTextWriter.h"
@@ -43,9 +44,26 @@ bool streamStoredItems(std::u16string_view path, StoredItems& loaded) {
     return false;
 }
 
+// A store as Corvane writes it, read by the plain reader; false leaves the file to the general
+// readers, which decide and trace what it holds.
+bool readPlainStoredItems(std::u16string_view path, StoredItems& loaded) {
+    std::unique_ptr<xml::StreamReader> reader = xml::openPlainXmlReader(path);
+    if (!reader) return false;
+    try {
+        if (readItemsFromStream(*reader, loaded.items) != ItemStreamResult::Read) return false;
+        loaded.state = StoreFileState::Read;
+        return true;
+    } catch (const xml::NotPlainXml&) {
+    } catch (const std::exception&) {
+    }
+    return false;
+}
+
 void readStoredItems(std::u16string_view path, StoredItems& loaded) {
     loaded.state = probeStoreFile(path);
-    if (loaded.state == StoreFileState::NotLoaded && streamStoredItems(path, loaded)) return;
+    if (loaded.state == StoreFileState::NotLoaded &&
+        (readPlainStoredItems(path, loaded) || streamStoredItems(path, loaded)))
+        return;
     try {
         xml::DocumentPtr document = xml::loadXmlFile(path, true, false);
         readItemsFromXml(*document, loaded.items);

@@ -3,29 +3,103 @@
 
 #include "feedstore/FeedErrors.h"
 #include "feedstore/FolderSave.h"
+#include "feedstore/PlainXmlReader.h"
 #include "feedstore/RSSObject.h"
 #include "feedstore/XmlAccess.h"
+#include "feedstore/XmlTextWriter.h"
+#include "platform/FileReplace.h"
 #include "platform/Trace.h"
 
 namespace corvane {
+
+namespace {
+
+void readPlainIdentity(xml::StreamReader& reader, std::set<std::u16string>& identity) {
+    if (reader.isEmptyElement()) return;
+    for (xml::StreamNode node = reader.read(); node != xml::StreamNode::EndElement; node = reader.read()) {
+        if (node != xml::StreamNode::Element) continue;
+        if (reader.isNamed("id"))
+            // Written in the set's order: the hint makes each insert constant time.
+            identity.insert(identity.end(), xml::plainElementText(reader));
+        else
+            xml::skipPlainElement(reader);
+    }
+}
+
+// corvane.xml as Corvane writes it, read without building a document: null when the file is left to
+// the document read (it is not plain, or its root is not "corvane"), which then decides what it holds.
+std::unique_ptr<RSSObject> readPlainSettings(std::u16string_view path) {
+    std::unique_ptr<xml::StreamReader> reader = xml::openPlainXmlReader(path);
+    if (!reader) return nullptr;
+    try {
+        xml::StreamNode node = reader->read();
+        while (node != xml::StreamNode::Element)
+            node = reader->read();
+        if (!reader->isNamed("corvane")) return nullptr;
+        auto feed = std::make_unique<RSSObject>();
+        trace(u"corvaneversion version = %s", reader->attribute("version").value_or(u""));
+        struct Field {
+            const char* name;
+            std::u16string RSSObject::*member;
+            bool seen;
+        } fields[] = {{"title", &RSSObject::title, false},
+                      {"link", &RSSObject::link, false},
+                      {"description", &RSSObject::description, false},
+                      {"url", &RSSObject::url, false}};
+        bool identitySeen = false;
+        for (node = reader->isEmptyElement() ? xml::StreamNode::EndElement : reader->read();
+             node != xml::StreamNode::EndElement; node = reader->read()) {
+            if (node != xml::StreamNode::Element) continue;
+            // The first of each name counts, as the document read selects it.
+            Field* field = nullptr;
+            for (Field& candidate : fields)
+                if (!candidate.seen && reader->isNamed(candidate.name)) field = &candidate;
+            if (field) {
+                field->seen = true;
+                (*feed).*field->member = xml::plainElementText(*reader);
+            } else if (reader->isNamed("param")) {
+                feed->params.push_back(
+                    {reader->attribute("name").value_or(u""), reader->attribute("value").value_or(u"")});
+                xml::skipPlainElement(*reader);
+            } else if (!identitySeen && reader->isNamed("identity")) {
+                identitySeen = true;
+                readPlainIdentity(*reader, feed->identity);
+            } else {
+                xml::skipPlainElement(*reader);
+            }
+        }
+        while (reader->read() != xml::StreamNode::End) {
+        }
+        return feed;
+    } catch (const xml::NotPlainXml&) {
+    } catch (const std::exception&) {
+    }
+    return nullptr;
+}
+
+}  // namespace
 
 std::unique_ptr<RSSObject> loadRSSObject(std::u16string_view settingsPath, std::u16string_view itemsPath) {
     try {
         std::unique_ptr<RSSObject> feed;
         const FileStamp stamp = stampOf(settingsPath);
         StoreFileState state = probeStoreFile(settingsPath);
-        try {
-            xml::DocumentPtr document = xml::loadXmlFile(settingsPath, true, false);
-            feed = RSSObject::serializeSettingsFromXml(*document);
-            if (state == StoreFileState::NotLoaded)
-                state = xml::selectElement(*document, u"corvane") ? StoreFileState::Read
-                                                                  : StoreFileState::Unreadable;
-        } catch (const std::exception& error) {
-            if (dynamic_cast<const std::bad_alloc*>(&error)) throw;
-            traceError(u"Error while initializing settings from file", statusOf(error));
-            feed = std::make_unique<RSSObject>();
-            if (state == StoreFileState::NotLoaded) state = StoreFileState::Unreadable;
-        }
+        if (state == StoreFileState::NotLoaded) feed = readPlainSettings(settingsPath);
+        if (feed) {
+            state = StoreFileState::Read;
+        } else
+            try {
+                xml::DocumentPtr document = xml::loadXmlFile(settingsPath, true, false);
+                feed = RSSObject::serializeSettingsFromXml(*document);
+                if (state == StoreFileState::NotLoaded)
+                    state = xml::selectElement(*document, u"corvane") ? StoreFileState::Read
+                                                                      : StoreFileState::Unreadable;
+            } catch (const std::exception& error) {
+                if (dynamic_cast<const std::bad_alloc*>(&error)) throw;
+                traceError(u"Error while initializing settings from file", statusOf(error));
+                feed = std::make_unique<RSSObject>();
+                if (state == StoreFileState::NotLoaded) state = StoreFileState::Unreadable;
+            }
         feed->settingsPath = settingsPath;
         feed->itemsPath = itemsPath;
         feed->settingsState = state;
@@ -61,13 +135,54 @@ std::unique_ptr<RSSObject> RSSObject::serializeSettingsFromXml(xml::Document& do
     return feed;
 }
 
+std::string settingsFileText(const RSSObject& feed) {
+    // Messages held but never stored are not yet seen for good; deleted ones are.
+    std::unordered_set<std::u16string_view> notYetSeen;
+    if (!feed.unstoredIds.empty())
+        for (const auto& item : feed.items)
+            if (feed.unstoredIds.count(item->id)) notYetSeen.insert(item->id);
+    size_t expected =
+        256 + (feed.title.size() + feed.link.size() + feed.description.size() + feed.url.size()) * 3;
+    for (const RSSParam& param : feed.params)
+        expected += 32 + (param.name.size() + param.value.size()) * 3;
+    for (const std::u16string& id : feed.identity)
+        expected += 9 + id.size();
+    XmlTextWriter out(expected);
+    out.markup("<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<corvane version=\"1.0\">");
+    const std::pair<const char*, const std::u16string*> fields[] = {
+        {"title", &feed.title}, {"link", &feed.link}, {"description", &feed.description}, {"url", &feed.url}};
+    for (const auto& [name, value] : fields) {
+        out.markup("<"), out.markup(name), out.markup(">");
+        out.text(*value);
+        out.markup("</"), out.markup(name), out.markup(">");
+    }
+    for (const RSSParam& param : feed.params) {
+        out.markup("<param name=\"");
+        out.attribute(param.name);
+        out.markup("\" value=\"");
+        out.attribute(param.value);
+        out.markup("\"/>");
+    }
+    bool anyId = false;
+    for (const std::u16string& id : feed.identity) {
+        if (notYetSeen.count(id)) continue;
+        out.markup(anyId ? "<id>" : "<identity><id>");
+        out.text(id);
+        out.markup("</id>");
+        anyId = true;
+    }
+    out.markup(anyId ? "</identity></corvane>\n" : "<identity/></corvane>\n");
+    return std::string(out.bytes());
+}
+
 bool writeSettingsFile(RSSObject& feed) {
     try {
-        xml::DocumentPtr document = xml::loadXmlText(kSettingsSkeleton);
-        if (xml::NodePtr root = xml::selectElement(*document, u"corvane"))
-            feed.serializeSettingsToXml(*document, *root);
+        // Written as text: for a big folder, building the identity as a document cost more than
+        // the rest of a daily update.
+        const std::string text = settingsFileText(feed);
         if (!prepareToReplace(feed.settingsPath, feed.settingsState)) return false;
-        xml::saveXmlFile(*document, feed.settingsPath);
+        const FileReplaceResult result = replaceFileAtomically(feed.settingsPath, text);
+        if (!result) throw FeedStoreError(result.status, result.description);
         feed.settingsState = StoreFileState::Read;
         return true;
     } catch (const std::exception& error) {
