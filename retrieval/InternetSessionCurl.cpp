@@ -1,18 +1,16 @@
-#include <curl/curl.h>
-
 #include <algorithm>
 #include <atomic>
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
-#include <mutex>
 #include <new>
 #include <string>
 #include <vector>
 
 #include "platform/Trace.h"
 #include "platform/Utf.h"
+#include "retrieval/CurlLibrary.h"
 #include "retrieval/InternetSession.h"
 
 // The libcurl backend. Each request is an easy handle driven through the session's multi handle on
@@ -25,9 +23,9 @@ namespace {
 // normally ends it at once.
 constexpr int kPollMilliseconds = 1000;
 
-void initializeCurlOnce() {
-    static std::once_flag once;
-    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+// Only reached once open() has found the library.
+const CurlLibrary& curl() {
+    return *curlLibrary();
 }
 
 bool startsWithNoCase(std::string_view text, std::string_view prefix) {
@@ -51,15 +49,15 @@ class CurlRequest final : public InternetRequest {
 
     std::optional<uint32_t> contentLength() override {
         curl_off_t length = -1;
-        if (curl_easy_getinfo(easy_, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length) != CURLE_OK || length < 0 ||
-            length > std::numeric_limits<uint32_t>::max())
+        if (curl().easyGetinfo(easy_, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length) != CURLE_OK ||
+            length < 0 || length > std::numeric_limits<uint32_t>::max())
             return std::nullopt;
         return static_cast<uint32_t>(length);
     }
 
     uint32_t statusCode() override {
         long status = 0;
-        curl_easy_getinfo(easy_, CURLINFO_RESPONSE_CODE, &status);
+        curl().easyGetinfo(easy_, CURLINFO_RESPONSE_CODE, &status);
         return status > 0 ? static_cast<uint32_t>(status) : 0;
     }
 
@@ -72,7 +70,7 @@ class CurlRequest final : public InternetRequest {
     std::u16string permanentUrl() override {
         if (redirects_ == 0 || !allPermanent_) return {};
         const char* url = nullptr;
-        curl_easy_getinfo(easy_, CURLINFO_EFFECTIVE_URL, &url);
+        curl().easyGetinfo(easy_, CURLINFO_EFFECTIVE_URL, &url);
         return url ? fromUtf8(url) : std::u16string();
     }
 
@@ -114,7 +112,7 @@ class CurlRequest final : public InternetRequest {
             request->blockHasLocation_ = true;
         } else if (line == "\r\n" || line == "\n") {
             long status = 0;
-            curl_easy_getinfo(request->easy_, CURLINFO_RESPONSE_CODE, &status);
+            curl().easyGetinfo(request->easy_, CURLINFO_RESPONSE_CODE, &status);
             bool interim = status >= 100 && status < 200;
             bool redirect = status >= 300 && status < 400 && request->blockHasLocation_;
             if (redirect) {
@@ -164,7 +162,7 @@ class CurlRequest final : public InternetRequest {
 class CurlSession final : public InternetSession {
   public:
     CurlSession(CURLM* multi, std::string agent) : multi_(multi), agent_(std::move(agent)) {}
-    ~CurlSession() override { curl_multi_cleanup(multi_); }
+    ~CurlSession() override { curl().multiCleanup(multi_); }
 
     std::unique_ptr<InternetRequest> openUrl(std::u16string_view url, uint32_t& error) override {
         return openConditional(url, {}, error);
@@ -181,14 +179,14 @@ class CurlSession final : public InternetSession {
             error = CURLE_ABORTED_BY_CALLBACK;
             return nullptr;
         }
-        CURL* easy = curl_easy_init();
+        CURL* easy = curl().easyInit();
         if (!easy) {
             error = CURLE_OUT_OF_MEMORY;
             return nullptr;
         }
         // There is no cache here, but a proxy on the way may have one.
-        curl_slist* headers = curl_slist_append(nullptr, "Cache-Control: no-cache");
-        curl_slist* more = headers ? curl_slist_append(headers, "Pragma: no-cache") : nullptr;
+        curl_slist* headers = curl().slistAppend(nullptr, "Cache-Control: no-cache");
+        curl_slist* more = headers ? curl().slistAppend(headers, "Pragma: no-cache") : nullptr;
         // Values come from a server's headers: no line end may reach ours.
         auto headerLine = [](const char* name, const std::u16string& value) {
             std::string line = std::string(name) + ": " + toUtf8(value);
@@ -198,13 +196,13 @@ class CurlSession final : public InternetSession {
             return line;
         };
         if (more && !conditions.ifNoneMatch.empty())
-            more = curl_slist_append(more, headerLine("If-None-Match", conditions.ifNoneMatch).c_str());
+            more = curl().slistAppend(more, headerLine("If-None-Match", conditions.ifNoneMatch).c_str());
         if (more && !conditions.ifModifiedSince.empty())
             more =
-                curl_slist_append(more, headerLine("If-Modified-Since", conditions.ifModifiedSince).c_str());
+                curl().slistAppend(more, headerLine("If-Modified-Since", conditions.ifModifiedSince).c_str());
         if (!more) {
-            curl_slist_free_all(headers);
-            curl_easy_cleanup(easy);
+            curl().slistFreeAll(headers);
+            curl().easyCleanup(easy);
             error = CURLE_OUT_OF_MEMORY;
             return nullptr;
         }
@@ -215,7 +213,7 @@ class CurlSession final : public InternetSession {
 
     void abort() override {
         aborted_.store(true);
-        curl_multi_wakeup(multi_);
+        curl().multiWakeup(multi_);
     }
 
     bool aborted() const { return aborted_.load(); }
@@ -229,36 +227,36 @@ class CurlSession final : public InternetSession {
 };
 
 CurlRequest::~CurlRequest() {
-    if (added_) curl_multi_remove_handle(session_.multi(), easy_);
-    curl_easy_cleanup(easy_);
-    curl_slist_free_all(headers_);
+    if (added_) curl().multiRemoveHandle(session_.multi(), easy_);
+    curl().easyCleanup(easy_);
+    curl().slistFreeAll(headers_);
 }
 
 bool CurlRequest::start(const std::string& url, uint32_t& error) {
-    curl_easy_setopt(easy_, CURLOPT_URL, url.c_str());
-    curl_easy_setopt(easy_, CURLOPT_USERAGENT, session_.agent().c_str());
-    curl_easy_setopt(easy_, CURLOPT_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(easy_, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(easy_, CURLOPT_FOLLOWLOCATION, 1L);
-    curl_easy_setopt(easy_, CURLOPT_MAXREDIRS, 20L);
-    curl_easy_setopt(easy_, CURLOPT_HTTPHEADER, headers_);
-    curl_easy_setopt(easy_, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
+    curl().easySetopt(easy_, CURLOPT_URL, url.c_str());
+    curl().easySetopt(easy_, CURLOPT_USERAGENT, session_.agent().c_str());
+    curl().easySetopt(easy_, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl().easySetopt(easy_, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    curl().easySetopt(easy_, CURLOPT_FOLLOWLOCATION, 1L);
+    curl().easySetopt(easy_, CURLOPT_MAXREDIRS, 20L);
+    curl().easySetopt(easy_, CURLOPT_HTTPHEADER, headers_);
+    curl().easySetopt(easy_, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
     // libcurl decodes what it asked for; the body handed out is the document itself.
-    curl_easy_setopt(easy_, CURLOPT_ACCEPT_ENCODING, "gzip, deflate");
+    curl().easySetopt(easy_, CURLOPT_ACCEPT_ENCODING, "gzip, deflate");
     // The server's certificate and host name are always checked. The trusted authorities are the
     // system's, or those of the bundle SSL_CERT_FILE names, as OpenSSL's own programs take them.
-    curl_easy_setopt(easy_, CURLOPT_SSL_VERIFYPEER, 1L);
-    curl_easy_setopt(easy_, CURLOPT_SSL_VERIFYHOST, 2L);
+    curl().easySetopt(easy_, CURLOPT_SSL_VERIFYPEER, 1L);
+    curl().easySetopt(easy_, CURLOPT_SSL_VERIFYHOST, 2L);
     if (const char* bundle = std::getenv("SSL_CERT_FILE"); bundle && *bundle)
-        curl_easy_setopt(easy_, CURLOPT_CAINFO, bundle);
+        curl().easySetopt(easy_, CURLOPT_CAINFO, bundle);
     // Signals are no way to time out a resolver on a worker thread.
-    curl_easy_setopt(easy_, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(easy_, CURLOPT_ERRORBUFFER, errorText_);
-    curl_easy_setopt(easy_, CURLOPT_WRITEFUNCTION, &CurlRequest::onBody);
-    curl_easy_setopt(easy_, CURLOPT_WRITEDATA, this);
-    curl_easy_setopt(easy_, CURLOPT_HEADERFUNCTION, &CurlRequest::onHeader);
-    curl_easy_setopt(easy_, CURLOPT_HEADERDATA, this);
-    CURLMcode added = curl_multi_add_handle(session_.multi(), easy_);
+    curl().easySetopt(easy_, CURLOPT_NOSIGNAL, 1L);
+    curl().easySetopt(easy_, CURLOPT_ERRORBUFFER, errorText_);
+    curl().easySetopt(easy_, CURLOPT_WRITEFUNCTION, &CurlRequest::onBody);
+    curl().easySetopt(easy_, CURLOPT_WRITEDATA, this);
+    curl().easySetopt(easy_, CURLOPT_HEADERFUNCTION, &CurlRequest::onHeader);
+    curl().easySetopt(easy_, CURLOPT_HEADERDATA, this);
+    CURLMcode added = curl().multiAddHandle(session_.multi(), easy_);
     if (added != CURLM_OK) {
         error = CURLE_OUT_OF_MEMORY;
         return false;
@@ -276,9 +274,9 @@ bool CurlRequest::pump(Ready ready, uint32_t& error) {
             return false;
         }
         int running = 0;
-        CURLMcode code = curl_multi_perform(multi, &running);
+        CURLMcode code = curl().multiPerform(multi, &running);
         int left = 0;
-        while (CURLMsg* message = curl_multi_info_read(multi, &left)) {
+        while (CURLMsg* message = curl().multiInfoRead(multi, &left)) {
             if (message->msg == CURLMSG_DONE && message->easy_handle == easy_) {
                 finished_ = true;
                 result_ = message->data.result;
@@ -286,20 +284,20 @@ bool CurlRequest::pump(Ready ready, uint32_t& error) {
         }
         if (code != CURLM_OK) {
             error = CURLE_RECV_ERROR;
-            trace(u"curl: %s", curl_multi_strerror(code));
+            trace(u"curl: %s", curl().multiStrerror(code));
             return false;
         }
         if (finished_ || ready()) break;
-        code = curl_multi_poll(multi, nullptr, 0, kPollMilliseconds, nullptr);
+        code = curl().multiPoll(multi, nullptr, 0, kPollMilliseconds, nullptr);
         if (code != CURLM_OK) {
             error = CURLE_RECV_ERROR;
-            trace(u"curl: %s", curl_multi_strerror(code));
+            trace(u"curl: %s", curl().multiStrerror(code));
             return false;
         }
     }
     if (pendingSize() == 0 && finished_ && result_ != CURLE_OK) {
         error = result_;
-        trace(u"curl: %s", errorText_[0] ? errorText_ : curl_easy_strerror(result_));
+        trace(u"curl: %s", errorText_[0] ? errorText_ : curl().easyStrerror(result_));
         return false;
     }
     return true;
@@ -308,8 +306,11 @@ bool CurlRequest::pump(Ready ready, uint32_t& error) {
 }  // namespace
 
 std::unique_ptr<InternetSession> InternetSession::open(std::u16string_view agent, uint32_t& error) {
-    initializeCurlOnce();
-    CURLM* multi = curl_multi_init();
+    if (!curlLibrary()) {
+        error = CURLE_FAILED_INIT;
+        return nullptr;
+    }
+    CURLM* multi = curl().multiInit();
     if (!multi) {
         error = CURLE_FAILED_INIT;
         return nullptr;
