@@ -251,7 +251,6 @@ class FeedStreamReader {
         bool pendingSpace = false;
         bool firstIsCData = false;
         bool lastIsCData = false;
-        std::u16string value;
         for (int depth = 1; depth > 0;) {
             const StreamNode node = reader_.read();
             switch (node) {
@@ -263,20 +262,22 @@ class FeedStreamReader {
                     break;
                 case StreamNode::Text:
                 case StreamNode::CData: {
-                    value.clear();
-                    reader_.appendValue(value);
+                    // Each piece is decoded straight onto the end of the text, with the space it may
+                    // need put before it; a piece of whitespace alone is taken back off.
+                    const size_t before = out.size();
+                    const bool spaced = pendingSpace && before > 0;
+                    if (spaced) out += u' ';
+                    const size_t at = out.size();
+                    reader_.appendValue(out);
                     const bool cdata = node == StreamNode::CData;
-                    if (!cdata && std::all_of(value.begin(), value.end(), isTrimmedSpace)) {
-                        if (!out.empty()) pendingSpace = true;
+                    if (!cdata &&
+                        std::all_of(out.begin() + static_cast<ptrdiff_t>(at), out.end(), isTrimmedSpace)) {
+                        out.resize(before);
+                        if (before > 0) pendingSpace = true;
                         break;
                     }
-                    if (out.empty()) {
-                        firstIsCData = cdata;
-                    } else if (pendingSpace) {
-                        out += u' ';
-                    }
+                    if (before == 0) firstIsCData = cdata;
                     pendingSpace = false;
-                    out += value;
                     lastIsCData = cdata;
                     break;
                 }
@@ -296,7 +297,11 @@ class FeedStreamReader {
         if (!firstIsCData)
             while (begin < end && isTrimmedSpace(out[begin]))
                 ++begin;
-        return out.substr(begin, end - begin);
+        out.resize(end);
+        out.erase(0, begin);
+        // Titles and links stay in memory with every item: no room left over from the decoding.
+        if (out.capacity() - out.size() > 64) out.shrink_to_fit();
+        return out;
     }
 
     // The element's text as a URL resolved against its base. The base is read first: the text moves
