@@ -183,8 +183,8 @@ enum class TextKind { Text, Html, Xhtml, Base64Text, Base64Html };
 class FeedStreamReader {
   public:
     FeedStreamReader(StreamReader& reader, std::u16string_view feedUrl,
-                     const std::function<bool()>& stopRequested)
-        : reader_(reader), feedUrl_(feedUrl), stopRequested_(stopRequested) {}
+                     const std::function<bool()>& stopRequested, const FeedItemFilter& keep)
+        : reader_(reader), feedUrl_(feedUrl), stopRequested_(stopRequested), keep_(keep) {}
 
     FeedFormat read(FeedChannel& channel) {
         StreamNode node = reader_.read();
@@ -490,7 +490,8 @@ class FeedStreamReader {
             children([&] {
                 if (reader_.isNamedNs("item", "")) {
                     checkStop();
-                    channel.items.push_back(readRssItem(base));
+                    if (std::unique_ptr<RSSItem> item = readRssItem(base))
+                        channel.items.push_back(std::move(item));
                 } else if (takeFields && !channel.title && reader_.isNamedNs("title", "")) {
                     channel.title = text();
                 } else if (takeFields && !channel.link && reader_.isNamedNs("link", "")) {
@@ -509,7 +510,7 @@ class FeedStreamReader {
         auto item = std::make_unique<RSSItem>();
         std::optional<std::u16string> title, link, description, pubDate, guid, author, id, label, content,
             creator, dcDate;
-        std::u16string linkBase;
+        std::u16string linkBase, descriptionBase, contentBase;
         auto once = [&](std::optional<std::u16string>& field) {
             if (field)
                 skip();
@@ -524,7 +525,8 @@ class FeedStreamReader {
                 once(link);
             } else if (reader_.isNamedNs("description", "")) {
                 if (description) return skip();
-                description = markupText(base);
+                descriptionBase = baseOf(base);
+                description = text();
             } else if (reader_.isNamedNs("pubDate", ""))
                 once(pubDate);
             else if (reader_.isNamedNs("guid", ""))
@@ -544,7 +546,8 @@ class FeedStreamReader {
                 skip();
             } else if (reader_.isNamedNs("encoded", kContentNs)) {
                 if (content) return skip();
-                content = markupText(base);
+                contentBase = baseOf(base);
+                content = text();
             } else if (reader_.isNamedNs("creator", kDcNs))
                 once(creator);
             else if (reader_.isNamedNs("date", kDcNs))
@@ -555,10 +558,8 @@ class FeedStreamReader {
         item->title = title.value_or(u"");
         const std::u16string writtenLink = link.value_or(u"");
         item->link = writtenLink.empty() ? writtenLink : resolveUrlReference(linkBase, writtenLink);
-        item->description = description.value_or(u"");
         item->guid = guid.value_or(u"");
         item->author = author ? *author : creator.value_or(u"");
-        item->content = content.value_or(u"");
         item->id = id.value_or(u"");
         if (label) item->label = parseDecimal(*label);
         // A dc:date stands in for a missing pubDate, but as before it makes no part of the id.
@@ -574,6 +575,11 @@ class FeedStreamReader {
                 }
             }
         }
+        // The markup's links are resolved only for an item that is kept: most of an update that
+        // brings nothing new is spent on what it leaves out.
+        if (keep_ && !keep_(*item)) return nullptr;
+        if (description) item->description = resolveMarkupLinks(*description, descriptionBase);
+        if (content) item->content = resolveMarkupLinks(*content, contentBase);
         return item;
     }
 
@@ -588,7 +594,8 @@ class FeedStreamReader {
         children([&] {
             if (isRdfNamed("item")) {
                 checkStop();
-                channel.items.push_back(readRdfItem(rootBase));
+                std::unique_ptr<RSSItem> item = readRdfItem(rootBase);
+                if (!keep_ || keep_(*item)) channel.items.push_back(std::move(item));
             } else if (isRdfNamed("channel") && firstChannel) {
                 firstChannel = false;
                 const std::u16string base = baseOf(rootBase);
@@ -687,7 +694,9 @@ class FeedStreamReader {
             if (reader_.isNamedNs("entry", ns)) {
                 checkStop();
                 bool hasAuthor = false;
-                channel.items.push_back(readAtomEntry(rootBase, ns, hasAuthor));
+                std::unique_ptr<RSSItem> item = readAtomEntry(rootBase, ns, hasAuthor);
+                if (keep_ && !keep_(*item)) return;
+                channel.items.push_back(std::move(item));
                 if (!hasAuthor) withoutAuthor.push_back(channel.items.back().get());
             } else if (!channel.title && reader_.isNamedNs("title", ns)) {
                 channel.title = constructText(atom03);
@@ -780,14 +789,15 @@ class FeedStreamReader {
     StreamReader& reader_;
     std::u16string_view feedUrl_;
     const std::function<bool()>& stopRequested_;
+    const FeedItemFilter& keep_;
 };
 
 }  // namespace
 
 FeedFormat readFeedStream(xml::StreamReader& reader, std::u16string_view feedUrl, FeedChannel& channel,
-                          const std::function<bool()>& stopRequested) {
+                          const std::function<bool()>& stopRequested, const FeedItemFilter& keep) {
     FeedChannel read;
-    const FeedFormat format = FeedStreamReader(reader, feedUrl, stopRequested).read(read);
+    const FeedFormat format = FeedStreamReader(reader, feedUrl, stopRequested, keep).read(read);
     if (format != FeedFormat::Unknown) channel = std::move(read);
     return format;
 }
