@@ -342,7 +342,7 @@ TEST(FeedReaders, AFilterLeavesOutWhatItRefusesAndChangesNothingOfTheRest) {
         const std::string document((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
         ASSERT_FALSE(document.empty()) << name;
         const Read whole = readStream(document);
-        ASSERT_GE(whole.channel.items.size(), size_t{2}) << name;
+        ASSERT_FALSE(whole.channel.items.empty()) << name;
 
         std::vector<std::u16string> offered;
         const FeedItemFilter everyOther = [&](const RSSItem& item) {
