@@ -177,8 +177,8 @@ enum class TextKind { Text, Html, Xhtml, Base64Text, Base64Html };
 class FeedStreamReader {
   public:
     FeedStreamReader(StreamReader& reader, std::u16string_view feedUrl,
-                     const std::function<bool()>& stopRequested)
-        : reader_(reader), feedUrl_(feedUrl), stopRequested_(stopRequested) {}
+                     const std::function<bool()>& stopRequested, const FeedItemFilter& keep)
+        : reader_(reader), feedUrl_(feedUrl), stopRequested_(stopRequested), keep_(keep) {}
 
     FeedFormat read(FeedChannel& channel) {
         StreamNode node = reader_.read();
@@ -245,7 +245,6 @@ class FeedStreamReader {
         bool pendingSpace = false;
         bool firstIsCData = false;
         bool lastIsCData = false;
-        std::u16string value;
         for (int depth = 1; depth > 0;) {
             const StreamNode node = reader_.read();
             switch (node) {
@@ -257,20 +256,22 @@ class FeedStreamReader {
                     break;
                 case StreamNode::Text:
                 case StreamNode::CData: {
-                    value.clear();
-                    reader_.appendValue(value);
+                    // Each piece is decoded straight onto the end of the text, with the space it may
+                    // need put before it; a piece of whitespace alone is taken back off.
+                    const size_t before = out.size();
+                    const bool spaced = pendingSpace && before > 0;
+                    if (spaced) out += u' ';
+                    const size_t at = out.size();
+                    reader_.appendValue(out);
                     const bool cdata = node == StreamNode::CData;
-                    if (!cdata && std::all_of(value.begin(), value.end(), isTrimmedSpace)) {
-                        if (!out.empty()) pendingSpace = true;
+                    if (!cdata &&
+                        std::all_of(out.begin() + static_cast<ptrdiff_t>(at), out.end(), isTrimmedSpace)) {
+                        out.resize(before);
+                        if (before > 0) pendingSpace = true;
                         break;
                     }
-                    if (out.empty()) {
-                        firstIsCData = cdata;
-                    } else if (pendingSpace) {
-                        out += u' ';
-                    }
+                    if (before == 0) firstIsCData = cdata;
                     pendingSpace = false;
-                    out += value;
                     lastIsCData = cdata;
                     break;
                 }
@@ -290,7 +291,11 @@ class FeedStreamReader {
         if (!firstIsCData)
             while (begin < end && isTrimmedSpace(out[begin]))
                 ++begin;
-        return out.substr(begin, end - begin);
+        out.resize(end);
+        out.erase(0, begin);
+        // Titles and links stay in memory with every item: no room left over from the decoding.
+        if (out.capacity() - out.size() > 64) out.shrink_to_fit();
+        return out;
     }
 
     // The element's text as a URL resolved against its base. The base is read first: the text moves
@@ -479,7 +484,8 @@ class FeedStreamReader {
             children([&] {
                 if (reader_.isNamedNs("item", "")) {
                     checkStop();
-                    channel.items.push_back(readRssItem(base));
+                    if (std::unique_ptr<RSSItem> item = readRssItem(base))
+                        channel.items.push_back(std::move(item));
                 } else if (takeFields && !channel.title && reader_.isNamedNs("title", "")) {
                     channel.title = text();
                 } else if (takeFields && !channel.link && reader_.isNamedNs("link", "")) {
@@ -498,7 +504,7 @@ class FeedStreamReader {
         auto item = std::make_unique<RSSItem>();
         std::optional<std::u16string> title, link, description, pubDate, guid, author, id, label, content,
             creator, dcDate;
-        std::u16string linkBase;
+        std::u16string linkBase, descriptionBase, contentBase;
         auto once = [&](std::optional<std::u16string>& field) {
             if (field)
                 skip();
@@ -513,7 +519,8 @@ class FeedStreamReader {
                 once(link);
             } else if (reader_.isNamedNs("description", "")) {
                 if (description) return skip();
-                description = markupText(base);
+                descriptionBase = baseOf(base);
+                description = text();
             } else if (reader_.isNamedNs("pubDate", ""))
                 once(pubDate);
             else if (reader_.isNamedNs("guid", ""))
@@ -533,7 +540,8 @@ class FeedStreamReader {
                 skip();
             } else if (reader_.isNamedNs("encoded", kContentNs)) {
                 if (content) return skip();
-                content = markupText(base);
+                contentBase = baseOf(base);
+                content = text();
             } else if (reader_.isNamedNs("creator", kDcNs))
                 once(creator);
             else if (reader_.isNamedNs("date", kDcNs))
@@ -544,10 +552,8 @@ class FeedStreamReader {
         item->title = title.value_or(u"");
         const std::u16string writtenLink = link.value_or(u"");
         item->link = writtenLink.empty() ? writtenLink : resolveUrlReference(linkBase, writtenLink);
-        item->description = description.value_or(u"");
         item->guid = guid.value_or(u"");
         item->author = author ? *author : creator.value_or(u"");
-        item->content = content.value_or(u"");
         item->id = id.value_or(u"");
         if (label) item->label = parseDecimal(*label);
         // A dc:date stands in for a missing pubDate, but as before it makes no part of the id.
@@ -563,6 +569,11 @@ class FeedStreamReader {
                 }
             }
         }
+        // The markup's links are resolved only for an item that is kept: most of an update that
+        // brings nothing new is spent on what it leaves out.
+        if (keep_ && !keep_(*item)) return nullptr;
+        if (description) item->description = resolveMarkupLinks(*description, descriptionBase);
+        if (content) item->content = resolveMarkupLinks(*content, contentBase);
         return item;
     }
 
@@ -577,7 +588,8 @@ class FeedStreamReader {
         children([&] {
             if (isRdfNamed("item")) {
                 checkStop();
-                channel.items.push_back(readRdfItem(rootBase));
+                std::unique_ptr<RSSItem> item = readRdfItem(rootBase);
+                if (!keep_ || keep_(*item)) channel.items.push_back(std::move(item));
             } else if (isRdfNamed("channel") && firstChannel) {
                 firstChannel = false;
                 const std::u16string base = baseOf(rootBase);
@@ -676,7 +688,9 @@ class FeedStreamReader {
             if (reader_.isNamedNs("entry", ns)) {
                 checkStop();
                 bool hasAuthor = false;
-                channel.items.push_back(readAtomEntry(rootBase, ns, hasAuthor));
+                std::unique_ptr<RSSItem> item = readAtomEntry(rootBase, ns, hasAuthor);
+                if (keep_ && !keep_(*item)) return;
+                channel.items.push_back(std::move(item));
                 if (!hasAuthor) withoutAuthor.push_back(channel.items.back().get());
             } else if (!channel.title && reader_.isNamedNs("title", ns)) {
                 channel.title = constructText(atom03);
@@ -769,14 +783,15 @@ class FeedStreamReader {
     StreamReader& reader_;
     std::u16string_view feedUrl_;
     const std::function<bool()>& stopRequested_;
+    const FeedItemFilter& keep_;
 };
 
 }  // namespace
 
 FeedFormat readFeedStream(xml::StreamReader& reader, std::u16string_view feedUrl, FeedChannel& channel,
-                          const std::function<bool()>& stopRequested) {
+                          const std::function<bool()>& stopRequested, const FeedItemFilter& keep) {
     FeedChannel read;
-    const FeedFormat format = FeedStreamReader(reader, feedUrl, stopRequested).read(read);
+    const FeedFormat format = FeedStreamReader(reader, feedUrl, stopRequested, keep).read(read);
     if (format != FeedFormat::Unknown) channel = std::move(read);
     return format;
 }

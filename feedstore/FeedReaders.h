@@ -26,7 +26,7 @@ struct FeedChannel {
     std::optional<std::u16string> title;
     std::optional<std::u16string> link;
     std::optional<std::u16string> description;
-    // Every item in document order, duplicates and known ones included.
+    // Every item in document order, duplicates and known ones included unless a filter left them out.
     RSSItemList items;
 };
 
@@ -36,11 +36,16 @@ struct FeedNeedsDocument {};
 // Raised when `stopRequested` answered true between two items.
 struct FeedReadStopped {};
 
+// Whether an item, read as far as its id, is to be read whole and kept.
+using FeedItemFilter = std::function<bool(const RSSItem& item)>;
+
 // Reads the whole document the reader stands before. `feedUrl` is the base of relative references
 // outside any xml:base. A document that is not well-formed raises FeedStoreError; one whose root
-// is no known feed gives Unknown with `channel` untouched.
+// is no known feed gives Unknown with `channel` untouched. With `keep`, the items it refuses are
+// left out of `channel` as soon as they are read (their links inside markup never resolved), so
+// that a feed of known items is never held whole.
 FeedFormat readFeedStream(xml::StreamReader& reader, std::u16string_view feedUrl, FeedChannel& channel,
-                          const std::function<bool()>& stopRequested = {});
+                          const std::function<bool()>& stopRequested = {}, const FeedItemFilter& keep = {});
 
 // The name a trace gives the format.
 const char16_t* feedFormatName(FeedFormat format);

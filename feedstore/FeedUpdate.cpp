@@ -26,10 +26,18 @@ bool readFeedForwardOnly(std::span<const uint8_t> bytes, std::u16string_view url
                          const std::function<bool()>& stopRequested, const KnownItemIds* known) {
     FeedChannel channel;
     FeedFormat format = FeedFormat::Unknown;
+    if (known && known->empty()) known = nullptr;
+    // Views of the ids of the items kept, which stay in channel.items unchanged. Known items and
+    // later ones of the same id are dropped as they are read.
+    std::unordered_set<std::u16string_view> seen;
+    const FeedItemFilter keep = [&](const RSSItem& item) {
+        if (known && known->contains(item.id)) return false;
+        return seen.insert(item.id).second;
+    };
     try {
         std::unique_ptr<xml::StreamReader> reader = xml::openStreamReader(bytes);
         if (!reader) return false;
-        format = readFeedStream(*reader, url, channel, stopRequested);
+        format = readFeedStream(*reader, url, channel, stopRequested, keep);
         if (format == FeedFormat::Unknown) return false;
         if (!reader->vouchesForWellFormedness() && !xml::createDocument()->loadBytes(bytes)) return false;
     } catch (const FeedReadStopped&) {
@@ -49,13 +57,8 @@ bool readFeedForwardOnly(std::span<const uint8_t> bytes, std::u16string_view url
     fetch.title = std::move(channel.title);
     fetch.link = std::move(channel.link);
     fetch.description = std::move(channel.description);
-    if (known && known->empty()) known = nullptr;
-    std::unordered_set<std::u16string_view> seen;
-    for (auto& item : channel.items) {
-        if ((known && known->contains(item->id)) || seen.count(item->id) != 0) continue;
-        seen.insert(item->id);
+    for (auto& item : channel.items)
         fetch.items.push_back(std::move(item));
-    }
     return true;
 }
 

@@ -110,34 +110,39 @@ void RSSObject::takeStoredItems(StoredItems loaded) {
 
 namespace {
 
+// The store is handed to the file in pieces of about this size, so that the text of a large store
+// is never held whole beside its messages.
+constexpr size_t kStorePiece = size_t{1} << 20;
+
 // The store as text, written in one pass: building it as a document first would cost more than
 // the writing itself. Its bytes are those the XML component would save for the same items built
 // as a document, but for what the document would not carry back as it was.
 template <typename Items>
-XmlTextWriter itemStoreText(const Items& items) {
-    size_t expected = 128;
-    for (const auto& item : items)
-        expected += itemTextSize(*item);
-    XmlTextWriter out(expected + expected / 8);
+bool writeStoreText(const Items& items, const FilePieceSink& write) {
+    XmlTextWriter out(kStorePiece + kStorePiece / 4);
     out.markup("<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<rss version=\"2.0\">");
     if (items.empty()) {
         out.markup("<channel/>");
     } else {
         out.markup("<channel>");
-        for (const auto& item : items)
+        for (const auto& item : items) {
             writeItemText(out, *item);
+            if (out.bytes().size() < kStorePiece) continue;
+            if (!write(out.bytes())) return false;
+            out.clear();
+        }
         out.markup("</channel>");
     }
     out.markup("</rss>\n");
-    return out;
+    return write(out.bytes());
 }
 
 template <typename Items>
 bool writeStore(std::u16string_view path, const Items& items, StoreFileState& state) {
     try {
-        const XmlTextWriter text = itemStoreText(items);
         if (!prepareToReplace(path, state)) return false;
-        const FileReplaceResult result = replaceFileAtomically(path, text.bytes());
+        const FileReplaceResult result = replaceFileAtomically(
+            path, [&items](const FilePieceSink& write) { return writeStoreText(items, write); });
         if (!result) throw FeedStoreError(result.status, result.description);
         state = StoreFileState::Read;
         return true;

@@ -20,19 +20,25 @@ bool isSchemeChar(char16_t c, bool first) {
     return letter || (c >= u'0' && c <= u'9') || c == u'+' || c == u'-' || c == u'.';
 }
 
-// The five components of RFC 3986's appendix B; a scheme is taken only where it is well-formed,
-// so "./a:b" style paths stay paths.
+// The length of the text's well-formed scheme, or 0 when it has none: then "./a:b" style paths
+// stay paths.
+size_t schemeLength(std::u16string_view text) {
+    size_t colon = 0;
+    while (colon < text.size() && text[colon] != u':' && text[colon] != u'/' && text[colon] != u'?' &&
+           text[colon] != u'#')
+        ++colon;
+    if (colon == text.size() || colon == 0 || text[colon] != u':') return 0;
+    for (size_t i = 0; i < colon; ++i)
+        if (!isSchemeChar(text[i], i == 0)) return 0;
+    return colon;
+}
+
+// The five components of RFC 3986's appendix B.
 UrlParts splitUrl(std::u16string_view text) {
     UrlParts parts;
-    const size_t colon = text.find_first_of(u":/?#");
-    if (colon != std::u16string_view::npos && colon > 0 && text[colon] == u':') {
-        bool valid = true;
-        for (size_t i = 0; i < colon && valid; ++i)
-            valid = isSchemeChar(text[i], i == 0);
-        if (valid) {
-            parts.scheme = text.substr(0, colon);
-            text.remove_prefix(colon + 1);
-        }
+    if (const size_t colon = schemeLength(text)) {
+        parts.scheme = text.substr(0, colon);
+        text.remove_prefix(colon + 1);
     }
     if (text.starts_with(u"//")) {
         text.remove_prefix(2);
@@ -90,6 +96,21 @@ bool isUrlSpace(char16_t c) {
     return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r';
 }
 
+// Whether a "." or ".." segment stands anywhere between the scheme and the query or fragment, where
+// resolving would remove it.
+bool mayHoldDotSegments(std::u16string_view afterScheme) {
+    size_t segment = 0;
+    for (size_t i = 0;; ++i) {
+        const bool end = i == afterScheme.size() || afterScheme[i] == u'?' || afterScheme[i] == u'#';
+        if (end || afterScheme[i] == u'/') {
+            const std::u16string_view piece = afterScheme.substr(segment, i - segment);
+            if (piece == u"." || piece == u"..") return true;
+            if (end) return false;
+            segment = i + 1;
+        }
+    }
+}
+
 }  // namespace
 
 std::u16string resolveUrlReference(std::u16string_view baseText, std::u16string_view reference) {
@@ -97,8 +118,12 @@ std::u16string resolveUrlReference(std::u16string_view baseText, std::u16string_
         reference.remove_prefix(1);
     while (!reference.empty() && isUrlSpace(reference.back()))
         reference.remove_suffix(1);
+    if (schemeLength(baseText) == 0) return std::u16string(reference);
+    // Most links in a feed are absolute already, and resolving gives them back as they are.
+    if (const size_t scheme = schemeLength(reference);
+        scheme > 0 && !mayHoldDotSegments(reference.substr(scheme + 1)))
+        return std::u16string(reference);
     const UrlParts base = splitUrl(baseText);
-    if (!base.scheme) return std::u16string(reference);
     const UrlParts r = splitUrl(reference);
     if (r.scheme)
         return std::u16string(reference.substr(0, r.scheme->size() + 1)) +
@@ -176,7 +201,7 @@ void appendMarkupSafe(std::u16string& out, std::u16string_view url) {
 }  // namespace
 
 std::u16string resolveMarkupLinks(std::u16string_view markup, std::u16string_view base) {
-    if (!splitUrl(base).scheme) return std::u16string(markup);
+    if (schemeLength(base) == 0) return std::u16string(markup);
     std::u16string out;
     out.reserve(markup.size());
     size_t at = 0;

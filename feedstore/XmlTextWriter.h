@@ -25,6 +25,8 @@ class XmlTextWriter {
     void decimal(int32_t value);
 
     std::string_view bytes() const { return {data_.get(), size_}; }
+    // Forgets what was written and keeps the room, for a writer that hands its bytes on in pieces.
+    void clear() { size_ = 0; }
 
   private:
     template <bool InAttribute>

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -22,6 +23,15 @@ struct FileReplaceResult {
 // to disk, and the temporary file then replaces the original in one step. On failure the old file is
 // left whole and the temporary file is removed.
 FileReplaceResult replaceFileAtomically(std::u16string_view path, std::string_view bytes);
+
+// Where a piece of the new file goes: false when it could not be written, and the file is then
+// abandoned.
+using FilePieceSink = std::function<bool(std::string_view piece)>;
+// The same for bytes made as they are written, so that a large file is never held whole: `produce`
+// hands its pieces to the sink in order and answers whether it made them all. A producer that
+// fails (or raises) leaves the old file as it was.
+FileReplaceResult replaceFileAtomically(std::u16string_view path,
+                                        const std::function<bool(const FilePieceSink&)>& produce);
 
 // The same for a file that keeps its first `keep` bytes and gets `tail` after them: the kept bytes
 // are copied from the file as it is, by the system where it can. Fails, changing nothing, when the

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <exception>
 #include <utility>
 
 #include "platform/FileReplace.h"
@@ -140,6 +141,32 @@ FileReplaceResult replaceWith(std::u16string_view path, Fill fill) {
 FileReplaceResult replaceFileAtomically(std::u16string_view path, std::string_view bytes) {
     return replaceWith(path, [bytes](int fd, const std::string&, bool half) {
         return writeAll(fd, half ? bytes.substr(0, bytes.size() / 2) : bytes);
+    });
+}
+
+FileReplaceResult replaceFileAtomically(std::u16string_view path,
+                                        const std::function<bool(const FilePieceSink&)>& produce) {
+    return replaceWith(path, [&](int fd, const std::string&, bool half) {
+        // An injected failure writes half of the first piece and stops there.
+        bool written = true;
+        const FilePieceSink sink = [&](std::string_view piece) {
+            if (half) {
+                writeAll(fd, piece.substr(0, piece.size() / 2));
+                return false;
+            }
+            written = writeAll(fd, piece);
+            return written;
+        };
+        try {
+            const bool made = produce(sink);
+            if (half) return true;
+            if (made) return true;
+            if (written) errno = EIO;  // the producer failed, not the disk
+            return false;
+        } catch (const std::exception&) {
+            errno = ENOMEM;
+            return false;
+        }
     });
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <exception>
 #include <utility>
 
 #include "platform/FileReplace.h"
@@ -115,6 +116,32 @@ FileReplaceResult replaceWith(std::u16string_view path, Fill fill) {
 FileReplaceResult replaceFileAtomically(std::u16string_view path, std::string_view bytes) {
     return replaceWith(path, [bytes](HANDLE file, const std::wstring&, bool half) {
         return writeAll(file, half ? bytes.substr(0, bytes.size() / 2) : bytes);
+    });
+}
+
+FileReplaceResult replaceFileAtomically(std::u16string_view path,
+                                        const std::function<bool(const FilePieceSink&)>& produce) {
+    return replaceWith(path, [&](HANDLE file, const std::wstring&, bool half) {
+        // An injected failure writes half of the first piece and stops there.
+        bool written = true;
+        const FilePieceSink sink = [&](std::string_view piece) {
+            if (half) {
+                writeAll(file, piece.substr(0, piece.size() / 2));
+                return false;
+            }
+            written = writeAll(file, piece);
+            return written;
+        };
+        try {
+            const bool made = produce(sink);
+            if (half) return true;
+            if (made) return true;
+            if (written) SetLastError(ERROR_WRITE_FAULT);  // the producer failed, not the disk
+            return false;
+        } catch (const std::exception&) {
+            SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+            return false;
+        }
     });
 }
 

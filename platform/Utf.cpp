@@ -171,11 +171,12 @@ std::string toUtf8(std::u16string_view text) {
     return out;
 }
 
-std::u16string fromUtf8(std::string_view text) {
+void appendUtf8(std::u16string& out, std::string_view text) {
     // Never more units than bytes: every sequence, well-formed or not, takes at least one byte for
     // each unit it gives (four bytes for the two units of a surrogate pair).
-    std::u16string out(text.size(), u'\0');
-    char16_t* write = out.data();
+    const size_t start = out.size();
+    out.resize(start + text.size());
+    char16_t* write = out.data() + start;
     const size_t size = text.size();
     size_t i = 0;
     while (i < size) {
@@ -193,6 +194,11 @@ std::u16string fromUtf8(std::string_view text) {
         }
     }
     out.resize(static_cast<size_t>(write - out.data()));
+}
+
+std::u16string fromUtf8(std::string_view text) {
+    std::u16string out;
+    appendUtf8(out, text);
     // Text far from ASCII (three bytes a unit) would otherwise keep up to three times its size.
     if (out.capacity() - out.size() > 64) out.shrink_to_fit();
     return out;

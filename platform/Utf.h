@@ -10,6 +10,8 @@ namespace corvane {
 // (or lone surrogate) becomes U+FFFD, so a damaged file or argument still yields text.
 std::string toUtf8(std::u16string_view text);
 std::u16string fromUtf8(std::string_view text);
+// fromUtf8 appended to `out`, without a string of its own in between.
+void appendUtf8(std::u16string& out, std::string_view text);
 
 // For writers that encode as they go. The code point at text[i] (a unit, or a surrogate pair),
 // advancing i past it; a lone surrogate gives U+FFFD.

@@ -74,11 +74,7 @@ class Libxml2StreamReader final : public StreamReader {
     void appendValue(std::u16string& out) override {
         const xmlChar* value = xmlTextReaderConstValue(reader_);
         if (!value) return;
-        const std::string_view text(reinterpret_cast<const char*>(value));
-        if (out.empty())
-            out = fromUtf8(text);
-        else
-            out += fromUtf8(text);
+        appendUtf8(out, reinterpret_cast<const char*>(value));
     }
 
     std::optional<std::u16string> attribute(std::string_view name) override {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -331,6 +333,41 @@ TEST(FeedReaders, HostileDocumentsChangeNothing) {
 
 // The document model's read of an RSS feed stays the reference: the one-pass read gives the same
 // items for the same bytes, on both builds.
+// A filter sees every item once, in document order, with the id the unfiltered read gives it; the
+// items it keeps are read exactly as without it (links in markup resolved), the others left out.
+TEST(FeedReaders, AFilterLeavesOutWhatItRefusesAndChangesNothingOfTheRest) {
+    for (const char* name :
+         {"blog-rss.xml", "code-host-atom.xml", "journal-rdf.xml", "video-atom.xml", "xml-base-atom.xml"}) {
+        std::ifstream file(std::string(CORVANE_TEST_DATA) + "/feeds/" + name, std::ios::binary);
+        const std::string document((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+        ASSERT_FALSE(document.empty()) << name;
+        const Read whole = readStream(document);
+        ASSERT_FALSE(whole.channel.items.empty()) << name;
+
+        std::vector<std::u16string> offered;
+        const FeedItemFilter everyOther = [&](const RSSItem& item) {
+            offered.push_back(item.id);
+            return offered.size() % 2 == 0;
+        };
+        Read filtered;
+        std::unique_ptr<xml::StreamReader> reader = xml::openStreamReader(bytesOf(document));
+        ASSERT_TRUE(reader);
+        filtered.format = readFeedStream(*reader, kFeedUrl, filtered.channel, {}, everyOther);
+        EXPECT_EQ(filtered.format, whole.format) << name;
+        EXPECT_EQ(filtered.channel.title, whole.channel.title) << name;
+        ASSERT_EQ(offered.size(), whole.channel.items.size()) << name;
+        ASSERT_EQ(filtered.channel.items.size(), whole.channel.items.size() / 2) << name;
+        for (size_t i = 0; i < whole.channel.items.size(); ++i) {
+            EXPECT_EQ(offered[i], whole.channel.items[i]->id) << name << " " << i;
+            if (i % 2 == 0) continue;
+            const RSSItem& kept = *filtered.channel.items[i / 2];
+            expectFields(kept, readFieldsOf(*whole.channel.items[i]),
+                         std::string(name) + " " + std::to_string(i));
+            EXPECT_EQ(kept.id, whole.channel.items[i]->id) << name;
+        }
+    }
+}
+
 TEST(FeedReaders, RssReadMatchesTheDocumentRead) {
     const std::string documents[] = {
         rss("<title> T </title><link>http://h/p</link><description>&lt;b&gt;d&lt;/b&gt; &amp; "

@@ -313,6 +313,25 @@ TEST_F(ItemStore, StoredBytesAreThoseTheXmlComponentWrites) {
     }
 }
 
+// A store of several megabytes goes to the file in pieces; the pieces join into the very bytes of
+// the whole, messages cut nowhere and none left out.
+TEST_F(ItemStore, ALargeStoreWrittenInPiecesHasTheBytesOfTheWhole) {
+    auto object = loaded();
+    std::u16string paragraph;
+    for (int i = 0; i < 60; ++i)
+        paragraph += u"Caf\u00E9 & <b>r\u00E9sum\u00E9</b> \U0001D11E line\n";
+    for (int i = 0; i < 1200; ++i) {
+        object->items.push_back(itemWith(fromUtf8(std::to_string(i)) + u" " + paragraph, i % 3 == 0));
+        object->items.back()->unread = i % 2 == 0;
+    }
+    ASSERT_TRUE(object->storeItems());
+    const std::string stored = folder.read("rssitems.xml");
+    EXPECT_GT(stored.size(), size_t{3} << 20);
+    xml::DocumentPtr document = xml::loadXmlText(kItemsSkeleton);
+    testing::writeItemsDocument(*document, *xml::selectElement(*document, u"rss"), object->items);
+    EXPECT_TRUE(stored == document->serialize());
+}
+
 // Content goes right after the description and only where there is some, so a store without any
 // keeps the bytes earlier versions wrote; both readers give it back.
 TEST_F(ItemStore, ContentIsStoredOnlyWhereThereIsOneAndBothReadersGiveItBack) {

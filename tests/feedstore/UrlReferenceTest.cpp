@@ -82,6 +82,29 @@ TEST(ResolveUrlReference, FeedCases) {
         EXPECT_EQ(resolveUrlReference(c.base, c.reference), c.target);
 }
 
+// Absolute references are given back as written unless a dot segment of their path goes; dots in a
+// query or fragment, or in names, stay.
+TEST(ResolveUrlReference, AbsoluteReferences) {
+    const Resolution cases[] = {
+        {u"https://h/a/b.html?x=1#f", u"https://h/a/b.html?x=1#f"},
+        {u"https://h/a/./b", u"https://h/a/b"},
+        {u"https://h/a/../b", u"https://h/b"},
+        {u"https://h/a/..", u"https://h/"},
+        {u"https://h/.", u"https://h/"},
+        {u"https://h/a/.b/..c/...", u"https://h/a/.b/..c/..."},
+        {u"https://h/a?p=/../x", u"https://h/a?p=/../x"},
+        {u"https://h/a#/./x", u"https://h/a#/./x"},
+        {u"https://h?q", u"https://h?q"},
+        {u"mailto:a@h", u"mailto:a@h"},
+        {u"urn:x:../y", u"urn:x:../y"},
+        {u"tag:h,2026:./a/../b", u"tag:h,2026:./b"},
+        {u" https://h/a \n", u"https://h/a"},
+    };
+    for (const Resolution& c : cases)
+        EXPECT_EQ(resolveUrlReference(u"http://base/dir/", c.reference), c.target)
+            << std::u16string(c.reference).size();
+}
+
 TEST(ResolveMarkupLinks, HrefAndSrcOnlyQuotedOrNot) {
     const struct {
         const char16_t* markup;

@@ -97,6 +97,39 @@ TEST(XmlTextWriter, DecimalsAndGrowthBeyondTheExpectedSize) {
     EXPECT_EQ(out.bytes(), expected + "2147483647</a>");
 }
 
+// Plain runs are copied several units at a time: a unit that needs escaping or encoding is found
+// wherever it stands in a run, the units around it kept.
+TEST(XmlTextWriter, EscapesAUnitAtEveryPlaceOfALongRun) {
+    const struct {
+        char16_t unit;
+        const char* content;
+        const char* attribute;
+    } units[] = {
+        {u'&', "&amp;", "&amp;"},
+        {u'<', "&lt;", "&lt;"},
+        {u'>', "&gt;", "&gt;"},
+        {u'"', "\"", "&quot;"},
+        {u'\t', "\t", "&#9;"},
+        {u'\n', "\n", "&#10;"},
+        {u'\r', "&#13;", "&#13;"},
+        {0x1F, "\xEF\xBF\xBD", "\xEF\xBF\xBD"},
+        {0x7F, "\x7F", "\x7F"},
+        {0xE9, "\xC3\xA9", "\xC3\xA9"},
+        {0x8000, "\xE8\x80\x80", "\xE8\x80\x80"},
+        {0xFFFE, "\xEF\xBF\xBD", "\xEF\xBF\xBD"},
+    };
+    for (const auto& u : units) {
+        for (size_t at = 0; at < 20; ++at) {
+            std::u16string text(23, u'a');
+            text[at] = u.unit;
+            const std::string before(at, 'a');
+            const std::string after(22 - at, 'a');
+            EXPECT_EQ(contentOf(text), before + u.content + after) << int(u.unit) << " at " << at;
+            EXPECT_EQ(attributeOf(text), before + u.attribute + after) << int(u.unit) << " at " << at;
+        }
+    }
+}
+
 // Every unit of the BMP and beyond, in content and in an attribute, parses back as written, but for
 // the units that cannot be carried at all, which read back as U+FFFD.
 TEST(XmlTextWriter, EveryCharacterSurvivesAParse) {

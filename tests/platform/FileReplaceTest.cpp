@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -47,6 +49,51 @@ TEST(FileReplace, AFailureAtAnyStageKeepsTheOldFileAndRemovesTheTemporaryOne) {
         EXPECT_NE(result.description.find(u"rssitems.xml"), std::u16string::npos);
         EXPECT_EQ(folder.read("rssitems.xml"), "old");
         EXPECT_EQ(namesIn(folder), (std::vector<std::string>{"rssitems.xml"}));
+    }
+}
+
+// A file made piece by piece holds the pieces in order; a producer that fails or raises, or a write
+// that fails, leaves the old file and nothing else.
+TEST(FileReplace, PiecesJoinIntoTheFileAndAFailedProducerKeepsTheOldOne) {
+    const std::vector<std::string> pieces = {"<rss>", std::string(300000, 'x'), "", "</rss>\n"};
+    auto producer = [&pieces](const FilePieceSink& write) {
+        for (const std::string& piece : pieces)
+            if (!write(piece)) return false;
+        return true;
+    };
+    {
+        testing::TempFolder folder;
+        folder.write("rssitems.xml", "old");
+        ASSERT_TRUE(replaceFileAtomically(folder.file("rssitems.xml"), producer));
+        EXPECT_EQ(folder.read("rssitems.xml"), pieces[0] + pieces[1] + pieces[3]);
+        EXPECT_EQ(namesIn(folder), (std::vector<std::string>{"rssitems.xml"}));
+    }
+    const struct {
+        const char* name;
+        std::function<bool(const FilePieceSink&)> produce;
+        FileReplaceStage injected;
+    } failures[] = {
+        {"producer fails", [&](const FilePieceSink& write) { return producer(write) && false; },
+         FileReplaceStage::None},
+        {"producer raises",
+         [&](const FilePieceSink& write) -> bool {
+             write(pieces[0]);
+             throw std::bad_alloc();
+         },
+         FileReplaceStage::None},
+        {"write fails", producer, FileReplaceStage::Write},
+        {"flush fails", producer, FileReplaceStage::Flush},
+        {"replace fails", producer, FileReplaceStage::Replace},
+    };
+    for (const auto& f : failures) {
+        testing::TempFolder folder;
+        folder.write("rssitems.xml", "old");
+        failNextFileReplaceAt(f.injected);
+        const FileReplaceResult result = replaceFileAtomically(folder.file("rssitems.xml"), f.produce);
+        EXPECT_FALSE(result) << f.name;
+        EXPECT_NE(result.description.find(u"rssitems.xml"), std::u16string::npos) << f.name;
+        EXPECT_EQ(folder.read("rssitems.xml"), "old") << f.name;
+        EXPECT_EQ(namesIn(folder), (std::vector<std::string>{"rssitems.xml"})) << f.name;
     }
 }
 

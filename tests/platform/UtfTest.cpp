@@ -24,5 +24,24 @@ TEST(Utf, MalformedUtf8BecomesReplacementCharacters) {
     EXPECT_EQ(fromUtf8("\xF4\x90\x80\x80"), u"\uFFFD\uFFFD\uFFFD\uFFFD");  // beyond U+10FFFF
 }
 
+TEST(Utf, AppendingDecodesAfterTheTextThatIsThere) {
+    const struct {
+        const char16_t* before;
+        const char* added;
+        const char16_t* after;
+    } cases[] = {
+        {u"", "", u""},
+        {u"ab", "", u"ab"},
+        {u"", "plain ascii longer than sixteen bytes", u"plain ascii longer than sixteen bytes"},
+        {u"caf", "\xC3\xA9 \xF0\x9D\x84\x9E", u"caf\u00E9 \U0001D11E"},
+        {u"\u00E9", "a\xFFz\xE2\x82", u"\u00E9a\uFFFDz\uFFFD"},
+    };
+    for (const auto& c : cases) {
+        std::u16string text = c.before;
+        appendUtf8(text, c.added);
+        EXPECT_EQ(text, c.after) << c.added;
+    }
+}
+
 }  // namespace
 }  // namespace corvane

@@ -11,11 +11,12 @@ news_wine() {
     WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" wine "$@" </dev/null
 }
 
-# Serves samples/ on 127.0.0.1 for at most two minutes; sets news_feed_url.
+# Serves samples/ (or the folder $1) on 127.0.0.1 for at most two minutes; sets news_feed_url to
+# its sample-feed.xml (or the file $2).
 news_serve_samples() {
-    local port_file
+    local port_file served=${1:-$CORVANE_ROOT/samples} feed=${2:-sample-feed.xml}
     port_file=$(mktemp)
-    python3 - "$CORVANE_ROOT/samples" "$port_file" <<'PY' &
+    python3 - "$served" "$port_file" <<'PY' &
 import functools, http.server, sys, threading
 class Quiet(http.server.SimpleHTTPRequestHandler):
     def log_message(self, *args):
@@ -29,7 +30,7 @@ PY
     news_server_pid=$!
     for _ in $(seq 1 300); do [ -s "$port_file" ] && break; sleep 0.1; done
     [ -s "$port_file" ] || { echo "the sample feed's server did not start within 30 s" >&2; rm -f "$port_file"; return 1; }
-    news_feed_url="http://127.0.0.1:$(cat "$port_file")/sample-feed.xml"
+    news_feed_url="http://127.0.0.1:$(cat "$port_file")/$feed"
     rm -f "$port_file"
 }
 
