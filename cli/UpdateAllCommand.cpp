@@ -5,6 +5,7 @@
 #include "cli/UpdateAll.h"
 #include "folder/FeedUpdateAll.h"
 #include "platform/Utf.h"
+#include "retrieval/InternetSession.h"
 
 namespace corvane::cli {
 
@@ -57,6 +58,7 @@ int runUpdateAll(const Arguments& arguments) {
         if (value < 1 || value > 64) throw UsageError("--jobs takes 1 to 64");
         jobs = static_cast<size_t>(value);
     }
+    const retrieval::InternetWarmUp warmUp;
     std::u16string path = absoluteFolder(dir);
     requireFolder(dir, path);
     std::vector<folder::UpdateTarget> targets = folder::newsFoldersBelow(path);

@@ -10,6 +10,7 @@
 #include "platform/Utf.h"
 #include "platform/WideFormat.h"
 #include "retrieval/FeedWorkers.h"
+#include "retrieval/InternetSession.h"
 #include "retrieval/MessageQueue.h"
 #include "retrieval/UrlDownloader.h"
 
@@ -73,6 +74,7 @@ int runUpdate(const Arguments& arguments) {
     if (arguments.option("--jobs")) throw UsageError("--jobs goes with --all");
     const std::string& dir = arguments.required(0, "DIR");
     arguments.noMoreThan(1);
+    const retrieval::InternetWarmUp warmUp;
     // The merge needs only the ids in corvane.xml: the store is not read, and new messages are
     // written after the stored ones.
     OpenFolder opened = openNewsFolder(dir, false);

@@ -36,20 +36,28 @@ Params paramsOf(const RSSObject& feed) {
     return params;
 }
 
-// The ids corvane.xml holds once written: messages held but never stored are not seen for good yet.
-std::vector<std::u16string> idsToWrite(const RSSObject& feed) {
+// Messages held but never stored are not seen for good yet: corvane.xml does not get their ids.
+std::unordered_set<std::u16string_view> idsNotYetSeen(const RSSObject& feed) {
     std::unordered_set<std::u16string_view> notYetSeen;
     if (!feed.unstoredIds.empty())
         for (const auto& item : feed.items)
             if (feed.unstoredIds.count(item->id)) notYetSeen.insert(item->id);
-    std::vector<std::u16string> ids;
-    ids.reserve(feed.identity.size());
+    return notYetSeen;
+}
+
+// The ids corvane.xml holds once written.
+SortedIds idsToWrite(const RSSObject& feed, const std::unordered_set<std::u16string_view>& notYetSeen) {
+    size_t units = 0;
     for (const std::u16string& id : feed.identity)
-        if (!notYetSeen.count(id)) ids.push_back(id);
+        units += id.size();
+    SortedIds ids;
+    ids.reserve(feed.identity.size(), units);
+    for (const std::u16string& id : feed.identity)
+        if (notYetSeen.empty() || !notYetSeen.count(id)) ids.add(id);
     return ids;
 }
 
-void takeSettingsBaseline(RSSObject& feed, std::vector<std::u16string> identity) {
+void takeSettingsBaseline(RSSObject& feed, SortedIds identity) {
     StoreBaseline& baseline = feed.baseline;
     baseline.title = feed.title;
     baseline.link = feed.link;
@@ -185,42 +193,62 @@ void refreshSettings(RSSObject& feed, std::unordered_set<std::u16string>& stored
     baseline.identity = std::move(disk->baseline.identity);
 }
 
+// The ids the identity gained since `recorded`, in order, when it lost none; nullopt when one left it.
+std::optional<std::vector<std::u16string_view>> idsAddedTo(
+    const SortedIds& recorded, const RSSObject& feed,
+    const std::unordered_set<std::u16string_view>& notYetSeen) {
+    std::vector<std::u16string_view> added;
+    size_t next = 0;
+    for (const std::u16string& id : feed.identity) {
+        if (!notYetSeen.empty() && notYetSeen.count(id)) continue;
+        if (next < recorded.size() && recorded[next] == id) {
+            ++next;
+        } else if (next == recorded.size() || std::u16string_view(id) < recorded[next]) {
+            added.push_back(id);
+        } else {
+            return std::nullopt;  // recorded[next] is no longer held
+        }
+    }
+    if (next != recorded.size()) return std::nullopt;
+    return added;
+}
+
 bool writeSettings(RSSObject& feed) {
     StoreBaseline& baseline = feed.baseline;
-    std::vector<std::u16string> ids = idsToWrite(feed);
+    const std::unordered_set<std::u16string_view> notYetSeen = idsNotYetSeen(feed);
     const bool fieldsChanged = !baseline.settingsRead || feed.settingsState != StoreFileState::Read ||
                                feed.title != baseline.title || feed.link != baseline.link ||
                                feed.description != baseline.description || feed.url != baseline.url ||
                                paramsOf(feed) != baseline.params;
-    // Both in std::set order. Ids only ever join the identity; one that left it needs a whole write.
-    const bool idsKept =
-        std::includes(ids.begin(), ids.end(), baseline.identity.begin(), baseline.identity.end());
-    std::vector<std::u16string> added;
-    std::set_difference(ids.begin(), ids.end(), baseline.identity.begin(), baseline.identity.end(),
-                        std::back_inserter(added));
-    if (!fieldsChanged && idsKept && added.empty()) return true;
-    if (!fieldsChanged && idsKept && baseline.settingsStampKnown &&
-        stampOf(feed.settingsPath) == baseline.settingsStamp) {
-        size_t addedSize = 0;
-        for (const std::u16string& id : added)
-            addedSize += id.size() * 3 + 9;
-        const bool extended = extendFile(feed.settingsPath, "<identity/>", "<identity>", "</identity>",
-                                         "</corvane>", addedSize, [&added](XmlTextWriter& out) {
-                                             for (const std::u16string& id : added) {
-                                                 out.markup("<id>");
-                                                 out.text(id);
-                                                 out.markup("</id>");
-                                             }
-                                         });
-        if (extended) {
-            baseline.identity = std::move(ids);
-            baseline.settingsStamp = stampOf(feed.settingsPath);
-            return true;
+    // Ids only ever join the identity; one that left it needs a whole write.
+    if (!fieldsChanged) {
+        if (std::optional<std::vector<std::u16string_view>> added =
+                idsAddedTo(baseline.identity, feed, notYetSeen)) {
+            if (added->empty()) return true;
+            if (baseline.settingsStampKnown && stampOf(feed.settingsPath) == baseline.settingsStamp) {
+                size_t addedSize = 0;
+                for (std::u16string_view id : *added)
+                    addedSize += id.size() * 3 + 9;
+                const bool extended =
+                    extendFile(feed.settingsPath, "<identity/>", "<identity>", "</identity>", "</corvane>",
+                               addedSize, [&added](XmlTextWriter& out) {
+                                   for (std::u16string_view id : *added) {
+                                       out.markup("<id>");
+                                       out.text(id);
+                                       out.markup("</id>");
+                                   }
+                               });
+                if (extended) {
+                    baseline.identity = idsToWrite(feed, notYetSeen);
+                    baseline.settingsStamp = stampOf(feed.settingsPath);
+                    return true;
+                }
+                trace(u"%s is not as Corvane writes it; it is written whole", feed.settingsPath);
+            }
         }
-        trace(u"%s is not as Corvane writes it; it is written whole", feed.settingsPath);
     }
     if (!writeSettingsFile(feed)) return false;
-    takeSettingsBaseline(feed, std::move(ids));
+    takeSettingsBaseline(feed, idsToWrite(feed, notYetSeen));
     baseline.settingsRead = true;
     baseline.settingsStamp = stampOf(feed.settingsPath);
     baseline.settingsStampKnown = true;
@@ -297,7 +325,7 @@ std::u16string unescaped(std::string_view text) {
 bool takeUnrecordedIds(std::string_view kept, bool whole, RSSObject& feed,
                        std::vector<const RSSItem*>& appended) {
     constexpr std::string_view kOpen = "<corvane_id>", kClose = "</corvane_id>";
-    const std::vector<std::u16string>& recorded = feed.baseline.identity;
+    const SortedIds& recorded = feed.baseline.identity;
     std::unordered_set<std::u16string> unrecorded;
     bool found = false;
     for (size_t end = kept.size();;) {
@@ -306,7 +334,7 @@ bool takeUnrecordedIds(std::string_view kept, bool whole, RSSObject& feed,
         const size_t open = kept.rfind(kOpen, close);
         if (open == std::string_view::npos) break;
         std::u16string id = unescaped(kept.substr(open + kOpen.size(), close - open - kOpen.size()));
-        if (std::binary_search(recorded.begin(), recorded.end(), id)) {
+        if (recorded.contains(id)) {
             found = true;
             break;
         }
@@ -453,7 +481,7 @@ void noteSettingsRead(RSSObject& feed, const FileStamp& stampBefore) {
         feed.settingsState == StoreFileState::Read || feed.settingsState == StoreFileState::Missing;
     baseline.settingsStamp = stampBefore;
     baseline.settingsStampKnown = stampOf(feed.settingsPath) == stampBefore;
-    takeSettingsBaseline(feed, std::vector<std::u16string>(feed.identity.begin(), feed.identity.end()));
+    takeSettingsBaseline(feed, idsToWrite(feed, {}));
 }
 
 void noteItemsRead(RSSObject& feed, const StoredItems& loaded) {

@@ -4,6 +4,20 @@
 
 namespace corvane {
 
+bool SortedIds::contains(std::u16string_view id) const {
+    size_t low = 0, high = size();
+    while (low < high) {
+        const size_t middle = low + (high - low) / 2;
+        const std::u16string_view found = (*this)[middle];
+        if (found == id) return true;
+        if (found < id)
+            low = middle + 1;
+        else
+            high = middle;
+    }
+    return false;
+}
+
 ItemFields fieldsOf(const RSSItem& item) {
     ItemFields fields;
     fields.label = item.label;

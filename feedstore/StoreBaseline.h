@@ -60,6 +60,31 @@ class StoreSnapshot {
     std::vector<ItemFields> fields_;
 };
 
+// Ids in the order of std::set<std::u16string>, one after the other in one text: the identity of a
+// big folder as a few allocations instead of one per id.
+class SortedIds {
+  public:
+    size_t size() const { return ends_.size(); }
+    std::u16string_view operator[](size_t i) const {
+        const size_t begin = i == 0 ? 0 : ends_[i - 1];
+        return std::u16string_view(ids_).substr(begin, ends_[i] - begin);
+    }
+    bool contains(std::u16string_view id) const;
+    // Each id must sort after the last one added.
+    void add(std::u16string_view id) {
+        ids_ += id;
+        ends_.push_back(ids_.size());
+    }
+    void reserve(size_t count, size_t idUnits) {
+        ids_.reserve(idUnits);
+        ends_.reserve(count);
+    }
+
+  private:
+    std::u16string ids_;
+    std::vector<size_t> ends_;
+};
+
 struct StoreBaseline {
     // corvane.xml. Without settingsRead the object did not come from the file (a new folder) and a
     // save writes what it holds.
@@ -71,7 +96,7 @@ struct StoreBaseline {
     std::u16string description;
     std::u16string url;
     std::vector<std::pair<std::u16string, std::u16string>> params;
-    std::vector<std::u16string> identity;  // in the order of std::set<std::u16string>
+    SortedIds identity;
 
     // rssitems.xml. With itemsRead, `items` holds the store's messages as this object last read or
     // wrote them; with appendOnly the store was never read and the list holds new messages only.

@@ -7,6 +7,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <thread>
 
 // The internet layer under the URL downloader, with one backend per platform (WinINet on Windows,
 // libcurl natively). Failures give the backend's own error code (a Win32 last-error value, a
@@ -61,6 +62,21 @@ class InternetSession {
     // May be called from any thread while another uses the session: makes calls under way give up as
     // soon as the platform lets them, and every later call fail. It does not wait for them.
     virtual void abort() = 0;
+};
+
+// Readies the internet layer on a thread of its own while the caller does other work, for a command
+// that is about to download: natively libcurl's loading and global initialisation (some forty
+// libraries) then overlap the reading of the folder, and the first session waits for what is left.
+// It waits for that thread when it goes. Where the layer needs no readying it does nothing.
+class InternetWarmUp {
+  public:
+    InternetWarmUp();
+    ~InternetWarmUp();
+    InternetWarmUp(const InternetWarmUp&) = delete;
+    InternetWarmUp& operator=(const InternetWarmUp&) = delete;
+
+  private:
+    std::thread thread_;
 };
 
 // True for absolute http and https URLs (the scheme compared without regard to case).

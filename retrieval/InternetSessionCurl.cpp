@@ -6,6 +6,7 @@
 #include <limits>
 #include <new>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "platform/Trace.h"
@@ -306,6 +307,18 @@ bool CurlRequest::pump(Ready ready, uint32_t& error) {
 }
 
 }  // namespace
+
+InternetWarmUp::InternetWarmUp() {
+    try {
+        thread_ = std::thread([] { curlLibrary(); });
+    } catch (const std::system_error&) {
+        // Without a thread the first session loads the library itself.
+    }
+}
+
+InternetWarmUp::~InternetWarmUp() {
+    if (thread_.joinable()) thread_.join();
+}
 
 std::unique_ptr<InternetSession> InternetSession::open(std::u16string_view agent, uint32_t& error) {
     if (!curlLibrary()) {

@@ -258,4 +258,8 @@ std::unique_ptr<InternetSession> InternetSession::open(std::u16string_view agent
     return std::make_unique<WinInetSession>(internet);
 }
 
+// WinINet is linked with the program: there is nothing to load ahead.
+InternetWarmUp::InternetWarmUp() = default;
+InternetWarmUp::~InternetWarmUp() = default;
+
 }  // namespace corvane::retrieval

@@ -23,6 +23,7 @@ extern char** environ;
 #endif
 
 #include "feedstore/FeedUpdate.h"
+#include "feedstore/StoreBaseline.h"
 #include "platform/Utf.h"
 #include "support/TempFolder.h"
 
@@ -133,6 +134,58 @@ TEST_F(FolderSave, NewMessagesExtendTheStoreAsAWholeWriteWould) {
             EXPECT_EQ(settingsOnly()->identity.size(), static_cast<size_t>(stored + 3));
         }
     }
+}
+
+// corvane.xml gains the ids that joined the identity wherever they sort among the known ones, its
+// old bytes kept; an identity that lost an id is written whole. Read again it holds the identity.
+TEST_F(FolderSave, TheSettingsGainTheNewIdsWhereverTheySort) {
+    struct Case {
+        std::vector<std::u16string> start;
+        std::vector<std::u16string> added;
+        const char16_t* removed;
+        bool extended;
+    };
+    const std::vector<std::u16string> abc = {u"a", u"b", u"c"};
+    const Case cases[] = {
+        {abc, {u"0first"}, nullptr, true},
+        {abc, {u"b2", u"bb"}, nullptr, true},
+        {abc, {u"zlast", u"A0", u"b+/="}, nullptr, true},
+        {{}, {u"x", u"y"}, nullptr, true},
+        {abc, {}, u"b", false},
+        {abc, {u"x"}, u"c", false},
+    };
+    for (const Case& test : cases) {
+        std::filesystem::remove(folder.path() / "corvane.xml");
+        {
+            auto feed = settingsOnly();
+            feed->identity.insert(test.start.begin(), test.start.end());
+            ASSERT_TRUE(feed->storeSettings());
+        }
+        const std::string before = folder.read("corvane.xml");
+        auto feed = settingsOnly();
+        feed->identity.insert(test.added.begin(), test.added.end());
+        if (test.removed) feed->identity.erase(test.removed);
+        ASSERT_TRUE(feed->storeSettings());
+        const std::string after = folder.read("corvane.xml");
+        const size_t kept = std::min(before.find("</identity>"), before.find("<identity/>"));
+        EXPECT_EQ(after.compare(0, kept, before, 0, kept) == 0, test.extended) << after;
+        EXPECT_EQ(settingsOnly()->identity, feed->identity) << after;
+    }
+}
+
+TEST(SortedIds, FindsEveryIdItHoldsAndNoOther) {
+    const std::vector<std::u16string> held = {u"A", u"AB", u"B+/=", u"b", u"zz"};  // in std::set order
+    SortedIds ids;
+    for (const std::u16string& id : held)
+        ids.add(id);
+    ASSERT_EQ(ids.size(), held.size());
+    for (size_t i = 0; i < held.size(); ++i) {
+        EXPECT_EQ(ids[i], held[i]);
+        EXPECT_TRUE(ids.contains(held[i])) << toUtf8(held[i]);
+    }
+    for (const char16_t* absent : {u"", u"0", u"AA", u"ABC", u"B", u"a", u"zzz", u"~"})
+        EXPECT_FALSE(ids.contains(absent)) << toUtf8(absent);
+    EXPECT_FALSE(SortedIds().contains(u"A"));
 }
 
 // A store that does not end as Corvane writes it is read and written whole, keeping what it held.

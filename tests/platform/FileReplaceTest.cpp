@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <new>
 #include <string>
+#include <thread>
 #include <vector>
 
 #ifndef _WIN32
@@ -34,6 +36,30 @@ TEST(FileReplace, ReplacesTheFileAndLeavesNothingElse) {
     ASSERT_TRUE(replaceFileAtomically(folder.file("corvane.xml"), ""));
     EXPECT_TRUE(folder.exists("corvane.xml"));
     EXPECT_EQ(namesIn(folder), (std::vector<std::string>{"corvane.xml", "rssitems.xml"}));
+}
+
+// A big file replaced is let go on a thread of its own: the new bytes are in place at once, and the
+// process soon holds nothing of the old file.
+TEST(FileReplace, ABigReplacedFileIsLetGo) {
+    testing::TempFolder folder;
+    folder.write("rssitems.xml", std::string(3 << 20, 'o'));
+    const std::string bytes(2 << 20, 'n');
+    ASSERT_TRUE(replaceFileAtomically(folder.file("rssitems.xml"), bytes));
+    EXPECT_EQ(folder.read("rssitems.xml"), bytes);
+#ifndef _WIN32
+    const std::string replaced = (folder.path() / "rssitems.xml").string() + " (deleted)";
+    auto holdsReplaced = [&replaced] {
+        for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
+            std::error_code error;
+            if (std::filesystem::read_symlink(entry.path(), error).string() == replaced) return true;
+        }
+        return false;
+    };
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (holdsReplaced() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    EXPECT_FALSE(holdsReplaced());
+#endif
 }
 
 TEST(FileReplace, AFailureAtAnyStageKeepsTheOldFileAndRemovesTheTemporaryOne) {

@@ -7,6 +7,7 @@
 #include <string>
 #include <thread>
 
+#include "retrieval/InternetSession.h"
 #include "retrieval/UrlDownloader.h"
 #include "support/TestServer.h"
 
@@ -103,6 +104,23 @@ TEST(UrlDownloaderThreads, StopDuringASlowBodyCancelsAtTheNextChunk) {
     EXPECT_EQ(run.result, kStatusCancelled);
     EXPECT_LT(run.stopToReturn, 1s);
     EXPECT_LT(sink.progressCalls.load(), 200);
+}
+
+// The internet layer readied on a thread of its own while downloads start on two others: each of
+// them waits for it and gets its bytes, and a warm-up nobody uses ends without a word.
+TEST(UrlDownloaderThreads, DownloadsStartedDuringTheWarmUpWaitForIt) {
+    { const retrieval::InternetWarmUp unused; }
+    const retrieval::InternetWarmUp warmUp;
+    auto fetch = [] {
+        kturldownloader downloader;
+        downloader.addUrl(testing::serverUrl("/body?size=5000"));
+        const Status result = downloader.download(nullptr, std::stop_token());
+        return result == kStatusOk ? downloader.received() : 0u;
+    };
+    std::future<uint32_t> first = std::async(std::launch::async, fetch);
+    std::future<uint32_t> second = std::async(std::launch::async, fetch);
+    EXPECT_EQ(first.get(), 5000u);
+    EXPECT_EQ(second.get(), 5000u);
 }
 
 }  // namespace
