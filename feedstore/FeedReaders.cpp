@@ -308,7 +308,9 @@ class FeedStreamReader {
     // The element's text as markup with its links resolved against the element's base.
     std::u16string markupText(std::u16string_view parentBase) {
         const std::u16string base = baseOf(parentBase);
-        return resolveMarkupLinks(text(), base);
+        std::u16string markup = text();
+        resolveMarkupLinksInPlace(markup, base);
+        return markup;
     }
 
     // The content of the element as markup: child elements by their local names with their
@@ -415,7 +417,8 @@ class FeedStreamReader {
                 markup = decodeBase64Text(text());
                 break;
         }
-        return resolveMarkupLinks(markup, base);
+        resolveMarkupLinksInPlace(markup, base);
+        return markup;
     }
 
     // A text construct as plain text, for titles.
@@ -572,8 +575,14 @@ class FeedStreamReader {
         // The markup's links are resolved only for an item that is kept: most of an update that
         // brings nothing new is spent on what it leaves out.
         if (keep_ && !keep_(*item)) return nullptr;
-        if (description) item->description = resolveMarkupLinks(*description, descriptionBase);
-        if (content) item->content = resolveMarkupLinks(*content, contentBase);
+        if (description) {
+            item->description = std::move(*description);
+            resolveMarkupLinksInPlace(item->description, descriptionBase);
+        }
+        if (content) {
+            item->content = std::move(*content);
+            resolveMarkupLinksInPlace(item->content, contentBase);
+        }
         return item;
     }
 

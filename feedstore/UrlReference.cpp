@@ -200,10 +200,12 @@ void appendMarkupSafe(std::u16string& out, std::u16string_view url) {
 
 }  // namespace
 
-std::u16string resolveMarkupLinks(std::u16string_view markup, std::u16string_view base) {
-    if (schemeLength(base) == 0) return std::u16string(markup);
-    std::u16string out;
-    out.reserve(markup.size());
+namespace {
+
+// Calls `replace(begin, end, value)` for every href and src attribute of the markup, in order, with
+// the resolved value as it is to stand in place of markup[begin, end).
+template <typename Replace>
+void forEachMarkupLink(std::u16string_view markup, std::u16string_view base, Replace&& replace) {
     size_t at = 0;
     while (at < markup.size()) {
         const size_t open = markup.find(u'<', at);
@@ -212,15 +214,12 @@ std::u16string resolveMarkupLinks(std::u16string_view markup, std::u16string_vie
         if (open + 1 < markup.size() &&
             (markup[open + 1] == u'!' || markup[open + 1] == u'/' || markup[open + 1] == u'?')) {
             const size_t close = markup.find(u'>', open);
-            const size_t end = close == std::u16string_view::npos ? markup.size() : close + 1;
-            out.append(markup.substr(at, end - at));
-            at = end;
+            at = close == std::u16string_view::npos ? markup.size() : close + 1;
             continue;
         }
         size_t i = open + 1;
         while (i < markup.size() && !isNameEnd(markup[i]))
             ++i;
-        out.append(markup.substr(at, i - at));
         // Attributes up to the end of the tag.
         while (i < markup.size() && markup[i] != u'>') {
             const size_t nameStart = i;
@@ -231,9 +230,7 @@ std::u16string resolveMarkupLinks(std::u16string_view markup, std::u16string_vie
             while (j < markup.size() && isUrlSpace(markup[j]))
                 ++j;
             if (name.empty() || j >= markup.size() || markup[j] != u'=') {
-                const size_t stop = name.empty() ? i + 1 : i;
-                out.append(markup.substr(nameStart, stop - nameStart));
-                i = stop;
+                i = name.empty() ? i + 1 : i;
                 continue;
             }
             ++j;
@@ -253,18 +250,42 @@ std::u16string resolveMarkupLinks(std::u16string_view markup, std::u16string_vie
                     ++valueEnd;
                 after = valueEnd;
             }
-            out.append(markup.substr(nameStart, valueStart - nameStart));
-            const std::u16string_view value = markup.substr(valueStart, valueEnd - valueStart);
-            if (isLinkAttribute(name))
-                appendMarkupSafe(out, resolveUrlReference(base, value));
-            else
-                out.append(value);
-            out.append(markup.substr(valueEnd, after - valueEnd));
+            if (isLinkAttribute(name)) {
+                std::u16string resolved;
+                appendMarkupSafe(resolved,
+                                 resolveUrlReference(base, markup.substr(valueStart, valueEnd - valueStart)));
+                replace(valueStart, valueEnd, std::u16string_view(resolved));
+            }
             i = after;
         }
         at = i;
     }
-    out.append(markup.substr(std::min(at, markup.size())));
+}
+
+}  // namespace
+
+void resolveMarkupLinksInPlace(std::u16string& markup, std::u16string_view base) {
+    if (schemeLength(base) == 0) return;
+    // Most links are absolute already: the markup is copied only from the first value that changes.
+    std::u16string out;
+    size_t copied = 0;
+    bool changed = false;
+    forEachMarkupLink(markup, base, [&](size_t begin, size_t end, std::u16string_view value) {
+        if (!changed && markup.compare(begin, end - begin, value) == 0) return;
+        if (!changed) out.reserve(markup.size() + markup.size() / 8);
+        changed = true;
+        out.append(markup, copied, begin - copied);
+        out += value;
+        copied = end;
+    });
+    if (!changed) return;
+    out.append(markup, copied);
+    markup = std::move(out);
+}
+
+std::u16string resolveMarkupLinks(std::u16string_view markup, std::u16string_view base) {
+    std::u16string out(markup);
+    resolveMarkupLinksInPlace(out, base);
     return out;
 }
 
