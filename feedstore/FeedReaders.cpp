@@ -655,6 +655,7 @@ class FeedStreamReader {
 
     struct AtomLink {
         std::u16string rel;
+        std::u16string writtenHref;
         std::u16string href;  // resolved
         std::u16string type;
         int32_t length = 0;
@@ -666,7 +667,8 @@ class FeedStreamReader {
         link.rel = reader_.attribute("rel").value_or(u"alternate");
         trim(link.rel);
         if (link.rel.empty()) link.rel = u"alternate";
-        link.href = resolveUrlReference(base, reader_.attribute("href").value_or(u""));
+        link.writtenHref = reader_.attribute("href").value_or(u"");
+        link.href = resolveUrlReference(base, link.writtenHref);
         link.type = reader_.attribute("type").value_or(u"");
         link.length = parseDecimal(reader_.attribute("length").value_or(u""));
         skip();
@@ -733,10 +735,9 @@ class FeedStreamReader {
             } else if (!id && reader_.isNamedNs("id", ns)) {
                 id = text();
             } else if (reader_.isNamedNs("link", ns)) {
-                const std::optional<std::u16string> href = reader_.attribute("href");
                 AtomLink link = readAtomLink(base);
                 if (link.rel == u"alternate" && !writtenLink) {
-                    writtenLink = href.value_or(u"");
+                    writtenLink = std::move(link.writtenHref);
                     item->link = std::move(link.href);
                 } else if (link.rel == u"enclosure" && !item->enclosure) {
                     item->enclosure = std::make_unique<RSSEnclosure>();
@@ -759,6 +760,8 @@ class FeedStreamReader {
             } else if (!published && reader_.isNamedNs(atom03 ? "issued" : "published", ns)) {
                 published = text();
             } else if (!updated && reader_.isNamedNs(atom03 ? "modified" : "updated", ns)) {
+                // Only an entry without a published date takes this one.
+                if (published) return skip();
                 updated = text();
             } else if (!author && reader_.isNamedNs("author", ns)) {
                 author = readAtomPerson(ns);
