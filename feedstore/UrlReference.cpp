@@ -3,6 +3,10 @@
 #include <algorithm>
 #include <optional>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace corvane {
 namespace {
 
@@ -202,18 +206,34 @@ void appendMarkupSafe(std::u16string& out, std::u16string_view url) {
 
 namespace {
 
+// text.find(unit, from), eight units at a time: an item's description is scanned for every tag.
+size_t findUnit(std::u16string_view text, char16_t unit, size_t from) {
+    size_t i = from;
+#if defined(__SSE2__)
+    const __m128i wanted = _mm_set1_epi16(static_cast<short>(unit));
+    for (; i + 8 <= text.size(); i += 8) {
+        const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + i));
+        const int found = _mm_movemask_epi8(_mm_cmpeq_epi16(chunk, wanted));
+        if (found != 0) return i + static_cast<size_t>(__builtin_ctz(static_cast<unsigned>(found))) / 2;
+    }
+#endif
+    for (; i < text.size(); ++i)
+        if (text[i] == unit) return i;
+    return std::u16string_view::npos;
+}
+
 // Calls `replace(begin, end, value)` for every href and src attribute of the markup, in order, with
 // the resolved value as it is to stand in place of markup[begin, end).
 template <typename Replace>
 void forEachMarkupLink(std::u16string_view markup, std::u16string_view base, Replace&& replace) {
     size_t at = 0;
     while (at < markup.size()) {
-        const size_t open = markup.find(u'<', at);
+        const size_t open = findUnit(markup, u'<', at);
         if (open == std::u16string_view::npos) break;
         // Comments and declarations hold no attributes.
         if (open + 1 < markup.size() &&
             (markup[open + 1] == u'!' || markup[open + 1] == u'/' || markup[open + 1] == u'?')) {
-            const size_t close = markup.find(u'>', open);
+            const size_t close = findUnit(markup, u'>', open);
             at = close == std::u16string_view::npos ? markup.size() : close + 1;
             continue;
         }
@@ -241,7 +261,7 @@ void forEachMarkupLink(std::u16string_view markup, std::u16string_view base, Rep
             size_t after;
             if (j < markup.size() && (markup[j] == u'"' || markup[j] == u'\'')) {
                 valueStart = j + 1;
-                valueEnd = markup.find(markup[j], valueStart);
+                valueEnd = findUnit(markup, markup[j], valueStart);
                 if (valueEnd == std::u16string_view::npos) valueEnd = markup.size();
                 after = std::min(valueEnd + 1, markup.size());
             } else {
