@@ -1,6 +1,7 @@
 #include "feedstore/UrlReference.h"
 
 #include <algorithm>
+#include <cstring>
 #include <optional>
 
 #if defined(__SSE2__)
@@ -179,7 +180,11 @@ bool isLinkAttribute(std::u16string_view name) {
 // A resolved value goes back where the written one stood: what would end the value or the tag
 // there is percent-encoded, as a URL allows.
 void appendMarkupSafe(std::u16string& out, std::u16string_view url) {
-    for (char16_t c : url) {
+    // Most URLs hold none of these: appended whole.
+    const size_t special = url.find_first_of(u"\"'<> ");
+    out.append(url.substr(0, special));
+    if (special == std::u16string_view::npos) return;
+    for (char16_t c : url.substr(special)) {
         switch (c) {
             case u'"':
                 out += u"%22";
@@ -291,7 +296,9 @@ void resolveMarkupLinksInPlace(std::u16string& markup, std::u16string_view base)
     size_t copied = 0;
     bool changed = false;
     forEachMarkupLink(markup, base, [&](size_t begin, size_t end, std::u16string_view value) {
-        if (!changed && markup.compare(begin, end - begin, value) == 0) return;
+        if (!changed && end - begin == value.size() &&
+            std::memcmp(markup.data() + begin, value.data(), value.size() * sizeof(char16_t)) == 0)
+            return;
         if (!changed) out.reserve(markup.size() + markup.size() / 8);
         changed = true;
         out.append(markup, copied, begin - copied);
