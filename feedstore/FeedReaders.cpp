@@ -451,14 +451,15 @@ class FeedStreamReader {
         item.pubDate = dateText;
         bool stamp = false;
         if (!dateText.empty()) {
-            item.hasDate = parsePubDate(dateText, &item.publishedTime);
-            stamp = item.hasDate;
-            if (!item.hasDate) {
-                if (std::optional<std::u16string> rfc822 = isoDateToRfc822(dateText)) {
-                    item.pubDate = std::move(*rfc822);
-                    item.hasDate = parsePubDate(item.pubDate, &item.publishedTime);
-                    stamp = item.hasDate && stampFromIso;
-                }
+            // An ISO 8601 date is never read as an RFC 822 one (its month would begin with '-'),
+            // so it is converted first rather than after a parse that must fail.
+            if (std::optional<std::u16string> rfc822 = isoDateToRfc822(dateText)) {
+                item.pubDate = std::move(*rfc822);
+                item.hasDate = parsePubDate(item.pubDate, &item.publishedTime);
+                stamp = item.hasDate && stampFromIso;
+            } else {
+                item.hasDate = parsePubDate(dateText, &item.publishedTime);
+                stamp = item.hasDate;
             }
         }
         if (item.hasDate) item.publishedFileTime = systemTimeToFileTime(item.publishedTime);

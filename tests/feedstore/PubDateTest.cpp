@@ -220,6 +220,9 @@ TEST(IsoDateToRfc822, Forms) {
         std::optional<std::u16string> converted = isoDateToRfc822(c.iso);
         ASSERT_TRUE(converted) << std::u16string(c.iso).size();
         EXPECT_EQ(*converted, c.rfc822);
+        // The feed readers convert such a date without trying it as RFC 822 first.
+        SystemTime time;
+        EXPECT_FALSE(parsePubDate(c.iso, &time)) << std::u16string(c.iso).size();
     }
 }
 
