@@ -181,9 +181,11 @@ bool isLinkAttribute(std::u16string_view name) {
 // there is percent-encoded, as a URL allows.
 void appendMarkupSafe(std::u16string& out, std::u16string_view url) {
     // Most URLs hold none of these: appended whole.
-    const size_t special = url.find_first_of(u"\"'<> ");
+    size_t special = 0;
+    while (special < url.size() && url[special] != u'"' && url[special] != u'\'' && url[special] != u'<' &&
+           url[special] != u'>' && url[special] != u' ')
+        ++special;
     out.append(url.substr(0, special));
-    if (special == std::u16string_view::npos) return;
     for (char16_t c : url.substr(special)) {
         switch (c) {
             case u'"':
