@@ -18,4 +18,6 @@ std::vector<std::string> commandLineArguments(int argc, char** argv) {
     return arguments;
 }
 
+void startUpdateWithLargePages(int, char**) {}
+
 }  // namespace corvane::cli

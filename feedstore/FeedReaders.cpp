@@ -308,7 +308,9 @@ class FeedStreamReader {
     // The element's text as markup with its links resolved against the element's base.
     std::u16string markupText(std::u16string_view parentBase) {
         const std::u16string base = baseOf(parentBase);
-        return resolveMarkupLinks(text(), base);
+        std::u16string markup = text();
+        resolveMarkupLinksInPlace(markup, base);
+        return markup;
     }
 
     // The content of the element as markup: child elements by their local names with their
@@ -415,7 +417,8 @@ class FeedStreamReader {
                 markup = decodeBase64Text(text());
                 break;
         }
-        return resolveMarkupLinks(markup, base);
+        resolveMarkupLinksInPlace(markup, base);
+        return markup;
     }
 
     // A text construct as plain text, for titles.
@@ -448,14 +451,15 @@ class FeedStreamReader {
         item.pubDate = dateText;
         bool stamp = false;
         if (!dateText.empty()) {
-            item.hasDate = parsePubDate(dateText, &item.publishedTime);
-            stamp = item.hasDate;
-            if (!item.hasDate) {
-                if (std::optional<std::u16string> rfc822 = isoDateToRfc822(dateText)) {
-                    item.pubDate = std::move(*rfc822);
-                    item.hasDate = parsePubDate(item.pubDate, &item.publishedTime);
-                    stamp = item.hasDate && stampFromIso;
-                }
+            // An ISO 8601 date is never read as an RFC 822 one (its month would begin with '-'),
+            // so it is converted first rather than after a parse that must fail.
+            if (std::optional<std::u16string> rfc822 = isoDateToRfc822(dateText)) {
+                item.pubDate = std::move(*rfc822);
+                item.hasDate = parsePubDate(item.pubDate, &item.publishedTime);
+                stamp = item.hasDate && stampFromIso;
+            } else {
+                item.hasDate = parsePubDate(dateText, &item.publishedTime);
+                stamp = item.hasDate;
             }
         }
         if (item.hasDate) item.publishedFileTime = systemTimeToFileTime(item.publishedTime);
@@ -572,8 +576,14 @@ class FeedStreamReader {
         // The markup's links are resolved only for an item that is kept: most of an update that
         // brings nothing new is spent on what it leaves out.
         if (keep_ && !keep_(*item)) return nullptr;
-        if (description) item->description = resolveMarkupLinks(*description, descriptionBase);
-        if (content) item->content = resolveMarkupLinks(*content, contentBase);
+        if (description) {
+            item->description = std::move(*description);
+            resolveMarkupLinksInPlace(item->description, descriptionBase);
+        }
+        if (content) {
+            item->content = std::move(*content);
+            resolveMarkupLinksInPlace(item->content, contentBase);
+        }
         return item;
     }
 
@@ -646,6 +656,7 @@ class FeedStreamReader {
 
     struct AtomLink {
         std::u16string rel;
+        std::u16string writtenHref;
         std::u16string href;  // resolved
         std::u16string type;
         int32_t length = 0;
@@ -657,7 +668,8 @@ class FeedStreamReader {
         link.rel = reader_.attribute("rel").value_or(u"alternate");
         trim(link.rel);
         if (link.rel.empty()) link.rel = u"alternate";
-        link.href = resolveUrlReference(base, reader_.attribute("href").value_or(u""));
+        link.writtenHref = reader_.attribute("href").value_or(u"");
+        link.href = resolveUrlReference(base, link.writtenHref);
         link.type = reader_.attribute("type").value_or(u"");
         link.length = parseDecimal(reader_.attribute("length").value_or(u""));
         skip();
@@ -724,10 +736,9 @@ class FeedStreamReader {
             } else if (!id && reader_.isNamedNs("id", ns)) {
                 id = text();
             } else if (reader_.isNamedNs("link", ns)) {
-                const std::optional<std::u16string> href = reader_.attribute("href");
                 AtomLink link = readAtomLink(base);
                 if (link.rel == u"alternate" && !writtenLink) {
-                    writtenLink = href.value_or(u"");
+                    writtenLink = std::move(link.writtenHref);
                     item->link = std::move(link.href);
                 } else if (link.rel == u"enclosure" && !item->enclosure) {
                     item->enclosure = std::make_unique<RSSEnclosure>();
@@ -750,6 +761,8 @@ class FeedStreamReader {
             } else if (!published && reader_.isNamedNs(atom03 ? "issued" : "published", ns)) {
                 published = text();
             } else if (!updated && reader_.isNamedNs(atom03 ? "modified" : "updated", ns)) {
+                // Only an entry without a published date takes this one.
+                if (published) return skip();
                 updated = text();
             } else if (!author && reader_.isNamedNs("author", ns)) {
                 author = readAtomPerson(ns);

@@ -2,7 +2,6 @@
 
 #include <array>
 #include <cstdint>
-#include <cstdio>
 #include <limits>
 #include <string>
 
@@ -326,13 +325,41 @@ std::optional<std::u16string> isoDateToRfc822(std::u16string_view text) {
     static constexpr const char* kMonthNames[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                                   "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
     const int magnitude = offset < 0 ? -offset : offset;
-    char buffer[48];
-    std::snprintf(buffer, sizeof buffer, "%s, %02d %s %04d %02d:%02d:%02d %c%02d%02d", kDayNames[weekday],
-                  int{date.wDay}, kMonthNames[date.wMonth - 1], int{date.wYear}, hour, minute, second,
-                  offset < 0 ? '-' : '+', magnitude / 60, magnitude % 60);
+    // Written by hand, not by snprintf: a feed of Atom entries converts two dates an entry, and the
+    // formatting was most of the conversion.
     std::u16string out;
-    for (const char* c = buffer; *c; ++c)
-        out += static_cast<char16_t>(*c);
+    out.reserve(32);
+    auto name = [&](const char* text) {
+        for (; *text; ++text)
+            out += static_cast<char16_t>(*text);
+    };
+    auto number = [&](int value, int width) {
+        char16_t digits[12];
+        int count = 0;
+        do {
+            digits[count++] = static_cast<char16_t>(u'0' + value % 10);
+            value /= 10;
+        } while (value > 0 || count < width);
+        while (count > 0)
+            out += digits[--count];
+    };
+    name(kDayNames[weekday]);
+    out += u", ";
+    number(date.wDay, 2);
+    out += u' ';
+    name(kMonthNames[date.wMonth - 1]);
+    out += u' ';
+    number(date.wYear, 4);
+    out += u' ';
+    number(hour, 2);
+    out += u':';
+    number(minute, 2);
+    out += u':';
+    number(second, 2);
+    out += u' ';
+    out += offset < 0 ? u'-' : u'+';
+    number(magnitude / 60, 2);
+    number(magnitude % 60, 2);
     return out;
 }
 

@@ -1,7 +1,12 @@
 #include "feedstore/UrlReference.h"
 
 #include <algorithm>
+#include <cstring>
 #include <optional>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace corvane {
 namespace {
@@ -175,7 +180,13 @@ bool isLinkAttribute(std::u16string_view name) {
 // A resolved value goes back where the written one stood: what would end the value or the tag
 // there is percent-encoded, as a URL allows.
 void appendMarkupSafe(std::u16string& out, std::u16string_view url) {
-    for (char16_t c : url) {
+    // Most URLs hold none of these: appended whole.
+    size_t special = 0;
+    while (special < url.size() && url[special] != u'"' && url[special] != u'\'' && url[special] != u'<' &&
+           url[special] != u'>' && url[special] != u' ')
+        ++special;
+    out.append(url.substr(0, special));
+    for (char16_t c : url.substr(special)) {
         switch (c) {
             case u'"':
                 out += u"%22";
@@ -200,27 +211,42 @@ void appendMarkupSafe(std::u16string& out, std::u16string_view url) {
 
 }  // namespace
 
-std::u16string resolveMarkupLinks(std::u16string_view markup, std::u16string_view base) {
-    if (schemeLength(base) == 0) return std::u16string(markup);
-    std::u16string out;
-    out.reserve(markup.size());
+namespace {
+
+// text.find(unit, from), eight units at a time: an item's description is scanned for every tag.
+size_t findUnit(std::u16string_view text, char16_t unit, size_t from) {
+    size_t i = from;
+#if defined(__SSE2__)
+    const __m128i wanted = _mm_set1_epi16(static_cast<short>(unit));
+    for (; i + 8 <= text.size(); i += 8) {
+        const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + i));
+        const int found = _mm_movemask_epi8(_mm_cmpeq_epi16(chunk, wanted));
+        if (found != 0) return i + static_cast<size_t>(__builtin_ctz(static_cast<unsigned>(found))) / 2;
+    }
+#endif
+    for (; i < text.size(); ++i)
+        if (text[i] == unit) return i;
+    return std::u16string_view::npos;
+}
+
+// Calls `replace(begin, end, value)` for every href and src attribute of the markup, in order, with
+// the resolved value as it is to stand in place of markup[begin, end).
+template <typename Replace>
+void forEachMarkupLink(std::u16string_view markup, std::u16string_view base, Replace&& replace) {
     size_t at = 0;
     while (at < markup.size()) {
-        const size_t open = markup.find(u'<', at);
+        const size_t open = findUnit(markup, u'<', at);
         if (open == std::u16string_view::npos) break;
         // Comments and declarations hold no attributes.
         if (open + 1 < markup.size() &&
             (markup[open + 1] == u'!' || markup[open + 1] == u'/' || markup[open + 1] == u'?')) {
-            const size_t close = markup.find(u'>', open);
-            const size_t end = close == std::u16string_view::npos ? markup.size() : close + 1;
-            out.append(markup.substr(at, end - at));
-            at = end;
+            const size_t close = findUnit(markup, u'>', open);
+            at = close == std::u16string_view::npos ? markup.size() : close + 1;
             continue;
         }
         size_t i = open + 1;
         while (i < markup.size() && !isNameEnd(markup[i]))
             ++i;
-        out.append(markup.substr(at, i - at));
         // Attributes up to the end of the tag.
         while (i < markup.size() && markup[i] != u'>') {
             const size_t nameStart = i;
@@ -231,9 +257,7 @@ std::u16string resolveMarkupLinks(std::u16string_view markup, std::u16string_vie
             while (j < markup.size() && isUrlSpace(markup[j]))
                 ++j;
             if (name.empty() || j >= markup.size() || markup[j] != u'=') {
-                const size_t stop = name.empty() ? i + 1 : i;
-                out.append(markup.substr(nameStart, stop - nameStart));
-                i = stop;
+                i = name.empty() ? i + 1 : i;
                 continue;
             }
             ++j;
@@ -244,7 +268,7 @@ std::u16string resolveMarkupLinks(std::u16string_view markup, std::u16string_vie
             size_t after;
             if (j < markup.size() && (markup[j] == u'"' || markup[j] == u'\'')) {
                 valueStart = j + 1;
-                valueEnd = markup.find(markup[j], valueStart);
+                valueEnd = findUnit(markup, markup[j], valueStart);
                 if (valueEnd == std::u16string_view::npos) valueEnd = markup.size();
                 after = std::min(valueEnd + 1, markup.size());
             } else {
@@ -253,18 +277,44 @@ std::u16string resolveMarkupLinks(std::u16string_view markup, std::u16string_vie
                     ++valueEnd;
                 after = valueEnd;
             }
-            out.append(markup.substr(nameStart, valueStart - nameStart));
-            const std::u16string_view value = markup.substr(valueStart, valueEnd - valueStart);
-            if (isLinkAttribute(name))
-                appendMarkupSafe(out, resolveUrlReference(base, value));
-            else
-                out.append(value);
-            out.append(markup.substr(valueEnd, after - valueEnd));
+            if (isLinkAttribute(name)) {
+                std::u16string resolved;
+                appendMarkupSafe(resolved,
+                                 resolveUrlReference(base, markup.substr(valueStart, valueEnd - valueStart)));
+                replace(valueStart, valueEnd, std::u16string_view(resolved));
+            }
             i = after;
         }
         at = i;
     }
-    out.append(markup.substr(std::min(at, markup.size())));
+}
+
+}  // namespace
+
+void resolveMarkupLinksInPlace(std::u16string& markup, std::u16string_view base) {
+    if (schemeLength(base) == 0) return;
+    // Most links are absolute already: the markup is copied only from the first value that changes.
+    std::u16string out;
+    size_t copied = 0;
+    bool changed = false;
+    forEachMarkupLink(markup, base, [&](size_t begin, size_t end, std::u16string_view value) {
+        if (!changed && end - begin == value.size() &&
+            std::memcmp(markup.data() + begin, value.data(), value.size() * sizeof(char16_t)) == 0)
+            return;
+        if (!changed) out.reserve(markup.size() + markup.size() / 8);
+        changed = true;
+        out.append(markup, copied, begin - copied);
+        out += value;
+        copied = end;
+    });
+    if (!changed) return;
+    out.append(markup, copied);
+    markup = std::move(out);
+}
+
+std::u16string resolveMarkupLinks(std::u16string_view markup, std::u16string_view base) {
+    std::u16string out(markup);
+    resolveMarkupLinksInPlace(out, base);
     return out;
 }
 

@@ -12,5 +12,7 @@ std::u16string resolveUrlReference(std::u16string_view base, std::u16string_view
 // The markup with the value of every href and src attribute resolved against the base, the rest
 // left byte for byte. Values are taken as written (an entity in one stays as it is).
 std::u16string resolveMarkupLinks(std::u16string_view markup, std::u16string_view base);
+// The same, in the markup itself, which is left as it is when no value changes.
+void resolveMarkupLinksInPlace(std::u16string& markup, std::u16string_view base);
 
 }  // namespace corvane

@@ -1,6 +1,7 @@
 // Any bytes as a downloaded feed, through every reader: the read never crashes, never raises, and
 // what it hands over is sound (each id once, known ids left out, a notRss read hands over nothing).
-// An RSS document the one-pass read takes must give the items the document read gives.
+// An RSS document the one-pass read takes must give the items the document read gives. The event
+// reader, in chunks of any size, reads what libxml2's text reader reads.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -11,6 +12,7 @@
 #include "feedstore/FeedReaders.h"
 #include "feedstore/FeedUpdate.h"
 #include "feedstore/XmlAccess.h"
+#include "feedstore/libxml2/Libxml2Readers.h"
 
 namespace {
 
@@ -31,10 +33,45 @@ bool documentItems(std::span<const uint8_t> bytes, corvane::RSSItemList& items) 
     }
 }
 
+// The one-pass read over a reader, or false when the document is left to the document model: the
+// read raised, or the root is no feed (read no further, so either reader may or may not have met
+// what is wrong after it).
+bool readOver(std::unique_ptr<corvane::xml::StreamReader> reader, corvane::FeedFormat& format,
+              corvane::FeedChannel& channel) {
+    if (!reader) std::abort();
+    try {
+        format = corvane::readFeedStream(*reader, kUrl, channel);
+        return format != corvane::FeedFormat::Unknown;
+    } catch (...) {
+        return false;
+    }
+}
+
+void expectSameReads(std::span<const uint8_t> bytes, size_t chunk) {
+    corvane::FeedFormat treeFormat = corvane::FeedFormat::Unknown, eventFormat = corvane::FeedFormat::Unknown;
+    corvane::FeedChannel viaTree, viaEvents;
+    const bool tree = readOver(corvane::xml::openTreeStreamReader(bytes), treeFormat, viaTree);
+    const bool events = readOver(corvane::xml::openEventStreamReader(bytes, chunk), eventFormat, viaEvents);
+    if (tree != events) std::abort();
+    if (!tree) return;
+    if (treeFormat != eventFormat || viaTree.title != viaEvents.title || viaTree.link != viaEvents.link ||
+        viaTree.description != viaEvents.description || viaTree.items.size() != viaEvents.items.size())
+        std::abort();
+    for (size_t i = 0; i < viaTree.items.size(); ++i) {
+        const corvane::RSSItem& a = *viaTree.items[i];
+        const corvane::RSSItem& b = *viaEvents.items[i];
+        if (a.id != b.id || a.title != b.title || a.link != b.link || a.description != b.description ||
+            a.content != b.content || a.author != b.author || a.guid != b.guid || a.pubDate != b.pubDate)
+            std::abort();
+    }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::span<const uint8_t> bytes(data, size);
+    // Chunks from one byte up, so that they end anywhere in a token.
+    expectSameReads(bytes, size > 0 ? 1 + data[size - 1] % 64 : 1);
     corvane::FeedFetch fetch;
     corvane::readFeedDocument(bytes, kUrl, fetch);
     if (fetch.notRss && (!fetch.items.empty() || fetch.title)) std::abort();

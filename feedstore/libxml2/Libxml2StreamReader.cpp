@@ -1,4 +1,5 @@
-// The forward-only reader over libxml2's text reader.
+// The forward-only reader over libxml2's text reader: the item store's files, and the reference the
+// event reader of documents in memory is held to.
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -11,6 +12,7 @@
 
 #include "feedstore/FeedStoreError.h"
 #include "feedstore/XmlStreamReader.h"
+#include "feedstore/libxml2/Libxml2Readers.h"
 #include "platform/Utf.h"
 
 namespace corvane::xml {
@@ -157,7 +159,7 @@ std::unique_ptr<StreamReader> openStreamReader(std::u16string_view path) {
     return std::make_unique<Libxml2StreamReader>(fd, reader);
 }
 
-std::unique_ptr<StreamReader> openStreamReader(std::span<const uint8_t> bytes) {
+std::unique_ptr<StreamReader> openTreeStreamReader(std::span<const uint8_t> bytes) {
     static std::once_flag once;
     std::call_once(once, [] { xmlInitParser(); });
     if (bytes.size() > static_cast<size_t>(std::numeric_limits<int>::max())) return nullptr;
@@ -166,6 +168,12 @@ std::unique_ptr<StreamReader> openStreamReader(std::span<const uint8_t> bytes) {
                            nullptr, nullptr, kReaderOptions);
     if (!reader) return nullptr;
     return std::make_unique<Libxml2StreamReader>(-1, reader);
+}
+
+// A feed is read by the event reader: the text reader builds, and frees again, a node for each
+// piece of the document, which took about half of the time of a feed's read.
+std::unique_ptr<StreamReader> openStreamReader(std::span<const uint8_t> bytes) {
+    return openEventStreamReader(bytes);
 }
 
 }  // namespace corvane::xml

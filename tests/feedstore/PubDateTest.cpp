@@ -212,11 +212,17 @@ TEST(IsoDateToRfc822, Forms) {
         {u"2024-02-29", u"Thu, 29 Feb 2024 00:00:00 +0000"},
         {u"2026-12-31T24:00:00Z", u"Fri, 01 Jan 2027 00:00:00 +0000"},
         {u"2016-12-31T23:59:60Z", u"Sat, 31 Dec 2016 23:59:59 +0000"},
+        {u"2026-01-05T07:08:09-05:30", u"Mon, 05 Jan 2026 07:08:09 -0530"},
+        // The day after the last four-digit year: the year takes five.
+        {u"9999-12-31T24:00:00-23:59", u"Sat, 01 Jan 10000 00:00:00 -2359"},
     };
     for (const auto& c : cases) {
         std::optional<std::u16string> converted = isoDateToRfc822(c.iso);
         ASSERT_TRUE(converted) << std::u16string(c.iso).size();
         EXPECT_EQ(*converted, c.rfc822);
+        // The feed readers convert such a date without trying it as RFC 822 first.
+        SystemTime time;
+        EXPECT_FALSE(parsePubDate(c.iso, &time)) << std::u16string(c.iso).size();
     }
 }
 

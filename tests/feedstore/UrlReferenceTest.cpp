@@ -119,6 +119,12 @@ TEST(ResolveMarkupLinks, HrefAndSrcOnlyQuotedOrNot) {
         {u"<a data-href=\"p\" href=\"#top\">", u"<a data-href=\"p\" href=\"http://h/d/f#top\">"},
         {u"<a href=\"p", u"<a href=\"http://h/d/p"},
         {u"no markup at all", u"no markup at all"},
+        // Unchanged links before and after one that changes: the copy starts at the first change.
+        {u"<a href=\"http://h/x\">1</a><img src='http://h/y'><a href=p>2</a><a href=\"http://h/z\">",
+         u"<a href=\"http://h/x\">1</a><img src='http://h/y'><a href=http://h/d/p>2</a><a "
+         u"href=\"http://h/z\">"},
+        {u"<a href=\"http://h/x\">unchanged</a>", u"<a href=\"http://h/x\">unchanged</a>"},
+        {u"<a href=\"http://h/a/../b\">", u"<a href=\"http://h/b\">"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(resolveMarkupLinks(c.markup, u"http://h/d/f"), c.resolved);
