@@ -10,11 +10,12 @@
         a client that trusts PATH.ca.pem accepts the first.
     http_test_server.py stop --state PATH
         stops the server that `start` left there.
-    http_test_server.py serve --state PATH [--lifetime SECONDS]
+    http_test_server.py serve --state PATH [--lifetime SECONDS] [--watch PID:START]
         runs the server in the foreground.
 
-The server exits by itself after its lifetime (300 s unless told), so a run that never stops it
-leaves nothing behind for long. Paths it answers (GET):
+A server that `start` left lives as long as the process that ran `start` (the ctest run), so a
+run that never stops it leaves nothing behind, and at most its lifetime (2 h unless told). A
+fixed lifetime alone let the last tests of a slow run find the server gone. Paths it answers (GET):
 
     /body?size=N&framing=length|close|chunked   N bytes, byte i = i % 251; with Content-Length,
                                                  ended by closing the connection, or chunked
@@ -51,7 +52,7 @@ import time
 import urllib.parse
 import zlib
 
-DEFAULT_LIFETIME = 300
+DEFAULT_LIFETIME = 7200
 DATA_FOLDER = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "data")
 stopping = threading.Event()
 conditional_lock = threading.Lock()
@@ -324,7 +325,16 @@ def unused_port():
     raise RuntimeError("no free port for refused connections")
 
 
-def serve(state, lifetime):
+def process_identity(pid):
+    """The process's id and start time, which no later process with a reused id shares."""
+    try:
+        with open("/proc/%d/stat" % pid) as file:
+            return "%d:%s" % (pid, file.read().split(") ")[-1].split()[19])
+    except (OSError, IndexError):
+        return None
+
+
+def serve(state, lifetime, watch):
     folder = state + ".tls"
     make_certificates(folder)
     shutil.copyfile(os.path.join(folder, "authority.pem"), state + ".ca.pem")
@@ -339,7 +349,10 @@ def serve(state, lifetime):
         threading.Thread(target=server.serve_forever, daemon=True).start()
     ports = [servers[0].server_address[1], unused_port()] + [server.server_address[1] for server in servers[1:]]
     write_atomically(state + ".port", " ".join("%d" % port for port in ports) + "\n")
-    stopping.wait(lifetime)
+    deadline = time.monotonic() + lifetime
+    while not stopping.wait(1.0) and time.monotonic() < deadline:
+        if watch and process_identity(int(watch.split(":")[0])) != watch:
+            break
     stopping.set()
     for server in servers:
         server.shutdown()
@@ -391,7 +404,8 @@ def start(state, lifetime):
     # file, shown here if it ends before it listens.
     with open(state + ".log", "w") as log:
         child = subprocess.Popen(
-            [sys.executable, os.path.abspath(__file__), "serve", "--state", state, "--lifetime", str(lifetime)],
+            [sys.executable, os.path.abspath(__file__), "serve", "--state", state, "--lifetime", str(lifetime),
+             "--watch", process_identity(os.getppid()) or ""],
             stdin=subprocess.DEVNULL, stdout=log, stderr=subprocess.STDOUT,
             start_new_session=True, close_fds=True)
     write_atomically(state + ".pid", "%d\n" % child.pid)
@@ -420,12 +434,13 @@ def main():
     parser.add_argument("command", choices=["start", "stop", "serve"])
     parser.add_argument("--state", required=True, help="path prefix of the .port and .pid files")
     parser.add_argument("--lifetime", type=float, default=DEFAULT_LIFETIME, help="seconds before it exits")
+    parser.add_argument("--watch", default="", help="PID:START of the process whose end ends the server")
     args = parser.parse_args()
     if args.command == "start":
         return start(args.state, args.lifetime)
     if args.command == "stop":
         return stop(args.state)
-    serve(args.state, args.lifetime)
+    serve(args.state, args.lifetime, args.watch)
     return 0
 
 
