@@ -171,6 +171,7 @@ void RSSObject::takeFetch(FeedFetch fetch) {
         };
         remember(kETagParam, fetch.etag);
         remember(kLastModifiedParam, fetch.lastModified);
+        remember(kValidatorsUrlParam, fetch.etag || fetch.lastModified ? std::optional(url) : std::nullopt);
     }
     if (fetch.title) title = std::move(*fetch.title);
     if (fetch.link) link = std::move(*fetch.link);

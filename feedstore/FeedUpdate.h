@@ -45,6 +45,9 @@ struct FeedFetch {
 // The names of the params in corvane.xml that keep the server's validators between updates.
 inline constexpr char16_t kETagParam[] = u"etag";
 inline constexpr char16_t kLastModifiedParam[] = u"lastModified";
+// The URL they came from: they are sent only to that URL, so a folder given another feed (by any
+// version, which keeps params it does not know) asks for the whole of the new one.
+inline constexpr char16_t kValidatorsUrlParam[] = u"validatorsUrl";
 
 // The ids a feed knew when an update started (RSSObject::knownIds), for the update's worker to read
 // while the feed goes on changing on its owner's thread: a copy that nothing changes once made.

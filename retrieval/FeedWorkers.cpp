@@ -59,7 +59,7 @@ WorkerBody CRSSObjectUpdateThread::Run(RSSObjectThreadParams* param) {
     const RSSObject& feed = *param->feed;
     const bool storeHeld = feed.itemsState == StoreFileState::Read ||
                            (feed.baseline.appendOnly && probeFile(feed.itemsPath) == FileProbe::Readable);
-    if (storeHeld && feed.unstoredIds.empty())
+    if (storeHeld && feed.unstoredIds.empty() && feed.getParam(kValidatorsUrlParam, u"") == feed.url)
         validators = {param->feed->getParam(kETagParam, u""), param->feed->getParam(kLastModifiedParam, u"")};
     return [outcome, url = param->feed->url, known = param->feed->knownIds(),
             validators = std::move(validators)](WorkerContext& context) -> uint32_t {

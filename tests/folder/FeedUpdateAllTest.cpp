@@ -145,6 +145,26 @@ TEST_F(ConditionalUpdate, ANotModifiedAnswerWritesNothing) {
     }
 }
 
+// The validators belong to the URL that sent them: given another URL, the folder asks for its whole
+// document even where that server would answer 304 to them.
+TEST_F(ConditionalUpdate, ANewUrlGetsTheWholeDocument) {
+    newsFolder("one", testing::serverUrl("/conditional?items=2&etag=%22e1%22"));
+    const fs::path path = target.path() / "one";
+    UpdateTarget one{path.u16string(), u"one"};
+    ASSERT_EQ(updateNewsFolder(one, {}).newMessages, 2u);
+
+    std::unique_ptr<RSSObject> settings =
+        loadRSSObject(joinPath(one.path, kSettingsFile), joinPath(one.path, kItemsFile));
+    settings->url = testing::serverUrl("/conditional?items=3&etag=%22e1%22");
+    ASSERT_TRUE(settings->storeSettings());
+    FeedUpdateOutcome moved = updateNewsFolder(one, {});
+    EXPECT_EQ(moved.ending, UpdateEnding::Updated) << toUtf8(moved.failure);
+    EXPECT_EQ(moved.newMessages, 3u);
+    // From then on the new URL's validators are sent to it.
+    EXPECT_EQ(updateNewsFolder(one, {}).newMessages, 0u);
+    EXPECT_EQ(storedUrl(path), testing::serverUrl("/conditional?items=3&etag=%22e1%22"));
+}
+
 TEST_F(ConditionalUpdate, OnlyPermanentRedirectsMoveTheFeed) {
     const std::u16string destination = testing::serverUrl("/feed?items=2");
     struct Case {
