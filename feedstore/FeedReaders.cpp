@@ -9,6 +9,7 @@
 #include "feedstore/HtmlVoidElements.h"
 #include "feedstore/PubDate.h"
 #include "feedstore/UrlReference.h"
+#include "feedstore/XmlSpace.h"
 #include "platform/Utf.h"
 
 namespace corvane {
@@ -26,21 +27,6 @@ constexpr std::string_view kDcNs = "http://purl.org/dc/elements/1.1/";
 constexpr std::string_view kAtom10Ns = "http://www.w3.org/2005/Atom";
 constexpr std::string_view kAtom03Ns = "http://purl.org/atom/ns#";
 constexpr std::string_view kXhtmlNs = "http://www.w3.org/1999/xhtml";
-
-bool isTrimmedSpace(char16_t c) {
-    return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r';
-}
-
-void trim(std::u16string& text) {
-    size_t end = text.size();
-    while (end > 0 && isTrimmedSpace(text[end - 1]))
-        --end;
-    size_t begin = 0;
-    while (begin < end && isTrimmedSpace(text[begin]))
-        ++begin;
-    if (end < text.size()) text.erase(end);
-    if (begin > 0) text.erase(0, begin);
-}
 
 void appendEscaped(std::u16string& out, std::u16string_view text, bool inAttribute) {
     for (char16_t c : text) {
@@ -139,7 +125,7 @@ std::u16string markupAsText(std::u16string_view markup) {
         }
         i = semicolon;
     }
-    trim(out);
+    trimXmlSpace(out);
     return out;
 }
 
@@ -265,7 +251,7 @@ class FeedStreamReader {
                     reader_.appendValue(out);
                     const bool cdata = node == StreamNode::CData;
                     if (!cdata &&
-                        std::all_of(out.begin() + static_cast<ptrdiff_t>(at), out.end(), isTrimmedSpace)) {
+                        std::all_of(out.begin() + static_cast<ptrdiff_t>(at), out.end(), isXmlSpace)) {
                         out.resize(before);
                         if (before > 0) pendingSpace = true;
                         break;
@@ -283,16 +269,7 @@ class FeedStreamReader {
                     break;
             }
         }
-        size_t end = out.size();
-        if (!lastIsCData)
-            while (end > 0 && isTrimmedSpace(out[end - 1]))
-                --end;
-        size_t begin = 0;
-        if (!firstIsCData)
-            while (begin < end && isTrimmedSpace(out[begin]))
-                ++begin;
-        out.resize(end);
-        out.erase(0, begin);
+        trimXmlSpace(out, !firstIsCData, !lastIsCData);
         // Titles and links stay in memory with every item: no room left over from the decoding.
         if (out.capacity() - out.size() > 64) out.shrink_to_fit();
         return out;
@@ -375,13 +352,13 @@ class FeedStreamReader {
                 skip();
             }
         });
-        trim(out);
+        trimXmlSpace(out);
         return out;
     }
 
     TextKind textKind(bool atom03) {
         std::u16string type = reader_.attribute("type").value_or(u"");
-        trim(type);
+        trimXmlSpace(type);
         if (atom03) {
             const std::u16string mode = reader_.attribute("mode").value_or(u"xml");
             const bool html = type == u"text/html" || type == u"html";
@@ -409,7 +386,7 @@ class FeedStreamReader {
                 break;
             case TextKind::Xhtml:
                 markup = atom03 ? innerMarkup() : xhtmlDivContent();
-                trim(markup);
+                trimXmlSpace(markup);
                 break;
             case TextKind::Base64Text:
                 return textAsMarkup(decodeBase64Text(text()));
@@ -666,7 +643,7 @@ class FeedStreamReader {
         AtomLink link;
         const std::u16string base = baseOf(parentBase);
         link.rel = reader_.attribute("rel").value_or(u"alternate");
-        trim(link.rel);
+        trimXmlSpace(link.rel);
         if (link.rel.empty()) link.rel = u"alternate";
         link.writtenHref = reader_.attribute("href").value_or(u"");
         link.href = resolveUrlReference(base, link.writtenHref);

@@ -9,6 +9,7 @@
 
 #include "feedstore/FeedStoreError.h"
 #include "feedstore/PubDate.h"
+#include "feedstore/XmlSpace.h"
 
 namespace corvane {
 namespace {
@@ -18,21 +19,6 @@ using xml::StreamReader;
 
 // The file's structure is not one this reader can answer for; unwinds to readItemsFromStream.
 struct NeedsDocument {};
-
-bool isTrimmedSpace(char16_t c) {
-    return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r';
-}
-
-void trim(std::u16string& text) {
-    size_t end = text.size();
-    while (end > 0 && isTrimmedSpace(text[end - 1]))
-        --end;
-    size_t begin = 0;
-    while (begin < end && isTrimmedSpace(text[begin]))
-        ++begin;
-    if (end < text.size()) text.erase(end);
-    if (begin > 0) text.erase(0, begin);
-}
 
 void refuseSpaceRule(StreamReader& reader) {
     if (reader.attribute("xml:space")) throw NeedsDocument();
@@ -54,7 +40,7 @@ std::u16string fieldText(StreamReader& reader) {
                 reader.appendValue(text);
                 break;
             case StreamNode::EndElement:
-                trim(text);
+                trimXmlSpace(text);
                 return text;
             case StreamNode::End:
                 throw FeedStoreError(kStatusFail, u"The file ends inside an element");

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "feedstore/XmlSpace.h"
 #include "platform/FolderLock.h"
 #include "platform/Utf.h"
 
@@ -456,15 +457,7 @@ std::u16string plainElementText(StreamReader& reader) {
         if (node != StreamNode::Text) notPlain();
         reader.appendValue(text);
     }
-    const auto isTrimmed = [](char16_t c) { return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r'; };
-    size_t end = text.size();
-    while (end > 0 && isTrimmed(text[end - 1]))
-        --end;
-    size_t begin = 0;
-    while (begin < end && isTrimmed(text[begin]))
-        ++begin;
-    if (end < text.size()) text.erase(end);
-    if (begin > 0) text.erase(0, begin);
+    trimXmlSpace(text);
     return text;
 }
 
