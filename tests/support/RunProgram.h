@@ -58,8 +58,17 @@ inline ProgramRun runProgram(const std::string& program, const std::vector<std::
     PROCESS_INFORMATION process{};
     std::u16string wide = fromUtf8(command);
     std::wstring line(wide.begin(), wide.end());
-    if (CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
-                       &process)) {
+    // Wine under load now and then fails to create a process; a creation that failed ran nothing, so
+    // it is tried again, and a last failure is told in the run's error text.
+    bool created = false;
+    DWORD createError = 0;
+    for (int attempt = 0; attempt < 3 && !created; ++attempt) {
+        if (attempt > 0) Sleep(200);
+        created = CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
+                                 &process) != FALSE;
+        if (!created) createError = GetLastError();
+    }
+    if (created) {
         WaitForSingleObject(process.hProcess, INFINITE);
         DWORD code = 0;
         GetExitCodeProcess(process.hProcess, &code);
@@ -81,6 +90,9 @@ inline ProgramRun runProgram(const std::string& program, const std::vector<std::
     };
     run.out = slurp(out);
     run.err = slurp(err);
+#ifdef _WIN32
+    if (!created) run.err += "CreateProcess failed with error " + std::to_string(createError) + "\n";
+#endif
     return run;
 }
 
