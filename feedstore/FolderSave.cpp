@@ -383,12 +383,19 @@ std::optional<bool> extendStoreInPlace(std::u16string_view path, const FileStamp
     filled += added;
     filled += kStoreEnd;
     const std::string blank(kStoreEnd.size(), ' ');
-    // The one space past the end changes the file's size, so that every reader's stamp sees the change.
-    const FileReplaceResult result = patchFileInPlace(
-        path, stamp, {{{endAt + kStoreEnd.size(), filled}, {stamp.size, " "}}, {{endAt, blank}}});
-    if (!result)
+    const FileReplaceResult result =
+        patchFileInPlace(path, stamp, {{{endAt + kStoreEnd.size(), filled}}, {{endAt, blank}}});
+    if (!result) {
         traceError(u"Error while extending %s in place: %s", result.status, path, result.description);
-    return static_cast<bool>(result);
+        return false;  // the caller writes the store whole
+    }
+    // The size stays, and the time of change moves only by the clock's step: within one step, a space
+    // past the end is what tells every reader's stamp of the change. It is not flushed (a new size
+    // costs a journal commit): it is only white space after the root.
+    const FileStamp written = stampOf(path);
+    if (written.modified == stamp.modified)
+        patchFileInPlace(path, written, {{{written.size, " "}}}, FilePatchFlush::None);
+    return true;
 }
 
 // Adds the messages after the stored ones without reading those: in place when the store has room

@@ -50,8 +50,11 @@ struct FilePatch {
 // nothing, when the file is no longer the one `expected` names; a failure or a crash partway leaves the
 // groups ahead of the one under way written, and that one partly. The caller keeps every such state
 // readable.
+// With FilePatchFlush::None, nothing is flushed: the system writes the patches when it will.
+enum class FilePatchFlush { EachStep, None };
 FileReplaceResult patchFileInPlace(std::u16string_view path, const FileStamp& expected,
-                                   const std::vector<std::vector<FilePatch>>& steps);
+                                   const std::vector<std::vector<FilePatch>>& steps,
+                                   FilePatchFlush flush = FilePatchFlush::EachStep);
 
 // The unit a disk writes whole: a patch inside one is never found half written.
 constexpr uint64_t kSectorSize = 512;

@@ -253,7 +253,7 @@ FileReplaceResult replaceFileEndAtomically(std::u16string_view path, const FileS
 }
 
 FileReplaceResult patchFileInPlace(std::u16string_view path, const FileStamp& expected,
-                                   const std::vector<std::vector<FilePatch>>& steps) {
+                                   const std::vector<std::vector<FilePatch>>& steps, FilePatchFlush flush) {
     int64_t left = std::exchange(detail::patchBytesBeforeKill, -1);
     const std::string target = toUtf8(path);
     const int fd = ::open(target.c_str(), O_WRONLY | O_CLOEXEC | O_NOFOLLOW);
@@ -276,7 +276,8 @@ FileReplaceResult patchFileInPlace(std::u16string_view path, const FileStamp& ex
             if (killed) return fail(EINTR, u"Cannot write");
         }
         // Only the data and the size: the time of change need not reach the disk first.
-        if (timed(::fdatasync, fd) != 0) return fail(errno, u"Cannot flush to disk");
+        if (flush == FilePatchFlush::EachStep && timed(::fdatasync, fd) != 0)
+            return fail(errno, u"Cannot flush to disk");
     }
     if (::close(fd) != 0) return failure(errno, u"Cannot write", target);
     return {};

@@ -203,7 +203,7 @@ FileReplaceResult replaceFileEndAtomically(std::u16string_view path, const FileS
 }
 
 FileReplaceResult patchFileInPlace(std::u16string_view path, const FileStamp& expected,
-                                   const std::vector<std::vector<FilePatch>>& steps) {
+                                   const std::vector<std::vector<FilePatch>>& steps, FilePatchFlush flush) {
     int64_t left = std::exchange(detail::patchBytesBeforeKill, -1);
     const std::wstring target = toWide(path);
     // Readers may keep it open meanwhile: every state it passes through is a whole store.
@@ -228,7 +228,8 @@ FileReplaceResult patchFileInPlace(std::u16string_view path, const FileStamp& ex
             if (!writeAllAt(file, patch.offset, bytes)) return fail(GetLastError(), u"Cannot write");
             if (killed) return fail(ERROR_OPERATION_ABORTED, u"Cannot write");
         }
-        if (!timedFlush(file)) return fail(GetLastError(), u"Cannot flush to disk");
+        if (flush == FilePatchFlush::EachStep && !timedFlush(file))
+            return fail(GetLastError(), u"Cannot flush to disk");
     }
     if (!CloseHandle(file)) return failure(GetLastError(), u"Cannot write", path);
     return {};
