@@ -26,6 +26,7 @@ extern char** environ;
 #include "feedstore/ItemStream.h"
 #include "feedstore/StoreBaseline.h"
 #include "feedstore/XmlAccess.h"
+#include "feedstore/XmlStreamReader.h"
 #include "platform/FileReplace.h"
 #include "platform/Utf.h"
 #include "support/DomItemWriter.h"
@@ -536,8 +537,12 @@ TEST_F(FolderSave, AWriterKilledAtAnyByteOfAnInPlaceExtensionLeavesTheOldOrTheNe
 
         StoredItems stored = loadStoredItems(folder.file("rssitems.xml"));
         ASSERT_EQ(stored.state, StoreFileState::Read);
-        RSSItemList general;
+        // The document read and the general forward-only read (what earlier versions fall back on).
+        RSSItemList general, forward;
         readItemsFromXml(*xml::loadXmlFile(folder.file("rssitems.xml"), true, false), general);
+        std::unique_ptr<xml::StreamReader> reader = xml::openStreamReader(folder.file("rssitems.xml"));
+        ASSERT_TRUE(reader);
+        ASSERT_EQ(readItemsFromStream(*reader, forward), ItemStreamResult::Read);
         const int count = static_cast<int>(stored.items.size());
         ASSERT_TRUE(count == 20 || count == 24) << count;
         EXPECT_EQ(finished, count == 24);
@@ -546,6 +551,7 @@ TEST_F(FolderSave, AWriterKilledAtAnyByteOfAnInPlaceExtensionLeavesTheOldOrTheNe
             read.push_back(item->guid);
         EXPECT_EQ(read, guids(0, count));
         EXPECT_EQ(general.size(), stored.items.size());
+        EXPECT_EQ(forward.size(), stored.items.size());
 
         auto next = loaded();
         update(*next, feedOf(18, 8));
