@@ -1,7 +1,8 @@
 // The one write path of a news folder. Every writer (the commands, the view, the Options) saves
 // under the folder's lock; under it, a file another writer replaced since this object last read it
 // is read again, and only this object's own changes are written on top. A store that only gains
-// messages is extended: its bytes are copied as they are and the new items written after them.
+// messages is extended: the new items are written into the room its end keeps, in place, or after a
+// copy of its bytes when the room is used up.
 #include "feedstore/FolderSave.h"
 
 #include <algorithm>
@@ -100,14 +101,11 @@ constexpr size_t kEndWindow = 64 * 1024;
 // closing markup again. The bytes kept are copied by the system, never read as XML or even into
 // memory: only the beginning and the end are looked at. False, leaving the file alone, when it does
 // not begin and end as Corvane writes it (`emptyList` is how an empty list is written, `closeList`
-// what ends a list); the caller then writes it whole. `beforeWrite` gets the end of the kept bytes
-// (the whole of them when `whole`) and answers whether anything is left to add, or nothing to ask
-// again with the whole file.
+// what ends a list); the caller then writes it whole.
 template <typename WriteAdded>
 bool extendFile(std::u16string_view path, std::string_view emptyList, std::string_view openList,
                 std::string_view closeList, std::string_view closeRoot, size_t addedSize,
-                WriteAdded writeAdded,
-                const std::function<std::optional<bool>(std::string_view, bool whole)>& beforeWrite = {}) {
+                WriteAdded writeAdded) {
     const FileStamp stamp = stampOf(path);
     std::string head, end;
     if (!stamp.exists || !readFilePart(path, 0, 64, head) || !isOwnDeclaration(head)) return false;
@@ -122,15 +120,6 @@ bool extendFile(std::u16string_view path, std::string_view emptyList, std::strin
     if (wasEmpty) keep = closingAt(end, emptyAll);
     if (keep == std::string_view::npos) return false;
     const std::string trailer = end.substr(keep + (wasEmpty ? emptyAll.size() : closeAll.size()));
-    if (beforeWrite) {
-        std::optional<bool> anything = beforeWrite(std::string_view(end).substr(0, keep), windowStart == 0);
-        if (!anything) {
-            std::string whole;
-            if (!readWholeFile(path, whole) || whole.size() != stamp.size) return false;
-            anything = beforeWrite(std::string_view(whole).substr(0, windowStart + keep), true);
-        }
-        if (!*anything) return true;
-    }
     XmlTextWriter out(addedSize + trailer.size() + 64);
     if (wasEmpty) out.markup(openList);
     writeAdded(out);
@@ -354,20 +343,115 @@ bool takeUnrecordedIds(std::string_view kept, bool whole, RSSObject& feed,
     return true;
 }
 
+// Where a store's end (kStoreEnd) begins in `end`, the last bytes of the file, and how many spaces of
+// room follow it: none when its room holds more than spaces (what a writer killed before it moved the
+// end leaves). Nullopt when the file does not end so.
+struct StoreEndFound {
+    size_t at = 0;
+    uint64_t room = 0;
+};
+std::optional<StoreEndFound> storeEndIn(std::string_view end) {
+    size_t last = end.size();
+    while (last > 0 && (end[last - 1] == '\n' || end[last - 1] == ' ' || end[last - 1] == '\t'))
+        --last;
+    if (!end.substr(0, last).ends_with("?>")) return std::nullopt;
+    // The first one: a writer killed before it moved the end leaves its new end inside the room.
+    const size_t at = end.find(kStoreEnd);
+    if (at == std::string_view::npos) return std::nullopt;
+    const size_t roomFrom = at + kStoreEnd.size(), roomTo = last - 2;
+    if (roomTo < roomFrom || end.find("?>", roomFrom) != roomTo) return std::nullopt;
+    if (roomTo > roomFrom && end[roomFrom] != ' ') return std::nullopt;  // another instruction's name
+    const std::string_view room = end.substr(roomFrom, roomTo - roomFrom);
+    const bool clean = room.find_first_not_of(' ') == std::string_view::npos;
+    return StoreEndFound{at, clean ? room.size() : 0};
+}
+
+// Writes `added` (the new messages' text) into the store's room in place. First the messages and a new
+// end after them, inside the room, flushed; then the old end turned into spaces by one write inside
+// one sector, flushed. Every state between is a whole store: a kill before the second write leaves
+// the old messages, after it the new ones, and the rest of the room stays room.
+// Nullopt, writing nothing, when the room does not take them; false when a write failed.
+std::optional<bool> extendStoreInPlace(std::u16string_view path, const FileStamp& stamp, uint64_t endAt,
+                                       uint64_t room, std::string_view added) {
+    if (storeEndAlignment(endAt) != 0 || added.find("?>") != std::string_view::npos) return std::nullopt;
+    // At least one space after the instruction's name, and as many as put the new end in one sector.
+    uint64_t spaces = 1;
+    spaces += storeEndAlignment(endAt + kStoreEnd.size() + spaces + added.size());
+    if (spaces + added.size() + kStoreEnd.size() > room) return std::nullopt;
+    std::string filled(static_cast<size_t>(spaces), ' ');
+    filled.reserve(filled.size() + added.size() + kStoreEnd.size());
+    filled += added;
+    filled += kStoreEnd;
+    const std::string blank(kStoreEnd.size(), ' ');
+    const FileReplaceResult result =
+        patchFileInPlace(path, stamp, {{{endAt + kStoreEnd.size(), filled}}, {{endAt, blank}}});
+    if (!result) {
+        traceError(u"Error while extending %s in place: %s", result.status, path, result.description);
+        return false;  // the caller writes the store whole
+    }
+    // The size stays, and the time of change moves only by the clock's step: within one step, a space
+    // past the end is what tells every reader's stamp of the change. It is not flushed (a new size
+    // costs a journal commit): it is only white space after the root.
+    const FileStamp written = stampOf(path);
+    if (written.modified == stamp.modified)
+        patchFileInPlace(path, written, {{{written.size, " "}}}, FilePatchFlush::None);
+    return true;
+}
+
+// Adds the messages after the stored ones without reading those: in place when the store has room
+// for them, else by a copy of the stored bytes with the new end and a new room after them. False,
+// changing nothing, when the store does not end as Corvane writes it; the caller then writes it whole.
 bool appendToStore(RSSObject& feed, std::vector<const RSSItem*> appended) {
+    const std::u16string_view path = feed.itemsPath;
+    const FileStamp stamp = stampOf(path);
+    std::string head, end;
+    if (!stamp.exists || !readFilePart(path, 0, 64, head) || !isOwnDeclaration(head)) return false;
+    // Enough to hold the whole room and the last messages before it.
+    const uint64_t window = 2 * kEndWindow + storeRoomFor(stamp.size) + kStoreEnd.size();
+    const uint64_t windowStart = stamp.size > window ? stamp.size - window : 0;
+    if (!readFilePart(path, windowStart, static_cast<size_t>(stamp.size - windowStart), end) ||
+        stampOf(path) != stamp)
+        return false;
+
+    constexpr std::string_view kEmpty = "<channel/></rss>", kClosed = "</channel></rss>";
+    std::optional<StoreEndFound> found = storeEndIn(end);
+    bool wasEmpty = false;
+    if (!found) {
+        // A store written before stores had room, or an empty one.
+        size_t at = closingAt(end, kClosed);
+        wasEmpty = at == std::string_view::npos;
+        if (wasEmpty) at = closingAt(end, kEmpty);
+        if (at == std::string_view::npos) return false;
+        found = StoreEndFound{at, 0};
+    }
+
+    if (!takeUnrecordedIds(std::string_view(end).substr(0, found->at), windowStart == 0, feed, appended)) {
+        std::string whole;
+        if (!readWholeFile(path, whole) || whole.size() != stamp.size) return false;
+        takeUnrecordedIds(std::string_view(whole).substr(0, windowStart + found->at), true, feed, appended);
+    }
+    if (appended.empty()) return true;
+
     size_t addedSize = 0;
     for (const RSSItem* item : appended)
         addedSize += itemTextSize(*item);
-    return extendFile(
-        feed.itemsPath, "<channel/>", "<channel>", "</channel>", "</rss>", addedSize,
-        [&appended](XmlTextWriter& out) {
-            for (const RSSItem* item : appended)
-                writeItemText(out, *item);
-        },
-        [&](std::string_view kept, bool whole) -> std::optional<bool> {
-            if (!takeUnrecordedIds(kept, whole, feed, appended)) return std::nullopt;
-            return !appended.empty();
-        });
+    XmlTextWriter out(addedSize + storeRoomFor(stamp.size) + kSectorSize + 64);
+    if (wasEmpty) out.markup("<channel>");
+    for (const RSSItem* item : appended)
+        writeItemText(out, *item);
+    const uint64_t endAt = windowStart + found->at;
+    if (found->room > 0) {
+        if (std::optional<bool> extended = extendStoreInPlace(path, stamp, endAt, found->room, out.bytes()))
+            return *extended;
+    }
+
+    writeStoreEnd(out, endAt + out.bytes().size());
+    const FileReplaceResult result = replaceFileEndAtomically(path, stamp, endAt, out.bytes());
+    if (!result) {
+        traceError(u"Error while extending %s: %s", result.status, path, result.description);
+        return false;
+    }
+    return true;
 }
 
 // The store as another writer left it, with this object's changes on top.

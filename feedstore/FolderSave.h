@@ -1,11 +1,15 @@
 #pragma once
 // The one write path of a news folder's two files (FolderSave.cpp) and what the loads tell it.
 
+#include <algorithm>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "feedstore/RSSObject.h"
+#include "feedstore/XmlTextWriter.h"
+#include "platform/FileReplace.h"
 
 namespace corvane {
 
@@ -22,6 +26,24 @@ bool writeSettingsFile(RSSObject& feed);
 // corvane.xml's bytes for the object: those the document model saves for serializeSettingsToXml.
 std::string settingsFileText(const RSSObject& feed);
 bool writeItemStore(std::u16string_view path, const RSSItemList& items, StoreFileState& state);
+
+// A store ends in room for messages to come: after its root, a processing instruction of spaces
+// that readers pass over. An update writes its messages into the room in place and then moves the
+// root's end after them with one write of a single disk sector.
+inline constexpr std::string_view kStoreEnd = "</channel></rss>\n<?corvane-room";
+inline constexpr std::string_view kStoreRoomEnd = "?>\n";
+constexpr uint64_t kStoreRoomLeast = 64 * 1024, kStoreRoomMost = 1024 * 1024;
+// The room left in a store whose end begins at `at`: about a thirty-second of it.
+constexpr uint64_t storeRoomFor(uint64_t at) {
+    return std::clamp<uint64_t>(at / 32, kStoreRoomLeast, kStoreRoomMost);
+}
+// The spaces that put kStoreEnd, written at `at`, wholly inside one sector.
+constexpr uint64_t storeEndAlignment(uint64_t at) {
+    const uint64_t inSector = at % kSectorSize;
+    return inSector + kStoreEnd.size() > kSectorSize ? kSectorSize - inSector : 0;
+}
+// The end of a store from `at` on: the spaces that align it, kStoreEnd and its room.
+void writeStoreEnd(XmlTextWriter& out, uint64_t at);
 bool writeItemStore(std::u16string_view path, const std::vector<const RSSItem*>& items,
                     StoreFileState& state);
 

@@ -122,18 +122,20 @@ bool writeStoreText(const Items& items, const FilePieceSink& write) {
     XmlTextWriter out(kStorePiece + kStorePiece / 4);
     out.markup("<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<rss version=\"2.0\">");
     if (items.empty()) {
-        out.markup("<channel/>");
-    } else {
-        out.markup("<channel>");
-        for (const auto& item : items) {
-            writeItemText(out, *item);
-            if (out.bytes().size() < kStorePiece) continue;
-            if (!write(out.bytes())) return false;
-            out.clear();
-        }
-        out.markup("</channel>");
+        // Small enough to be written whole when it gains its first messages.
+        out.markup("<channel/></rss>\n");
+        return write(out.bytes());
     }
-    out.markup("</rss>\n");
+    out.markup("<channel>");
+    uint64_t written = 0;
+    for (const auto& item : items) {
+        writeItemText(out, *item);
+        if (out.bytes().size() < kStorePiece) continue;
+        if (!write(out.bytes())) return false;
+        written += out.bytes().size();
+        out.clear();
+    }
+    writeStoreEnd(out, written + out.bytes().size());
     return write(out.bytes());
 }
 
@@ -153,6 +155,14 @@ bool writeStore(std::u16string_view path, const Items& items, StoreFileState& st
 }
 
 }  // namespace
+
+void writeStoreEnd(XmlTextWriter& out, uint64_t at) {
+    const uint64_t alignment = storeEndAlignment(at);
+    out.markup(std::string(static_cast<size_t>(alignment), ' '));
+    out.markup(kStoreEnd);
+    out.markup(std::string(static_cast<size_t>(storeRoomFor(at)), ' '));
+    out.markup(kStoreRoomEnd);
+}
 
 bool writeItemStore(std::u16string_view path, const RSSItemList& items, StoreFileState& state) {
     return writeStore(path, items, state);

@@ -126,6 +126,24 @@ size_t checkCharacters(std::string_view text) {
     return units;
 }
 
+// Checks that an instruction's data is XML characters; markup in it is no markup.
+void checkInstructionData(std::string_view data) {
+    for (size_t i = 0; i < data.size();) {
+        const unsigned char c = static_cast<unsigned char>(data[i]);
+        if (c >= 0x20 && c < 0x80) {
+            ++i;
+        } else if (c >= 0x80) {
+            const size_t length = sequenceLength(data, i);
+            if (length == 0) notPlain();
+            i += length;
+        } else if (c == '\t' || c == '\n') {
+            ++i;
+        } else {
+            notPlain();
+        }
+    }
+}
+
 void putUnit(char16_t*& out, char32_t c) {
     if (c < 0x10000) {
         *out++ = static_cast<char16_t>(c);
@@ -315,6 +333,7 @@ class PlainXmlReader final : public StreamReader {
         if (buffer_[pos_] != '<') return text();
         const char next = at(pos_ + 1);
         if (next == '/') return endTag();
+        if (next == '?' && phase_ == Phase::AfterRoot) return instruction();
         if (!isNameStart(next)) notPlain();  // comments, CDATA, DOCTYPEs and instructions alike
         return startTag();
     }
@@ -352,6 +371,22 @@ class PlainXmlReader final : public StreamReader {
         text_ = span;
         node_ = StreamNode::Text;
         return node_;
+    }
+
+    // An instruction after the root (the room a store keeps for messages to come) is passed over.
+    std::optional<StreamNode> instruction() {
+        size_t i = pos_ + 2;
+        const Span target = name(i);
+        const std::string_view targetName = view(target);
+        if (targetName.size() == 3 && (targetName[0] | 0x20) == 'x' && (targetName[1] | 0x20) == 'm' &&
+            (targetName[2] | 0x20) == 'l')
+            notPlain();
+        const size_t close = std::string_view(buffer_).find("?>", i);
+        if (close == std::string_view::npos) throw Incomplete();
+        if (close > i && !isSpace(buffer_[i])) notPlain();
+        checkInstructionData(std::string_view(buffer_).substr(i, close - i));
+        pos_ = close + 2;
+        return std::nullopt;
     }
 
     // The name at i, leaving i past it.

@@ -5,6 +5,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/FolderLock.h"
 #include "platform/Status.h"
@@ -39,6 +40,29 @@ FileReplaceResult replaceFileAtomically(std::u16string_view path,
 FileReplaceResult replaceFileEndAtomically(std::u16string_view path, const FileStamp& expected, uint64_t keep,
                                            std::string_view tail);
 
+// One change made in a file as it stands: `bytes` over its bytes from `offset` on (past its end, it grows).
+struct FilePatch {
+    uint64_t offset = 0;
+    std::string_view bytes;
+};
+// Writes the patches into the file at the path itself, not through a copy, and flushes the file to disk
+// after each group of `steps`: no group reaches the disk before the ones ahead of it. Fails, changing
+// nothing, when the file is no longer the one `expected` names; a failure or a crash partway leaves the
+// groups ahead of the one under way written, and that one partly. The caller keeps every such state
+// readable.
+// With FilePatchFlush::None, nothing is flushed: the system writes the patches when it will.
+enum class FilePatchFlush { EachStep, None };
+FileReplaceResult patchFileInPlace(std::u16string_view path, const FileStamp& expected,
+                                   const std::vector<std::vector<FilePatch>>& steps,
+                                   FilePatchFlush flush = FilePatchFlush::EachStep);
+
+// The unit a disk writes whole: a patch inside one is never found half written.
+constexpr uint64_t kSectorSize = 512;
+inline bool inOneSector(const FilePatch& patch) {
+    return patch.bytes.empty() ||
+           patch.offset / kSectorSize == (patch.offset + patch.bytes.size() - 1) / kSectorSize;
+}
+
 // Test seam: the next replaceFileAtomically on this thread fails at the stage as the system would
 // (Write after half of the bytes are written), and cleans up as it does for a real failure.
 enum class FileReplaceStage { None, Create, Write, Flush, Replace };
@@ -48,6 +72,9 @@ inline thread_local FileReplaceStage injectedFileReplaceFailure = FileReplaceSta
 // Benchmark seam: while set, replaceFileAtomically on this thread adds the time its flushes to disk
 // take to it, so that the cost of a save can be told apart from the disk's. It changes nothing else.
 inline thread_local std::chrono::nanoseconds* flushTimeSpent = nullptr;
+// Test seam: while not negative, patchFileInPlace on this thread writes only this many bytes in all,
+// flushes nothing more and fails, leaving the file as a writer killed at that byte would.
+inline thread_local int64_t patchBytesBeforeKill = -1;
 }  // namespace detail
 
 inline void failNextFileReplaceAt(FileReplaceStage stage) {

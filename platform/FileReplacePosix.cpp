@@ -63,17 +63,42 @@ void closeInBackground(int fd) {
     }
 }
 
-int timedFsync(int fd) {
-    if (!detail::flushTimeSpent) return ::fsync(fd);
+template <typename Flush>
+int timed(Flush flush, int fd) {
+    if (!detail::flushTimeSpent) return flush(fd);
     const auto start = std::chrono::steady_clock::now();
-    const int result = ::fsync(fd);
+    const int result = flush(fd);
     *detail::flushTimeSpent += std::chrono::steady_clock::now() - start;
     return result;
+}
+
+int timedFsync(int fd) {
+    return timed(::fsync, fd);
+}
+
+FileStamp stampOfInfo(const struct stat& info) {
+    return {true, static_cast<uint64_t>(info.st_dev), static_cast<uint64_t>(info.st_ino),
+            static_cast<uint64_t>(info.st_size),
+            static_cast<int64_t>(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec};
 }
 
 }  // namespace
 
 namespace {
+
+bool writeAllAt(int fd, uint64_t offset, std::string_view bytes) {
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t written =
+            ::pwrite(fd, bytes.data() + done, bytes.size() - done, static_cast<off_t>(offset + done));
+        if (written < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        done += static_cast<size_t>(written);
+    }
+    return true;
+}
 
 bool writeAll(int fd, std::string_view bytes) {
     size_t done = 0;
@@ -201,10 +226,7 @@ FileReplaceResult replaceFileEndAtomically(std::u16string_view path, const FileS
         if (source < 0) return false;
         struct stat info {};
         bool copied = ::fstat(source, &info) == 0;
-        const FileStamp found{
-            true, static_cast<uint64_t>(info.st_dev), static_cast<uint64_t>(info.st_ino),
-            static_cast<uint64_t>(info.st_size),
-            static_cast<int64_t>(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec};
+        const FileStamp found = stampOfInfo(info);
         if (copied && (found != expected || keep > found.size)) {
             errno = ESTALE;  // another writer replaced it since it was looked at
             copied = false;
@@ -228,6 +250,37 @@ FileReplaceResult replaceFileEndAtomically(std::u16string_view path, const FileS
         errno = error;
         return copied && !half && writeAll(fd, tail);
     });
+}
+
+FileReplaceResult patchFileInPlace(std::u16string_view path, const FileStamp& expected,
+                                   const std::vector<std::vector<FilePatch>>& steps, FilePatchFlush flush) {
+    int64_t left = std::exchange(detail::patchBytesBeforeKill, -1);
+    const std::string target = toUtf8(path);
+    const int fd = ::open(target.c_str(), O_WRONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0) return failure(errno, u"Cannot open", target);
+    auto fail = [&](int error, std::u16string_view what) {
+        ::close(fd);
+        return failure(error, what, target);
+    };
+    struct stat info {};
+    if (::fstat(fd, &info) != 0) return fail(errno, u"Cannot open");
+    if (stampOfInfo(info) != expected) return fail(ESTALE, u"Cannot write in place");
+    for (const std::vector<FilePatch>& step : steps) {
+        for (const FilePatch& patch : step) {
+            std::string_view bytes = patch.bytes;
+            const bool killed = left >= 0 && static_cast<uint64_t>(left) < bytes.size();
+            // A write inside one sector is whole or not there at all, as the disk writes it.
+            if (killed) bytes = bytes.substr(0, inOneSector(patch) ? 0 : static_cast<size_t>(left));
+            if (left >= 0) left -= static_cast<int64_t>(bytes.size());
+            if (!writeAllAt(fd, patch.offset, bytes)) return fail(errno, u"Cannot write");
+            if (killed) return fail(EINTR, u"Cannot write");
+        }
+        // Only the data and the size: the time of change need not reach the disk first.
+        if (flush == FilePatchFlush::EachStep && timed(::fdatasync, fd) != 0)
+            return fail(errno, u"Cannot flush to disk");
+    }
+    if (::close(fd) != 0) return failure(errno, u"Cannot write", target);
+    return {};
 }
 
 }  // namespace corvane

@@ -46,6 +46,28 @@ BOOL timedFlush(HANDLE file) {
 
 namespace {
 
+FileStamp stampOfInfo(const BY_HANDLE_FILE_INFORMATION& info) {
+    auto wide = [](DWORD high, DWORD low) { return (uint64_t{high} << 32) | low; };
+    return {
+        true, info.dwVolumeSerialNumber, wide(info.nFileIndexHigh, info.nFileIndexLow),
+        wide(info.nFileSizeHigh, info.nFileSizeLow),
+        static_cast<int64_t>(wide(info.ftLastWriteTime.dwHighDateTime, info.ftLastWriteTime.dwLowDateTime))};
+}
+
+bool writeAllAt(HANDLE file, uint64_t offset, std::string_view bytes) {
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 30));
+        OVERLAPPED at{};
+        at.Offset = static_cast<DWORD>(offset + done);
+        at.OffsetHigh = static_cast<DWORD>((offset + done) >> 32);
+        DWORD written = 0;
+        if (!WriteFile(file, bytes.data() + done, chunk, &written, &at)) return false;
+        done += written;
+    }
+    return true;
+}
+
 bool writeAll(HANDLE file, std::string_view bytes) {
     size_t done = 0;
     while (done < bytes.size()) {
@@ -154,11 +176,7 @@ FileReplaceResult replaceFileEndAtomically(std::u16string_view path, const FileS
         if (source == INVALID_HANDLE_VALUE) return false;
         BY_HANDLE_FILE_INFORMATION info{};
         bool copied = GetFileInformationByHandle(source, &info);
-        auto wide = [](DWORD high, DWORD low) { return (uint64_t{high} << 32) | low; };
-        const FileStamp found{true, info.dwVolumeSerialNumber, wide(info.nFileIndexHigh, info.nFileIndexLow),
-                              wide(info.nFileSizeHigh, info.nFileSizeLow),
-                              static_cast<int64_t>(wide(info.ftLastWriteTime.dwHighDateTime,
-                                                        info.ftLastWriteTime.dwLowDateTime))};
+        const FileStamp found = stampOfInfo(info);
         if (copied && (found != expected || keep > found.size)) {
             SetLastError(ERROR_FILE_INVALID);  // another writer replaced it since it was looked at
             copied = false;
@@ -182,6 +200,39 @@ FileReplaceResult replaceFileEndAtomically(std::u16string_view path, const FileS
         SetLastError(error);
         return copied && !half && writeAll(file, tail);
     });
+}
+
+FileReplaceResult patchFileInPlace(std::u16string_view path, const FileStamp& expected,
+                                   const std::vector<std::vector<FilePatch>>& steps, FilePatchFlush flush) {
+    int64_t left = std::exchange(detail::patchBytesBeforeKill, -1);
+    const std::wstring target = toWide(path);
+    // Readers may keep it open meanwhile: every state it passes through is a whole store.
+    HANDLE file = CreateFileW(target.c_str(), GENERIC_WRITE | FILE_READ_ATTRIBUTES,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return failure(GetLastError(), u"Cannot open", path);
+    auto fail = [&](DWORD error, std::u16string_view what) {
+        CloseHandle(file);
+        return failure(error, what, path);
+    };
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!GetFileInformationByHandle(file, &info)) return fail(GetLastError(), u"Cannot open");
+    if (stampOfInfo(info) != expected) return fail(ERROR_FILE_INVALID, u"Cannot write in place");
+    for (const std::vector<FilePatch>& step : steps) {
+        for (const FilePatch& patch : step) {
+            std::string_view bytes = patch.bytes;
+            const bool killed = left >= 0 && static_cast<uint64_t>(left) < bytes.size();
+            // A write inside one sector is whole or not there at all, as the disk writes it.
+            if (killed) bytes = bytes.substr(0, inOneSector(patch) ? 0 : static_cast<size_t>(left));
+            if (left >= 0) left -= static_cast<int64_t>(bytes.size());
+            if (!writeAllAt(file, patch.offset, bytes)) return fail(GetLastError(), u"Cannot write");
+            if (killed) return fail(ERROR_OPERATION_ABORTED, u"Cannot write");
+        }
+        if (flush == FilePatchFlush::EachStep && !timedFlush(file))
+            return fail(GetLastError(), u"Cannot flush to disk");
+    }
+    if (!CloseHandle(file)) return failure(GetLastError(), u"Cannot write", path);
+    return {};
 }
 
 }  // namespace corvane

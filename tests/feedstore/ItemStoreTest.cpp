@@ -309,7 +309,7 @@ TEST_F(ItemStore, StoredBytesAreThoseTheXmlComponentWrites) {
         ASSERT_TRUE(object->storeItems());
         xml::DocumentPtr document = xml::loadXmlText(kItemsSkeleton);
         testing::writeItemsDocument(*document, *xml::selectElement(*document, u"rss"), object->items);
-        EXPECT_EQ(folder.read("rssitems.xml"), document->serialize());
+        EXPECT_EQ(testing::withoutRoom(folder.read("rssitems.xml")), document->serialize());
     }
 }
 
@@ -329,7 +329,7 @@ TEST_F(ItemStore, ALargeStoreWrittenInPiecesHasTheBytesOfTheWhole) {
     EXPECT_GT(stored.size(), size_t{3} << 20);
     xml::DocumentPtr document = xml::loadXmlText(kItemsSkeleton);
     testing::writeItemsDocument(*document, *xml::selectElement(*document, u"rss"), object->items);
-    EXPECT_TRUE(stored == document->serialize());
+    EXPECT_TRUE(testing::withoutRoom(stored) == document->serialize());
 }
 
 // Content goes right after the description and only where there is some, so a store without any
@@ -344,7 +344,7 @@ TEST_F(ItemStore, ContentIsStoredOnlyWhereThereIsOneAndBothReadersGiveItBack) {
     xml::DocumentPtr document = xml::loadXmlText(kItemsSkeleton);
     testing::writeItemsDocument(*document, *xml::selectElement(*document, u"rss"), object->items);
     const std::string saved = folder.read("rssitems.xml");
-    EXPECT_EQ(saved, document->serialize());
+    EXPECT_EQ(testing::withoutRoom(saved), document->serialize());
     EXPECT_NE(saved.find("</description><content>&lt;p&gt;whole plain&lt;/p&gt;</content><link>"),
               std::string::npos);
     EXPECT_EQ(saved.find("<content></content>"), std::string::npos);
@@ -374,7 +374,8 @@ TEST_F(ItemStore, EmptyStoresAndEmptyFieldsHaveTheirExactBytes) {
               declaration +
                   "<rss version=\"2.0\"><channel><item><title></title><pubDate></pubDate><description>"
                   "</description><link></link><author></author><guid></guid><corvane_id></corvane_id>"
-                  "<corvane_label>0</corvane_label></item></channel></rss>\n");
+                  "<corvane_label>0</corvane_label></item></channel></rss>\n<?corvane-room" +
+                  std::string(kStoreRoomLeast, ' ') + "?>\n");
 }
 
 // What the component would turn into a line feed (carriage returns) or write so that the file

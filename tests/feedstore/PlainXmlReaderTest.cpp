@@ -66,6 +66,12 @@ TEST(PlainXmlReader, ReadsWhatTheDocumentReadGivesForStoresInOurShape) {
             "<channel><item><title>2</title></item></channel></rss>",
         "<?xml version=\"1.0\" encoding=\"UTF-8\"?><rss><channel><item><title>]] > ]></title></item>"
         "</channel></rss>  \n",
+        // The room after the root, empty, spaces, and with a cut-off extension's markup and text in it.
+        store("<item><title>1</title></item>") + "<?corvane-room?>",
+        store("<item><title>1</title></item>") + "<?corvane-room   ?>\n  \n<?other x?>",
+        store("<item><title>1</title></item>") +
+            "<?corvane-room  <item><title>caf\xC3\xA9 &amp; ]]> <b></title></item></channel></rss>\n"
+            "<?corvane-room  ?>\n ",
     };
     for (const std::string& document : documents) {
         SCOPED_TRACE(document);
@@ -85,7 +91,12 @@ TEST(PlainXmlReader, LeavesEverythingOutsideOurShapeToTheGeneralReaders) {
         kDeclaration + "<!DOCTYPE rss><rss><channel/></rss>",    // a DOCTYPE
         store("<!-- a comment -->" + item),                      // a comment
         store("<item><title><![CDATA[t]]></title></item>"),      // CDATA
-        store(item) + "<?pi here?>",                             // an instruction after the root
+        kDeclaration + "<?pi here?><rss><channel/></rss>",       // an instruction before the root
+        store(item + "<?pi here?>"),                             // an instruction in the root
+        store(item) + "<?xml here?>",                            // a reserved instruction name
+        store(item) + "<?corvane-room?",                         // a cut-off instruction
+        store(item) + "<?corvane-room a\x01 ?>",                 // a control character in one
+        store(item) + "<?corvane-room \xC0\xAF ?>",              // malformed UTF-8 in one
         store("<item><title>a\r\nb</title></item>"),             // a carriage return
         store("<item><title>a\x01</title></item>"),              // a control character
         store("<item><title>\xC0\xAF</title></item>"),           // an overlong sequence

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <new>
@@ -164,6 +166,60 @@ TEST(FileReplace, KeepsThePermissionsOfTheReplacedFile) {
     EXPECT_EQ(status.st_mode & 0777, 0600u);
 }
 #endif
+
+// Patches land where they say, in order, in the file itself (it keeps its identity); one past the end
+// grows it. A file that is no longer the one looked at is left alone.
+TEST(FilePatch, WritesInPlaceAndOnlyIntoTheFileThatWasLookedAt) {
+    testing::TempFolder folder;
+    const std::u16string path = folder.file("rssitems.xml");
+    folder.write("rssitems.xml", "0123456789");
+    const FileStamp before = stampOf(path);
+    ASSERT_TRUE(patchFileInPlace(path, before, {{{2, "ab"}, {10, "!"}}, {{0, "X"}, {3, "Y"}}}));
+    EXPECT_EQ(folder.read("rssitems.xml"), "X1aY456789!");
+    const FileStamp after = stampOf(path);
+    EXPECT_EQ(after.index, before.index);
+    EXPECT_EQ(after.size, 11u);
+
+    const FileReplaceResult stale = patchFileInPlace(path, before, {{{0, "Z"}}});
+    EXPECT_FALSE(stale);
+    EXPECT_FALSE(stale.description.empty());
+    EXPECT_EQ(folder.read("rssitems.xml"), "X1aY456789!");
+    EXPECT_FALSE(patchFileInPlace(folder.file("missing.xml"), before, {{{0, "Z"}}}));
+    EXPECT_FALSE(folder.exists("missing.xml"));
+}
+
+// A writer killed partway leaves the bytes before the kill and none after; a patch inside one sector
+// is whole or absent, one across sectors can be cut anywhere.
+TEST(FilePatch, AKilledWriterLeavesTheBytesBeforeTheKill) {
+    struct Case {
+        int64_t kill;
+        const char* left;
+    };
+    const std::string across(600, 'b');
+    const Case cases[] = {
+        {0, "aaaa"},            // nothing written
+        {2, "aaaa"},            // inside the first patch, which lies in one sector
+        {3, "xyza"},            // the first patch whole, none of the second
+        {103, "xyza"},          // a hundred bytes of the second
+        {3 + 600, "xyza"},      // the second whole, the one-sector third not at all
+        {3 + 600 + 1, "xyzZ"},  // everything
+    };
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.kill);
+        testing::TempFolder folder;
+        const std::u16string path = folder.file("store.xml");
+        folder.write("store.xml", "aaaa");
+        detail::patchBytesBeforeKill = test.kill;
+        const bool written = static_cast<bool>(
+            patchFileInPlace(path, stampOf(path), {{{0, "xyz"}}, {{1000, across}}, {{3, "Z"}}}));
+        EXPECT_EQ(detail::patchBytesBeforeKill, -1);
+        EXPECT_EQ(written, test.kill == 3 + 600 + 1);
+        const std::string bytes = folder.read("store.xml");
+        EXPECT_EQ(bytes.substr(0, 4), test.left);
+        const size_t second = test.kill <= 3 ? 0 : std::min<size_t>(600, static_cast<size_t>(test.kill - 3));
+        EXPECT_EQ(bytes.size(), second ? 1000 + second : 4u);
+    }
+}
 
 }  // namespace
 }  // namespace corvane

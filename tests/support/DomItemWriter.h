@@ -1,5 +1,9 @@
 #pragma once
 
+#include <string>
+#include <string_view>
+
+#include "feedstore/FolderSave.h"
 #include "feedstore/RSSObject.h"
 #include "feedstore/XmlAccess.h"
 
@@ -39,6 +43,30 @@ inline void writeItemsDocument(xml::Document& document, xml::Node& rss, const RS
         writeItemElement(document, *element, *item);
     }
     rss.appendChild(channel);
+}
+
+// A store's bytes as the XML component would save them: the room at its end and the spaces that align
+// the end (or that an in-place extension left between messages) taken out. Empty when the end is not
+// the one a store is written with.
+inline std::string withoutRoom(std::string_view stored) {
+    const size_t end = stored.find(kStoreEnd);
+    if (end == std::string_view::npos) return std::string(stored);
+    const size_t roomFrom = end + kStoreEnd.size();
+    const size_t roomTo = stored.find(kStoreRoomEnd, roomFrom);
+    if (roomTo == std::string_view::npos ||
+        stored.find_first_not_of(" \n", roomTo + kStoreRoomEnd.size()) != std::string_view::npos ||
+        stored.substr(roomFrom, roomTo - roomFrom).find_first_not_of(' ') != std::string_view::npos)
+        return {};
+    // Spaces stand only after an item's end, where the component writes none; text escapes '<'.
+    std::string body;
+    size_t at = 0;
+    for (size_t gap; (gap = stored.find("</item> ", at)) < end;) {
+        gap += std::string_view("</item>").size();
+        body += stored.substr(at, gap - at);
+        at = stored.find_first_not_of(' ', gap);
+    }
+    body += stored.substr(at, end - at);
+    return body + "</channel></rss>\n";
 }
 
 }  // namespace corvane::testing
