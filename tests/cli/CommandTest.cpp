@@ -4,19 +4,9 @@
 #include <cctype>
 #include <chrono>
 #include <filesystem>
-#include <fstream>
 #include <ostream>
 #include <string>
 #include <string_view>
-#include <thread>
-
-#ifndef _WIN32
-#include <fcntl.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-#endif
 
 #include "platform/System.h"
 #include "platform/Utf.h"
@@ -271,17 +261,6 @@ TEST_F(Command, PageThatNamesItsFeedMakesThatFeedTheFolders) {
 }
 
 #ifndef _WIN32
-// True once the process has its own handler for Ctrl-C: before that (a start under a sanitiser on a
-// loaded machine can take seconds) Ctrl-C ends it as it ends any program, and the test would be
-// timing the start instead of the update.
-bool catchesInterrupts(pid_t pid) {
-    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
-    for (std::string line; std::getline(status, line);)
-        if (line.rfind("SigCgt:", 0) == 0)
-            return (std::stoull(line.substr(7), nullptr, 16) >> (SIGINT - 1)) & 1;
-    return false;
-}
-
 TEST_F(Command, InterruptedUpdateIsCancelledAndKeepsTheStore) {
     ASSERT_EQ(corvane({"create", dir()}).exitCode, 0);
     ASSERT_EQ(corvane({"config", dir(), "--url", url("/feed?items=3")}).exitCode, 0);
@@ -290,29 +269,10 @@ TEST_F(Command, InterruptedUpdateIsCancelledAndKeepsTheStore) {
     ASSERT_EQ(corvane({"config", dir(), "--url", url("/drip?size=100&interval_ms=100")}).exitCode, 0);
 
     // Ctrl-C into a download that takes ten seconds.
-    const std::string errors = toUtf8(scratch.file("update-errors.txt"));
-    posix_spawn_file_actions_t files;
-    posix_spawn_file_actions_init(&files);
-    posix_spawn_file_actions_addopen(&files, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&files, STDERR_FILENO, errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0644);
-    std::string program = CORVANE_EXE, command = "update", folder = dir();
-    char* arguments[] = {program.data(), command.data(), folder.data(), nullptr};
-    pid_t child = 0;
-    ASSERT_EQ(::posix_spawn(&child, program.c_str(), &files, nullptr, arguments, environ), 0);
-    posix_spawn_file_actions_destroy(&files);
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    while (!catchesInterrupts(child) && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));  // into the download, most likely
-    ::kill(child, SIGINT);
-    int status = 0;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
-
-    const std::string err = scratch.read("update-errors.txt");
-    ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
-    EXPECT_EQ(WEXITSTATUS(status), 130) << err;
-    EXPECT_NE(err.find("Update cancelled"), std::string::npos) << err;
+    testing::ProgramRun run = testing::runAndInterrupt(CORVANE_EXE, {"update", dir()}, scratch.path(),
+                                                       std::chrono::milliseconds(300));
+    EXPECT_EQ(run.exitCode, 130) << run.err;
+    EXPECT_NE(run.err.find("Update cancelled"), std::string::npos) << run.err;
     EXPECT_EQ(news.read("rssitems.xml"), stored);
 }
 #endif

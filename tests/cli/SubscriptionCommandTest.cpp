@@ -106,9 +106,8 @@ TEST_F(Subscriptions, InterruptedUpdateAllLetsTheOthersFinish) {
                  dir()})
             .exitCode,
         0);
-    testing::ProgramRun run = testing::runProgram(
-        "timeout", {"--preserve-status", "-s", "INT", "1", CORVANE_EXE, "update", "--all", dir()},
-        scratch.path());
+    testing::ProgramRun run = testing::runAndInterrupt(CORVANE_EXE, {"update", "--all", dir()},
+                                                       scratch.path(), std::chrono::seconds(1));
     EXPECT_EQ(run.exitCode, 130) << run.err;
     EXPECT_NE(run.out.find("Group/Good: 2 new message(s)\n"), std::string::npos) << run.out;
     EXPECT_NE(run.out.find("Group/A stalled: cancelled\n"), std::string::npos) << run.out;
