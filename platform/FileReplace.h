@@ -63,6 +63,17 @@ inline bool inOneSector(const FilePatch& patch) {
            patch.offset / kSectorSize == (patch.offset + patch.bytes.size() - 1) / kSectorSize;
 }
 
+// What of `patch` a writer gets to write when it is to be killed once `left` more bytes are written
+// (none to be killed while `left` is negative): all of it, or the bytes before the kill, and whether
+// the kill comes there. A write inside one sector is whole or not there at all, as the disk writes it.
+inline std::string_view bytesBeforeKill(const FilePatch& patch, int64_t& left, bool& killed) {
+    killed = left >= 0 && static_cast<uint64_t>(left) < patch.bytes.size();
+    std::string_view bytes = patch.bytes;
+    if (killed) bytes = bytes.substr(0, inOneSector(patch) ? 0 : static_cast<size_t>(left));
+    if (left >= 0) left -= static_cast<int64_t>(bytes.size());
+    return bytes;
+}
+
 // Test seam: the next replaceFileAtomically on this thread fails at the stage as the system would
 // (Write after half of the bytes are written), and cleans up as it does for a real failure.
 enum class FileReplaceStage { None, Create, Write, Flush, Replace };

@@ -267,11 +267,8 @@ FileReplaceResult patchFileInPlace(std::u16string_view path, const FileStamp& ex
     if (stampOfInfo(info) != expected) return fail(ESTALE, u"Cannot write in place");
     for (const std::vector<FilePatch>& step : steps) {
         for (const FilePatch& patch : step) {
-            std::string_view bytes = patch.bytes;
-            const bool killed = left >= 0 && static_cast<uint64_t>(left) < bytes.size();
-            // A write inside one sector is whole or not there at all, as the disk writes it.
-            if (killed) bytes = bytes.substr(0, inOneSector(patch) ? 0 : static_cast<size_t>(left));
-            if (left >= 0) left -= static_cast<int64_t>(bytes.size());
+            bool killed = false;
+            const std::string_view bytes = bytesBeforeKill(patch, left, killed);
             if (!writeAllAt(fd, patch.offset, bytes)) return fail(errno, u"Cannot write");
             if (killed) return fail(EINTR, u"Cannot write");
         }
