@@ -157,7 +157,9 @@ RSSItemList everyFieldForm(bool withReferences) {
     return items;
 }
 
-// Without the references that the Windows reader leaves to the document read, both builds stream.
+// Natively our stores stream. The Windows forward reader leaves every file holding a processing
+// instruction to the document read, and our stores end in one (their room); the fast reader, which
+// reads them first, takes them on both builds.
 TEST(ItemStream, StoresOurWriterMakesAreReadInOnePassAsTheDocumentReadsThem) {
     for (const bool withReferences : {false, true}) {
         SCOPED_TRACE(withReferences ? "with references" : "without references");
@@ -170,7 +172,7 @@ TEST(ItemStream, StoresOurWriterMakesAreReadInOnePassAsTheDocumentReadsThem) {
         RSSItemList streamed;
         const ItemStreamResult result = streamRead(folder.file("rssitems.xml"), streamed);
 #ifdef _WIN32
-        const ItemStreamResult expected = withReferences ? Document : Read;
+        const ItemStreamResult expected = Document;
 #else
         const ItemStreamResult expected = Read;
 #endif
