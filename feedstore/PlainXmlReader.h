@@ -11,9 +11,9 @@
 // several times faster than the general reader and never holds more than a part of the file. At the
 // first thing outside that shape (a DOCTYPE, a comment, CDATA, a processing instruction before the
 // root's end (those after it are passed over), a namespace, a byte-order mark, a carriage return,
-// malformed UTF-8, a name outside ASCII, a cut-off end, a file replaced while it was read) it raises NotPlainXml, and the caller reads the file again with
-// openStreamReader. Whatever it reads without raising is well-formed, and its nodes are those the
-// general reader gives for the same bytes.
+// malformed UTF-8, a name outside ASCII, a cut-off end, a file replaced while it was read) it raises
+// NotPlainXml, and the caller reads the file again with openStreamReader. Whatever it reads without raising
+// is well-formed, and its nodes are those the general reader gives for the same bytes.
 namespace corvane::xml {
 
 struct NotPlainXml {};
