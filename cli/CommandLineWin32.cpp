@@ -18,6 +18,6 @@ std::vector<std::string> commandLineArguments(int argc, char** argv) {
     return arguments;
 }
 
-void startUpdateWithLargePages(int, char**) {}
+void prepareHeapForUpdate(int, char**) {}
 
 }  // namespace corvane::cli

@@ -4,7 +4,7 @@
 #include "platform/ComApartment.h"
 
 int main(int argc, char** argv) {
-    corvane::cli::startUpdateWithLargePages(argc, argv);
+    corvane::cli::prepareHeapForUpdate(argc, argv);
     // The XML component is a COM object on Windows.
     corvane::ComApartment apartment;
     corvane::cli::prepareConsole();
