@@ -8,6 +8,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "feedstore/FolderSave.h"
 #include "feedstore/ItemId.h"
 #include "feedstore/PubDate.h"
 #include "platform/Utf.h"
@@ -365,7 +366,12 @@ std::string generateStore(size_t itemCount) {
         }
         out += "</item>";
     }
-    out += "</channel></rss>\n";
+    // Ended as our writer ends a store: in room for messages to come.
+    const uint64_t at = out.size();
+    out.append(static_cast<size_t>(storeEndAlignment(at)), ' ');
+    out += kStoreEnd;
+    out.append(static_cast<size_t>(storeRoomFor(at)), ' ');
+    out += kStoreRoomEnd;
     return out;
 }
 

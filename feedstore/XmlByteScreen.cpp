@@ -7,6 +7,8 @@ namespace {
 
 constexpr size_t kLongestReference = 12;  // "#x0010FFFF" and its kind
 constexpr size_t kLongestDeclaration = 256;
+// The instruction our stores end in, room for messages to come (FolderSave.h).
+constexpr std::string_view kRoomTarget = "corvane-room";
 
 bool isXmlChar(char32_t c) {
     if (c < 0x20) return c == 0x09 || c == 0x0A || c == 0x0D;
@@ -61,10 +63,12 @@ void XmlByteScreen::take(uint8_t byte) {
         high_ = 0xBF;
         codePoint_ = (codePoint_ << 6) | (byte & 0x3F);
         if (--pending_ == 0 && !isXmlChar(codePoint_)) flagged_ = true;
-        if (inReference_ || inDeclaration_) flagged_ = true;  // only ASCII belongs in either
+        // Only ASCII belongs in a reference, the declaration or an instruction's target.
+        if (inReference_ || inDeclaration_ || instruction_ == Instruction::Target) flagged_ = true;
         return;
     }
     if (byte >= 0x80) {
+        afterQuestionMark_ = false;
         if (byte >= 0xC2 && byte <= 0xDF) {
             pending_ = 1;
             codePoint_ = byte & 0x1F;
@@ -97,6 +101,10 @@ void XmlByteScreen::take(uint8_t byte) {
         }
         return;
     }
+    if (instruction_ != Instruction::None) {
+        instruction(byte);
+        return;
+    }
     if (inDeclaration_) {
         declaration_.push_back(static_cast<char>(byte));
         if (declaration_.ends_with("?>")) endDeclaration();
@@ -123,9 +131,32 @@ void XmlByteScreen::markup(uint8_t byte) {
         ++endTags_;
     } else if (byte == '?' && first) {
         inDeclaration_ = true;  // only the XML declaration may come first, and only there
-    } else if (byte == '?' || byte == '!') {
+    } else if (byte == '?') {
+        instruction_ = Instruction::Target;
+        target_.clear();
+    } else if (byte == '!') {
         flagged_ = true;
     }
+}
+
+void XmlByteScreen::instruction(uint8_t byte) {
+    if (instruction_ == Instruction::Target) {
+        const bool space = byte == ' ' || byte == '\t' || byte == '\r' || byte == '\n';
+        if (!space && byte != '?') {
+            target_.push_back(static_cast<char>(byte));
+            if (target_.size() > kRoomTarget.size()) flagged_ = true;
+            return;
+        }
+        if (target_ != kRoomTarget) {
+            flagged_ = true;
+            return;
+        }
+        instruction_ = Instruction::Text;
+        afterQuestionMark_ = false;
+    }
+    // Whatever the text holds (a killed writer's messages included) until "?>" is no markup.
+    if (afterQuestionMark_ && byte == '>') instruction_ = Instruction::None;
+    afterQuestionMark_ = byte == '?';
 }
 
 void XmlByteScreen::endReference() {

@@ -157,9 +157,8 @@ RSSItemList everyFieldForm(bool withReferences) {
     return items;
 }
 
-// Natively our stores stream. The Windows forward reader leaves every file holding a processing
-// instruction to the document read, and our stores end in one (their room); the fast reader, which
-// reads them first, takes them on both builds.
+// Our stores end in their room. Without the references that the Windows reader leaves to the
+// document read, both builds stream them.
 TEST(ItemStream, StoresOurWriterMakesAreReadInOnePassAsTheDocumentReadsThem) {
     for (const bool withReferences : {false, true}) {
         SCOPED_TRACE(withReferences ? "with references" : "without references");
@@ -172,7 +171,7 @@ TEST(ItemStream, StoresOurWriterMakesAreReadInOnePassAsTheDocumentReadsThem) {
         RSSItemList streamed;
         const ItemStreamResult result = streamRead(folder.file("rssitems.xml"), streamed);
 #ifdef _WIN32
-        const ItemStreamResult expected = Document;
+        const ItemStreamResult expected = withReferences ? Document : Read;
 #else
         const ItemStreamResult expected = Read;
 #endif
@@ -262,6 +261,10 @@ const HandMade kHandMade[] = {
     {"non-BMP characters written and referenced",
      "<rss><channel><item><title>\xF0\x9F\x98\x80 &#x1F600; &#128512;</title></item></channel></rss>", Read,
      Document},
+    {"room after the root, holding a killed writer's messages",
+     "<rss><channel><item><title>t</title></item></channel></rss>\n<?corvane-room <item><title>lost</title>"
+     "</item></channel></rss>\n   ?>\n",
+     Read, Read},
     {"no channel, or an empty root", "<rss version=\"2.0\"><item><title>x</title></item></rss>", Read, Read},
     {"empty root", "<rss/>", Read, Read},
     {"another root", "<feed><channel><item><title>x</title></item></channel></feed>", NoRss, NoRss},

@@ -72,5 +72,22 @@ TEST(XmlByteScreen, MarkupThatCouldHideAMissingEndTagIsFlagged) {
         EXPECT_FALSE(passes(text)) << text;
 }
 
+// Our stores end in room for messages to come; an update killed while writing into it leaves them there.
+TEST(XmlByteScreen, TheRoomOurStoresEndInIsPassedOver) {
+    const std::string store = kDeclaration + "<rss><channel><item><title>t</title></item></channel></rss>\n";
+    for (const std::string room :
+         {"<?corvane-room     ?>\n", "<?corvane-room?>", "<?corvane-room\n?>",
+          "<?corvane-room <item><title>\xC3\xA9 &amp; ? > </title></item></channel></rss>\n ?>"}) {
+        EXPECT_TRUE(passes(store + room)) << room;
+        XmlByteScreen screen;
+        screen.feed(bytesOf(store + room));
+        EXPECT_EQ(screen.endTags(), 4u) << room;
+    }
+    for (const std::string other :
+         {"<?corvane-room ", "<?corvane-room ?", "<?corvane-rooms ?>", "<?corvane-roo ?>",
+          "<?Corvane-room ?>", "<?corvane-r\xC3\xA9om ?>", "<? corvane-room ?>"})
+        EXPECT_FALSE(passes(store + other)) << other;
+}
+
 }  // namespace
 }  // namespace corvane
