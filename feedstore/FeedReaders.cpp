@@ -430,10 +430,10 @@ class FeedStreamReader {
         if (!dateText.empty()) {
             // An ISO 8601 date is never read as an RFC 822 one (its month would begin with '-'),
             // so it is converted first rather than after a parse that must fail.
-            if (std::optional<std::u16string> rfc822 = isoDateToRfc822(dateText)) {
+            if (std::optional<std::u16string> rfc822 = isoDateToRfc822(dateText, &item.publishedTime)) {
                 item.pubDate = std::move(*rfc822);
-                item.hasDate = parsePubDate(item.pubDate, &item.publishedTime);
-                stamp = item.hasDate && stampFromIso;
+                item.hasDate = true;
+                stamp = stampFromIso;
             } else {
                 item.hasDate = parsePubDate(dateText, &item.publishedTime);
                 stamp = item.hasDate;
@@ -543,10 +543,10 @@ class FeedStreamReader {
         } else {
             finishItem(*item, u"", false, writtenLink);
             if (dcDate) {
-                if (std::optional<std::u16string> rfc822 = isoDateToRfc822(*dcDate)) {
+                if (std::optional<std::u16string> rfc822 = isoDateToRfc822(*dcDate, &item->publishedTime)) {
                     item->pubDate = std::move(*rfc822);
-                    item->hasDate = parsePubDate(item->pubDate, &item->publishedTime);
-                    if (item->hasDate) item->publishedFileTime = systemTimeToFileTime(item->publishedTime);
+                    item->hasDate = true;
+                    item->publishedFileTime = systemTimeToFileTime(item->publishedTime);
                 }
             }
         }

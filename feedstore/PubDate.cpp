@@ -151,6 +151,21 @@ std::string_view zoneOffsetText(std::string_view zone) {
     return "0000";
 }
 
+// `date` at `minutes` past its midnight, which may lie in the day before or after: one carry at
+// most, which also sets the true weekday.
+SystemTime atMinuteOfDay(SystemTime date, int64_t minutes) {
+    if (minutes < 0) {
+        date = addDays(date, -1);
+        minutes += 1440;
+    } else if (minutes >= 1440) {
+        date = addDays(date, 1);
+        minutes -= 1440;
+    }
+    date.wHour = static_cast<uint16_t>(minutes / 60);
+    date.wMinute = static_cast<uint16_t>(minutes % 60);
+    return date;
+}
+
 }  // namespace
 
 bool parsePubDate(std::u16string_view original, SystemTime* out) {
@@ -216,19 +231,9 @@ bool parsePubDate(std::u16string_view original, SystemTime* out) {
     result.wSecond = static_cast<uint16_t>(seconds);
     result.wMilliseconds = 0;
 
-    // The offset is added, not subtracted: stored ids depend on it. One carry at most, which also
-    // sets the true weekday.
-    int64_t total = int64_t{hours} * 60 + minutes + sign * (int64_t{offsetHours} * 60 + offsetMinutes);
-    if (total < 0) {
-        result = addDays(result, -1);
-        total += 1440;
-    } else if (total >= 1440) {
-        result = addDays(result, 1);
-        total -= 1440;
-    }
-    result.wHour = static_cast<uint16_t>(total / 60);
-    result.wMinute = static_cast<uint16_t>(total % 60);
-    *out = result;
+    // The offset is added, not subtracted: stored ids depend on it.
+    *out = atMinuteOfDay(result,
+                         int64_t{hours} * 60 + minutes + sign * (int64_t{offsetHours} * 60 + offsetMinutes));
     return true;
 }
 
@@ -265,7 +270,7 @@ bool isDateSpace(char16_t c) {
 
 }  // namespace
 
-std::optional<std::u16string> isoDateToRfc822(std::u16string_view text) {
+std::optional<std::u16string> isoDateToRfc822(std::u16string_view text, SystemTime* time) {
     while (!text.empty() && isDateSpace(text.front()))
         text.remove_prefix(1);
     while (!text.empty() && isDateSpace(text.back()))
@@ -321,6 +326,13 @@ std::optional<std::u16string> isoDateToRfc822(std::u16string_view text) {
     }
     // 1601-01-01 was a Monday.
     const int64_t weekday = (dayNumber(date.wYear, date.wMonth, date.wDay) + 1) % 7;
+    if (time) {
+        // What parsePubDate makes of the text written below, without reading it.
+        date.wDayOfWeek = static_cast<uint16_t>(weekday);
+        date.wSecond = static_cast<uint16_t>(second);
+        date.wMilliseconds = 0;
+        *time = atMinuteOfDay(date, int64_t{hour} * 60 + minute + offset);
+    }
     static constexpr const char* kDayNames[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
     static constexpr const char* kMonthNames[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                                   "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};

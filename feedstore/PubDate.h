@@ -18,6 +18,7 @@ bool parsePubDate(std::u16string_view text, SystemTime* out);
 // with its own offset, so that parsePubDate gives the same time for both texts and versions that
 // know only RFC 822 read it. Fractions of a second are dropped; a time without a zone is taken as
 // UTC. Null for any other text, and for dates before 1900 that the RFC 822 form cannot carry.
-std::optional<std::u16string> isoDateToRfc822(std::u16string_view text);
+// `time`, when given, gets what parsePubDate gives for the text returned.
+std::optional<std::u16string> isoDateToRfc822(std::u16string_view text, SystemTime* time = nullptr);
 
 }  // namespace corvane

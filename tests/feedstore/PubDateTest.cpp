@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "platform/Utf.h"
+
 namespace corvane {
 namespace {
 
@@ -185,6 +187,32 @@ TEST(ParsePubDate, TextEndsAtNul) {
 
 TEST(ParsePubDate, MissingOutputIsRejected) {
     EXPECT_FALSE(parsePubDate(u"Tue, 10 Jun 2003 04:00:00 GMT", nullptr));
+}
+
+// The readers take the time from the conversion instead of parsing its text again: the two must
+// never differ, across midnights, month and year ends, leap days and every kind of offset.
+TEST(IsoDateToRfc822, GivesTheTimeItsTextParsesTo) {
+    const std::u16string dates[] = {u"1900-01-01", u"1999-12-31", u"2000-02-29", u"2024-02-28",
+                                    u"2024-02-29", u"2026-03-01", u"2026-12-31", u"9999-12-31"};
+    const std::u16string times[] = {u"",          u"T00:00:00", u"T00:00",        u"T00:30:00.5",
+                                    u"t12:00:01", u" 23:59:60", u"T23:59:59,999", u"T24:00:00"};
+    const std::u16string zones[] = {u"",       u"Z",      u"z",      u"-23:59", u"-12:00", u"-05:30",
+                                    u"-00:01", u"+00:00", u"+01:00", u"+0545",  u"+14",    u"+23:59"};
+    int compared = 0;
+    for (const std::u16string& date : dates)
+        for (const std::u16string& clock : times)
+            for (const std::u16string& zone : zones) {
+                if (clock.empty() && !zone.empty()) continue;
+                const std::u16string iso = date + clock + zone;
+                SystemTime direct{};
+                const std::optional<std::u16string> text = isoDateToRfc822(iso, &direct);
+                ASSERT_TRUE(text) << toUtf8(iso);
+                SystemTime parsed{};
+                ASSERT_TRUE(parsePubDate(*text, &parsed)) << toUtf8(*text);
+                EXPECT_EQ(direct, parsed) << toUtf8(iso) << " -> " << toUtf8(*text);
+                ++compared;
+            }
+    EXPECT_EQ(compared, 8 * 8 * 12 - 8 * 11);
 }
 
 }  // namespace
