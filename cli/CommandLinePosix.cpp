@@ -34,6 +34,7 @@ void prepareHeapForUpdate(int argc, char** argv) {
     mallopt(M_ARENA_MAX, 1);
     const auto brk = [] { return reinterpret_cast<uintptr_t>(sbrk(0)); };
     const uintptr_t start = brk();
+    if (start == static_cast<uintptr_t>(-1)) return;  // no heap to grow: malloc maps its memory
     // Blocks small enough for the heap (not mapped on their own), until it has grown once.
     std::array<void*, 16> blocks{};
     for (void*& block : blocks) {
@@ -43,6 +44,7 @@ void prepareHeapForUpdate(int argc, char** argv) {
     const uintptr_t end = brk();
     for (void* block : blocks)
         std::free(block);
+    if (end == static_cast<uintptr_t>(-1) || end < start) return;
     // Only its new part: the pages below are in use already.
     const uintptr_t from = (start + kLargePage - 1) & ~(kLargePage - 1);
     const uintptr_t to = end & ~(kLargePage - 1);
