@@ -64,21 +64,6 @@ bool readFeedForwardOnly(std::span<const uint8_t> bytes, std::u16string_view url
 
 }  // namespace
 
-KnownItemIds::KnownItemIds(const std::set<std::u16string>& ids) {
-    size_t size = 0;
-    for (const std::u16string& id : ids)
-        size += id.size();
-    units_.reserve(size);
-    for (const std::u16string& id : ids)
-        units_ += id;
-    ids_.reserve(ids.size());
-    size_t start = 0;
-    for (const std::u16string& id : ids) {
-        ids_.push_back(std::u16string_view(units_).substr(start, id.size()));
-        start += id.size();
-    }
-}
-
 std::shared_ptr<const KnownItemIds> RSSObject::knownIds() const {
     return std::make_shared<const KnownItemIds>(identity);
 }

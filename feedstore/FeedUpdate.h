@@ -53,17 +53,13 @@ inline constexpr char16_t kValidatorsUrlParam[] = u"validatorsUrl";
 // while the feed goes on changing on its owner's thread: a copy that nothing changes once made.
 class KnownItemIds {
   public:
-    explicit KnownItemIds(const std::set<std::u16string>& ids);
-    // The set's views point into units_, so the object stays where it was made.
-    KnownItemIds(const KnownItemIds&) = delete;
-    KnownItemIds& operator=(const KnownItemIds&) = delete;
+    explicit KnownItemIds(const ItemIdentity& ids) : ids_(ids.sorted()) {}
 
-    bool contains(std::u16string_view id) const { return std::binary_search(ids_.begin(), ids_.end(), id); }
-    bool empty() const { return ids_.empty(); }
+    bool contains(std::u16string_view id) const { return ids_.contains(id); }
+    bool empty() const { return ids_.size() == 0; }
 
   private:
-    std::u16string units_;  // every id, one after the other: one allocation instead of one per id
-    std::vector<std::u16string_view> ids_;  // in the set's order, which is the views' order too
+    const SortedIds ids_;
 };
 
 // Reads a downloaded feed of any format FeedReaders.h reads into `fetch`, forward-only where it can

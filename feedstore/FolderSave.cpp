@@ -48,13 +48,14 @@ std::unordered_set<std::u16string_view> idsNotYetSeen(const RSSObject& feed) {
 
 // The ids corvane.xml holds once written.
 SortedIds idsToWrite(const RSSObject& feed, const std::unordered_set<std::u16string_view>& notYetSeen) {
+    if (notYetSeen.empty()) return feed.identity.sorted();
     size_t units = 0;
-    for (const std::u16string& id : feed.identity)
+    for (std::u16string_view id : feed.identity)
         units += id.size();
     SortedIds ids;
     ids.reserve(feed.identity.size(), units);
-    for (const std::u16string& id : feed.identity)
-        if (notYetSeen.empty() || !notYetSeen.count(id)) ids.add(id);
+    for (std::u16string_view id : feed.identity)
+        if (!notYetSeen.count(id)) ids.add(id);
     return ids;
 }
 
@@ -167,8 +168,11 @@ void refreshSettings(RSSObject& feed, std::unordered_set<std::u16string>& stored
     feed.params = std::move(disk->params);
     for (const RSSParam& param : changed)
         feed.setParam(param.name, param.value);
-    for (const std::u16string& id : disk->identity) {
-        if (feed.unstoredIds.erase(id)) storedElsewhere.insert(id);
+    for (std::u16string_view id : disk->identity) {
+        if (const auto unstored = feed.unstoredIds.find(id); unstored != feed.unstoredIds.end()) {
+            feed.unstoredIds.erase(unstored);
+            storedElsewhere.emplace(id);
+        }
         feed.identity.insert(id);
     }
     feed.settingsState = disk->settingsState;
@@ -188,11 +192,11 @@ std::optional<std::vector<std::u16string_view>> idsAddedTo(
     const std::unordered_set<std::u16string_view>& notYetSeen) {
     std::vector<std::u16string_view> added;
     size_t next = 0;
-    for (const std::u16string& id : feed.identity) {
+    for (std::u16string_view id : feed.identity) {
         if (!notYetSeen.empty() && notYetSeen.count(id)) continue;
         if (next < recorded.size() && recorded[next] == id) {
             ++next;
-        } else if (next == recorded.size() || std::u16string_view(id) < recorded[next]) {
+        } else if (next == recorded.size() || id < recorded[next]) {
             added.push_back(id);
         } else {
             return std::nullopt;  // recorded[next] is no longer held

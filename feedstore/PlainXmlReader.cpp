@@ -1,6 +1,9 @@
 #include "feedstore/PlainXmlReader.h"
 
+#include <algorithm>
+#include <array>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -17,6 +20,14 @@ constexpr size_t kMaxDepth = 64;
 
 constexpr std::string_view kDeclarations[] = {"<?xml version=\"1.0\" encoding=\"utf-8\"?>",
                                               "<?xml version=\"1.0\" encoding=\"UTF-8\"?>"};
+
+// Printable ASCII but `&`, `<` and `>`: text that is what it reads as, character for character.
+constexpr auto kSimpleText = [] {
+    std::array<bool, 256> simple{};
+    for (int c = '!'; c < 0x7F; ++c)
+        simple[c] = c != '&' && c != '<' && c != '>';
+    return simple;
+}();
 
 [[noreturn]] void notPlain() {
     throw NotPlainXml();
@@ -296,6 +307,37 @@ class PlainXmlReader final : public StreamReader {
         return all;
     }
 
+    // Past the children at pos_ (the reader stands on their parent's start or past a child) that
+    // are `<name>text</name>` with simple text (kSimpleText: ids and the like), with white space
+    // between them, giving each text to `take`: the nodes read() would give, without the work of
+    // each. What is not of that shape, and a child not whole in memory, are left to read().
+    void takeTextChildren(std::string_view name, const std::function<void(std::u16string_view)>& take) {
+        if (node_ == StreamNode::Element && empty_) return;  // no children: pos_ is past its end
+        const std::string_view buffer(buffer_);
+        for (size_t i = pos_;;) {
+            while (i < buffer.size() && isSpace(buffer[i]))
+                ++i;
+            const size_t textStart = i + name.size() + 2;
+            if (textStart >= buffer.size() || buffer[i] != '<' || buffer.substr(i + 1, name.size()) != name ||
+                buffer[textStart - 1] != '>')
+                return;
+            size_t textEnd = textStart;
+            while (textEnd < buffer.size() && kSimpleText[static_cast<unsigned char>(buffer[textEnd])])
+                ++textEnd;
+            const size_t end = textEnd + name.size() + 3;
+            if (end > buffer.size() || buffer.substr(textEnd, 2) != "</" ||
+                buffer.substr(textEnd + 2, name.size()) != name || buffer[end - 1] != '>')
+                return;
+            const std::string_view text = buffer.substr(textStart, textEnd - textStart);
+            wide_.resize(text.size());
+            std::copy(text.begin(), text.end(), wide_.begin());
+            take(wide_);
+            pos_ = i = end;
+            node_ = StreamNode::EndElement;
+            empty_ = false;
+        }
+    }
+
   private:
     enum class Phase { Start, Prolog, InRoot, AfterRoot };
     struct Span {
@@ -481,6 +523,7 @@ class PlainXmlReader final : public StreamReader {
     bool empty_ = false;
     std::vector<AttributeSpan> attributes_;
     std::vector<AttributeSpan> scratchAttributes_;
+    std::u16string wide_;
 };
 
 }  // namespace
@@ -494,6 +537,11 @@ std::u16string plainElementText(StreamReader& reader) {
     }
     trimXmlSpace(text);
     return text;
+}
+
+void takePlainTextChildren(StreamReader& reader, std::string_view name,
+                           const std::function<void(std::u16string_view)>& take) {
+    if (auto* plain = dynamic_cast<PlainXmlReader*>(&reader)) plain->takeTextChildren(name, take);
 }
 
 void skipPlainElement(StreamReader& reader) {

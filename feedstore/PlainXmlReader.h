@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -25,6 +26,12 @@ std::unique_ptr<StreamReader> openPlainXmlReader(std::string_view bytes);
 // The text of the element a plain reader stands on, its ends trimmed as the document model's text
 // trims them, leaving the reader past the element's end. NotPlainXml when the element holds elements.
 std::u16string plainElementText(StreamReader& reader);
+// Moves a plain reader standing on an element's start, or just past one of its children, past the
+// children that follow and are `<name>text</name>` with text of printable ASCII but `&`, `<` and
+// `>`, giving each text to `take` as plainElementText would; read() goes on at the first other
+// thing. Long lists of ids are read this way several times faster than node by node.
+void takePlainTextChildren(StreamReader& reader, std::string_view name,
+                           const std::function<void(std::u16string_view)>& take);
 // Moves a plain reader past the end of the element it stands on.
 void skipPlainElement(StreamReader& reader);
 

@@ -3,12 +3,14 @@
 // the settings in Settings.cpp, the item store in ItemStore.cpp, taking over an update in
 // FeedUpdate.cpp.
 
+#include <functional>
 #include <memory>
 #include <set>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "feedstore/ItemIdentity.h"
 #include "feedstore/RSSItem.h"
 #include "feedstore/StoreBaseline.h"
 #include "feedstore/StoreFile.h"
@@ -53,12 +55,12 @@ class RSSObject {
     bool notRss = false;
     bool downloadFailed = false;
     RSSItemList items;
-    // std::u16string orders by code units compared as unsigned numbers, a prefix first.
-    std::set<std::u16string> identity;
+    // Ordered by code units compared as unsigned numbers, a prefix first.
+    ItemIdentity identity;
     // Ids that updates took in since the item store was last written. corvane.xml counts them as
     // seen only once their messages are in the store or deleted: while the store cannot be written,
     // a later session's update must bring those messages in again.
-    std::set<std::u16string> unstoredIds;
+    std::set<std::u16string, std::less<>> unstoredIds;
     std::vector<RSSParam> params;
 
     // How the two files' last loads ended; a save consults them before replacing a file.

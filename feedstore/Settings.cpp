@@ -14,15 +14,19 @@ namespace corvane {
 
 namespace {
 
-void readPlainIdentity(xml::StreamReader& reader, std::set<std::u16string>& identity) {
+void readPlainIdentity(xml::StreamReader& reader, ItemIdentity& identity) {
     if (reader.isEmptyElement()) return;
+    // Written in the identity's order, each id is put after the others: constant time.
+    const auto take = [&identity](std::u16string_view id) { identity.insert(id); };
+    xml::takePlainTextChildren(reader, "id", take);
     for (xml::StreamNode node = reader.read(); node != xml::StreamNode::EndElement; node = reader.read()) {
-        if (node != xml::StreamNode::Element) continue;
-        if (reader.isNamed("id"))
-            // Written in the set's order: the hint makes each insert constant time.
-            identity.insert(identity.end(), xml::plainElementText(reader));
-        else
-            xml::skipPlainElement(reader);
+        if (node == xml::StreamNode::Element) {
+            if (reader.isNamed("id"))
+                take(xml::plainElementText(reader));
+            else
+                xml::skipPlainElement(reader);
+        }
+        xml::takePlainTextChildren(reader, "id", take);
     }
 }
 
@@ -145,7 +149,7 @@ std::string settingsFileText(const RSSObject& feed) {
         256 + (feed.title.size() + feed.link.size() + feed.description.size() + feed.url.size()) * 3;
     for (const RSSParam& param : feed.params)
         expected += 32 + (param.name.size() + param.value.size()) * 3;
-    for (const std::u16string& id : feed.identity)
+    for (std::u16string_view id : feed.identity)
         expected += 9 + id.size();
     XmlTextWriter out(expected);
     out.markup("<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<corvane version=\"1.0\">");
@@ -164,7 +168,7 @@ std::string settingsFileText(const RSSObject& feed) {
         out.markup("\"/>");
     }
     bool anyId = false;
-    for (const std::u16string& id : feed.identity) {
+    for (std::u16string_view id : feed.identity) {
         if (notYetSeen.count(id)) continue;
         out.markup(anyId ? "<id>" : "<identity><id>");
         out.text(id);
@@ -209,7 +213,7 @@ void RSSObject::serializeSettingsToXml(xml::Document& document, xml::Node& root)
         for (const auto& item : items)
             if (unstoredIds.count(item->id)) notYetSeen.insert(item->id);
     xml::NodePtr identityElement = document.createElement(u"identity");
-    for (const std::u16string& id : identity) {
+    for (std::u16string_view id : identity) {
         if (notYetSeen.count(id)) continue;
         xml::NodePtr idElement = document.createElement(u"id");
         idElement->appendChild(document.createTextNode(id));

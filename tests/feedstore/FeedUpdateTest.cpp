@@ -378,7 +378,10 @@ TEST(KnownItemIds, HoldsExactlyTheIdsItWasMadeOf) {
     for (int i = 0; i < 1000; ++i)
         ids.insert(u"id-" + std::u16string(1, static_cast<char16_t>(u'0' + i % 10)) +
                    std::u16string(static_cast<size_t>(i / 10), u'x'));
-    const KnownItemIds known(ids);
+    ItemIdentity identity;
+    // Out of order: most go beside the packed ones.
+    identity.insert(ids.rbegin(), ids.rend());
+    const KnownItemIds known(identity);
     EXPECT_FALSE(known.empty());
     for (const std::u16string& id : ids)
         EXPECT_TRUE(known.contains(id)) << std::string(id.begin(), id.end());

@@ -173,13 +173,29 @@ std::string settingsText(const RSSObject& feed) {
     std::string text = toUtf8(feed.title + u"|" + feed.link + u"|" + feed.description + u"|" + feed.url);
     for (const RSSParam& param : feed.params)
         text += "|" + toUtf8(param.name) + "=" + toUtf8(param.value);
-    for (const std::u16string& id : feed.identity)
+    for (std::u16string_view id : feed.identity)
         text += "|" + toUtf8(id);
     return text;
 }
 
+// Ids of every shape among the plain ones a list is read quickly by, and enough of them to cross
+// the parts the file is read in.
+std::string mixedIdentity() {
+    std::string ids =
+        "<identity>\n<id>b</id> <id>a&amp;b</id><id>\u00e9</id><id></id><id/><id>z</id >"
+        "<id>y</id><other><id>x</id></other><id>q</id>\t<id>p</id><id> s </id>";
+    for (int i = 0; i < 12000; ++i) {
+        std::string id = "id" + std::to_string(100000 + i) + "+/=";
+        if (i % 997 == 0) id += "&lt;";
+        if (i % 1499 == 0) id = "0" + id;  // sorts before the ones read so far
+        ids += "<id>" + id + "</id>";
+    }
+    return ids + "</identity>";
+}
+
 TEST(PlainXmlReader, SettingsReadAsTheDocumentReadsThem) {
     const std::string documents[] = {
+        kDeclaration + "<corvane><title>t</title>" + mixedIdentity() + "<url>u</url></corvane>",
         kDeclaration +
             "<corvane version=\"1.0\"><title> T &amp; t </title><link>l</link><description/>"
             "<url>http://h/f?a=1&amp;b=2</url><param name=\"etag\" value=\"&quot;x&quot;\"/>"
