@@ -3,11 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <libxml/parser.h>
-#include <libxml/tree.h>
-#include <libxml/xmlsave.h>
-#include <libxml/xpath.h>
-#include <libxml/xpathInternals.h>
+#include "feedstore/libxml2/Libxml2Library.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -149,8 +145,8 @@ bool walkSteps(xmlNodePtr node, std::string_view steps, const Take& take) {
 void ignoreXPathError(void*, xmlErrorPtr) {}
 
 std::vector<xmlNodePtr> evaluateXPath(xmlDocPtr doc, xmlNodePtr from, std::u16string_view path) {
-    std::unique_ptr<xmlXPathContext, decltype(&xmlXPathFreeContext)> context(xmlXPathNewContext(doc),
-                                                                             xmlXPathFreeContext);
+    std::unique_ptr<xmlXPathContext, void (*)(xmlXPathContextPtr)> context(xmlXPathNewContext(doc),
+                                                                           xmlXPathFreeContext);
     if (!context) outOfMemory();
     context->node = from;
     context->error = ignoreXPathError;
@@ -164,7 +160,7 @@ std::vector<xmlNodePtr> evaluateXPath(xmlDocPtr doc, xmlNodePtr from, std::u16st
         }
     }
     const std::string expression = toUtf8(path);
-    std::unique_ptr<xmlXPathObject, decltype(&xmlXPathFreeObject)> result(
+    std::unique_ptr<xmlXPathObject, void (*)(xmlXPathObjectPtr)> result(
         xmlXPathEvalExpression(xmlText(expression), context.get()), xmlXPathFreeObject);
     if (!result || result->type != XPATH_NODESET)
         throw FeedStoreError(kStatusFail, u"The path is not a node selection: " + std::u16string(path));
@@ -522,8 +518,8 @@ class Libxml2Document final : public NodeOps<Document> {
     template <class Read>
     bool parse(Read read, size_t sourceSize, const std::optional<std::string>* declared = nullptr) {
         initializeLibrary();
-        std::unique_ptr<xmlParserCtxt, decltype(&xmlFreeParserCtxt)> context(xmlNewParserCtxt(),
-                                                                             xmlFreeParserCtxt);
+        std::unique_ptr<xmlParserCtxt, void (*)(xmlParserCtxtPtr)> context(xmlNewParserCtxt(),
+                                                                           xmlFreeParserCtxt);
         if (!context) outOfMemory();
         ErrorRecord record;
         context->_private = &record;

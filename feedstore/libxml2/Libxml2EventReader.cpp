@@ -2,8 +2,7 @@
 // No tree is built: each chunk's events are queued, with their names (the parser's dictionary keeps
 // those) and their text and attribute values copied, and handed out one by one. What it hands out is
 // what the text reader hands out for the same bytes, which the tests check node for node.
-#include <libxml/parser.h>
-#include <libxml/parserInternals.h>
+#include "feedstore/libxml2/Libxml2Library.h"
 
 #include <algorithm>
 #include <limits>

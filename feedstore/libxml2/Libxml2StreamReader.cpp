@@ -3,8 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <libxml/parser.h>
-#include <libxml/xmlreader.h>
+#include "feedstore/libxml2/Libxml2Library.h"
 
 #include <cstring>
 #include <limits>

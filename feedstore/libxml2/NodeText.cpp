@@ -1,6 +1,6 @@
 #include "feedstore/libxml2/NodeText.h"
 
-#include <libxml/SAX2.h>
+#include "feedstore/libxml2/Libxml2Library.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -1,7 +1,6 @@
 #pragma once
 
-#include <libxml/parser.h>
-#include <libxml/tree.h>
+#include "feedstore/libxml2/Libxml2Library.h"
 
 #include <string>
 #include <string_view>
