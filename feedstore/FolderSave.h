@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "feedstore/RSSObject.h"
+#include "feedstore/StoreRoom.h"
 #include "feedstore/XmlTextWriter.h"
 #include "platform/FileReplace.h"
 
@@ -27,11 +28,7 @@ bool writeSettingsFile(RSSObject& feed);
 std::string settingsFileText(const RSSObject& feed);
 bool writeItemStore(std::u16string_view path, const RSSItemList& items, StoreFileState& state);
 
-// A store ends in room for messages to come: after its root, a processing instruction of spaces
-// that readers pass over. An update writes its messages into the room in place and then moves the
-// root's end after them with one write of a single disk sector.
-inline constexpr std::string_view kStoreEnd = "</channel></rss>\n<?corvane-room";
-inline constexpr std::string_view kStoreRoomEnd = "?>\n";
+// The room a store ends in (StoreRoom.h): its size and where its end is written.
 constexpr uint64_t kStoreRoomLeast = 64 * 1024, kStoreRoomMost = 1024 * 1024;
 // The room left in a store whose end begins at `at`: about a thirty-second of it.
 constexpr uint64_t storeRoomFor(uint64_t at) {

@@ -2,13 +2,13 @@
 
 #include <algorithm>
 
+#include "feedstore/StoreRoom.h"
+
 namespace corvane {
 namespace {
 
 constexpr size_t kLongestReference = 12;  // "#x0010FFFF" and its kind
 constexpr size_t kLongestDeclaration = 256;
-// The instruction our stores end in, room for messages to come (FolderSave.h).
-constexpr std::string_view kRoomTarget = "corvane-room";
 
 bool isXmlChar(char32_t c) {
     if (c < 0x20) return c == 0x09 || c == 0x0A || c == 0x0D;
@@ -144,10 +144,10 @@ void XmlByteScreen::instruction(uint8_t byte) {
         const bool space = byte == ' ' || byte == '\t' || byte == '\r' || byte == '\n';
         if (!space && byte != '?') {
             target_.push_back(static_cast<char>(byte));
-            if (target_.size() > kRoomTarget.size()) flagged_ = true;
+            if (target_.size() > kStoreRoomTarget.size()) flagged_ = true;
             return;
         }
-        if (target_ != kRoomTarget) {
+        if (target_ != kStoreRoomTarget) {
             flagged_ = true;
             return;
         }
