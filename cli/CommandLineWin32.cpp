@@ -20,4 +20,6 @@ std::vector<std::string> commandLineArguments(int argc, char** argv) {
 
 void prepareHeapForUpdate(int, char**) {}
 
+void leaveProgram(int) {}
+
 }  // namespace corvane::cli

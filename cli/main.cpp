@@ -5,8 +5,13 @@
 
 int main(int argc, char** argv) {
     corvane::cli::prepareHeapForUpdate(argc, argv);
-    // The XML component is a COM object on Windows.
-    corvane::ComApartment apartment;
-    corvane::cli::prepareConsole();
-    return corvane::cli::runProgram(corvane::cli::commandLineArguments(argc, argv));
+    int status = 0;
+    {
+        // The XML component is a COM object on Windows.
+        corvane::ComApartment apartment;
+        corvane::cli::prepareConsole();
+        status = corvane::cli::runProgram(corvane::cli::commandLineArguments(argc, argv));
+    }
+    corvane::cli::leaveProgram(status);
+    return status;
 }
