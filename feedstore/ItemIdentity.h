@@ -16,8 +16,8 @@ namespace corvane {
 // A set of ids in the order of their UTF-16 units (std::set<std::u16string>'s order). corvane.xml
 // lists them in that order, so read from it they lie packed one after the other in one text: a
 // folder of ten thousand messages costs a few allocations instead of twenty thousand, and copies
-// of it (the save's baseline, an update's known ids) a few more. Ids that sort before the last
-// packed one (those an update adds, mostly) wait in a small set beside it.
+// of it (the save's baseline, an update's known ids) a few more. Ids that come out of order (those
+// an update adds, mostly) wait in a small set beside them.
 class ItemIdentity {
     using Added = std::set<std::u16string, std::less<>>;
 
