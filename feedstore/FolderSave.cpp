@@ -48,15 +48,7 @@ std::unordered_set<std::u16string_view> idsNotYetSeen(const RSSObject& feed) {
 
 // The ids corvane.xml holds once written.
 SortedIds idsToWrite(const RSSObject& feed, const std::unordered_set<std::u16string_view>& notYetSeen) {
-    if (notYetSeen.empty()) return feed.identity.sorted();
-    size_t units = 0;
-    for (std::u16string_view id : feed.identity)
-        units += id.size();
-    SortedIds ids;
-    ids.reserve(feed.identity.size(), units);
-    for (std::u16string_view id : feed.identity)
-        if (!notYetSeen.count(id)) ids.add(id);
-    return ids;
+    return feed.identity.sorted(notYetSeen);
 }
 
 void takeSettingsBaseline(RSSObject& feed, SortedIds identity) {

@@ -43,15 +43,15 @@ bool ItemIdentity::operator==(const ItemIdentity& other) const {
     return size() == other.size() && std::equal(begin(), end(), other.begin());
 }
 
-SortedIds ItemIdentity::sorted() const {
-    if (added_.empty()) return packed_;
+SortedIds ItemIdentity::sorted(const std::unordered_set<std::u16string_view>& leaveOut) const {
+    if (added_.empty() && leaveOut.empty()) return packed_;
     size_t units = 0;
     for (std::u16string_view id : *this)
         units += id.size();
     SortedIds ids;
     ids.reserve(size(), units);
     for (std::u16string_view id : *this)
-        ids.add(id);
+        if (!leaveOut.count(id)) ids.add(id);
     return ids;
 }
 

@@ -8,6 +8,7 @@
 #include <set>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 
 #include "feedstore/StoreBaseline.h"
 
@@ -88,8 +89,9 @@ class ItemIdentity {
 
     bool operator==(const ItemIdentity& other) const;
 
-    // The ids in order, packed; a copy of the packed ones where none wait beside them.
-    SortedIds sorted() const;
+    // The ids in order, packed, but those in `leaveOut`: a copy of the packed ones where there is
+    // nothing to leave out and none wait beside them.
+    SortedIds sorted(const std::unordered_set<std::u16string_view>& leaveOut = {}) const;
 
   private:
     SortedIds packed_;

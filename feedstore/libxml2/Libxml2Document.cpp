@@ -9,7 +9,6 @@
 #include <cerrno>
 #include <climits>
 #include <cstring>
-#include <mutex>
 
 #include "feedstore/FeedStoreError.h"
 #include "feedstore/XmlDocument.h"
@@ -24,11 +23,6 @@ constexpr Status kStatusNoInterface = static_cast<Status>(0x80004002u);  // E_NO
 // Never NOENT, DTDLOAD, DTDVALID or DTDATTR: each makes libxml2 read external entities or DTDs.
 // Never HUGE: it lifts the limits on entity expansion.
 constexpr int kParseOptions = XML_PARSE_NONET;
-
-void initializeLibrary() {
-    static std::once_flag once;
-    std::call_once(once, [] { xmlInitParser(); });
-}
 
 const xmlChar* xmlText(const std::string& text) {
     return reinterpret_cast<const xmlChar*>(text.c_str());
@@ -517,7 +511,6 @@ class Libxml2Document final : public NodeOps<Document> {
 
     template <class Read>
     bool parse(Read read, size_t sourceSize, const std::optional<std::string>* declared = nullptr) {
-        initializeLibrary();
         std::unique_ptr<xmlParserCtxt, void (*)(xmlParserCtxtPtr)> context(xmlNewParserCtxt(),
                                                                            xmlFreeParserCtxt);
         if (!context) outOfMemory();
@@ -552,7 +545,6 @@ class Libxml2Document final : public NodeOps<Document> {
 }  // namespace
 
 DocumentPtr createDocumentObject() {
-    initializeLibrary();
     return std::make_shared<Libxml2Document>();
 }
 

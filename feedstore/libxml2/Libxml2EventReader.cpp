@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <limits>
-#include <mutex>
 #include <string>
 #include <vector>
 
@@ -329,8 +328,6 @@ class Libxml2EventReader final : public StreamReader {
 }  // namespace
 
 std::unique_ptr<StreamReader> openEventStreamReader(std::span<const uint8_t> bytes, size_t chunk) {
-    static std::once_flag once;
-    std::call_once(once, [] { xmlInitParser(); });
     if (bytes.size() > static_cast<size_t>(std::numeric_limits<int>::max())) return nullptr;
     auto reader = std::make_unique<Libxml2EventReader>(bytes, chunk);
     if (!reader->open()) return nullptr;

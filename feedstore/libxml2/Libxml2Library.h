@@ -98,7 +98,6 @@ const Library& library();
 #define xmlGetDocEntity CORVANE_LIBXML2_REDIRECT(xmlGetDocEntity)
 #define xmlGetDtdAttrDesc CORVANE_LIBXML2_REDIRECT(xmlGetDtdAttrDesc)
 #define xmlGetNsList CORVANE_LIBXML2_REDIRECT(xmlGetNsList)
-#define xmlInitParser CORVANE_LIBXML2_REDIRECT(xmlInitParser)
 #define xmlNewDoc CORVANE_LIBXML2_REDIRECT(xmlNewDoc)
 #define xmlNewDocNode CORVANE_LIBXML2_REDIRECT(xmlNewDocNode)
 #define xmlNewDocTextLen CORVANE_LIBXML2_REDIRECT(xmlNewDocTextLen)

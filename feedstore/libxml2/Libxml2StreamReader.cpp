@@ -7,7 +7,6 @@
 
 #include <cstring>
 #include <limits>
-#include <mutex>
 
 #include "feedstore/FeedStoreError.h"
 #include "feedstore/XmlStreamReader.h"
@@ -146,8 +145,6 @@ class Libxml2StreamReader final : public StreamReader {
 }  // namespace
 
 std::unique_ptr<StreamReader> openStreamReader(std::u16string_view path) {
-    static std::once_flag once;
-    std::call_once(once, [] { xmlInitParser(); });
     const int fd = open(toUtf8(path).c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return nullptr;
     xmlTextReaderPtr reader = xmlReaderForFd(fd, nullptr, nullptr, kReaderOptions);
@@ -159,8 +156,6 @@ std::unique_ptr<StreamReader> openStreamReader(std::u16string_view path) {
 }
 
 std::unique_ptr<StreamReader> openTreeStreamReader(std::span<const uint8_t> bytes) {
-    static std::once_flag once;
-    std::call_once(once, [] { xmlInitParser(); });
     if (bytes.size() > static_cast<size_t>(std::numeric_limits<int>::max())) return nullptr;
     xmlTextReaderPtr reader =
         xmlReaderForMemory(reinterpret_cast<const char*>(bytes.data()), static_cast<int>(bytes.size()),
