@@ -5,6 +5,7 @@
 #include "feedstore/DoctypeCheck.h"
 #include "feedstore/FeedErrors.h"
 #include "feedstore/FeedReaders.h"
+#include "feedstore/PlainXmlReader.h"
 #include "feedstore/XmlAccess.h"
 #include "platform/Trace.h"
 
@@ -21,7 +22,8 @@ std::optional<std::u16string> channelField(xml::Node& rss, std::u16string_view p
 // has no reader, the document holds what only the model reads (a DOCTYPE, entity references), it
 // is not well-formed as the reader sees it (the model then says why), or its root is no known
 // feed. A reader that cannot vouch for the bytes has them loaded by the model too before its
-// items are taken.
+// items are taken. Most feeds are read by the plain reader; one outside its shape is read again
+// from the start by the general reader.
 bool readFeedForwardOnly(std::span<const uint8_t> bytes, std::u16string_view url, FeedFetch& fetch,
                          const std::function<bool()>& stopRequested, const KnownItemIds* known) {
     FeedChannel channel;
@@ -35,11 +37,21 @@ bool readFeedForwardOnly(std::span<const uint8_t> bytes, std::u16string_view url
         return seen.insert(item.id).second;
     };
     try {
-        std::unique_ptr<xml::StreamReader> reader = xml::openStreamReader(bytes);
-        if (!reader) return false;
-        format = readFeedStream(*reader, url, channel, stopRequested, keep);
+        try {
+            const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+            std::unique_ptr<xml::StreamReader> plain =
+                xml::openPlainXmlReader(text, xml::PlainXmlShape::Feed);
+            format = readFeedStream(*plain, url, channel, stopRequested, keep);
+        } catch (const xml::NotPlainXml&) {
+            seen.clear();
+            std::unique_ptr<xml::StreamReader> reader = xml::openStreamReader(bytes);
+            if (!reader) return false;
+            format = readFeedStream(*reader, url, channel, stopRequested, keep);
+            if (format != FeedFormat::Unknown && !reader->vouchesForWellFormedness() &&
+                !xml::createDocument()->loadBytes(bytes))
+                return false;
+        }
         if (format == FeedFormat::Unknown) return false;
-        if (!reader->vouchesForWellFormedness() && !xml::createDocument()->loadBytes(bytes)) return false;
     } catch (const FeedReadStopped&) {
         fetch.cancelled = true;
         return true;

@@ -2,11 +2,14 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <cstring>
 #include <functional>
+#include <span>
 #include <string>
 #include <vector>
 
+#include "feedstore/PlainXmlCharacters.h"
 #include "feedstore/XmlSpace.h"
 #include "platform/FolderLock.h"
 #include "platform/Utf.h"
@@ -17,9 +20,14 @@ namespace {
 // A few items at once: little beside the items read from it.
 constexpr size_t kChunk = 128 * 1024;
 constexpr size_t kMaxDepth = 64;
+// Far below the limits libxml2 holds text, attribute values and names to, so that what this reader
+// takes the general reader takes too.
+constexpr size_t kMaxText = 4 * 1024 * 1024;
+constexpr size_t kMaxName = 1000;
 
 constexpr std::string_view kDeclarations[] = {"<?xml version=\"1.0\" encoding=\"utf-8\"?>",
                                               "<?xml version=\"1.0\" encoding=\"UTF-8\"?>"};
+constexpr std::string_view kXmlNamespace = "http://www.w3.org/XML/1998/namespace";
 
 // Printable ASCII but `&`, `<` and `>`: text that is what it reads as, character for character.
 constexpr auto kSimpleText = [] {
@@ -48,155 +56,26 @@ bool isNameChar(char c) {
     return isNameStart(c) || (c >= '0' && c <= '9') || c == '-' || c == '.';
 }
 
-bool isXmlChar(char32_t c) {
-    return c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0xD7FF) || (c >= 0xE000 && c <= 0xFFFD) ||
-           (c >= 0x10000 && c <= 0x10FFFF);
+bool equalsIgnoringCase(std::string_view text, std::string_view lower) {
+    return std::equal(text.begin(), text.end(), lower.begin(), lower.end(),
+                      [](char a, char b) { return (a >= 'A' && a <= 'Z' ? a + ('a' - 'A') : a) == b; });
 }
 
-bool isContinuation(unsigned char c) {
-    return (c & 0xC0) == 0x80;
-}
-
-// The length of the well-formed UTF-8 sequence of an XML character at text[i] (a lead byte of
-// 0x80 or more), or 0.
-size_t sequenceLength(std::string_view text, size_t i) {
-    const auto at = [&](size_t k) { return static_cast<unsigned char>(text[i + k]); };
-    const size_t left = text.size() - i;
-    const unsigned char lead = at(0);
-    if (lead >= 0xC2 && lead <= 0xDF) return left >= 2 && isContinuation(at(1)) ? 2 : 0;
-    if (lead >= 0xE0 && lead <= 0xEF) {
-        if (left < 3 || !isContinuation(at(1)) || !isContinuation(at(2))) return 0;
-        if (lead == 0xE0 && at(1) < 0xA0) return 0;   // overlong
-        if (lead == 0xED && at(1) >= 0xA0) return 0;  // a surrogate
-        // U+FFFE and U+FFFF are no XML characters.
-        if (lead == 0xEF && at(1) == 0xBF && (at(2) == 0xBE || at(2) == 0xBF)) return 0;
-        return 3;
-    }
-    if (lead >= 0xF0 && lead <= 0xF4) {
-        if (left < 4 || !isContinuation(at(1)) || !isContinuation(at(2)) || !isContinuation(at(3))) return 0;
-        if (lead == 0xF0 && at(1) < 0x90) return 0;   // overlong
-        if (lead == 0xF4 && at(1) >= 0x90) return 0;  // beyond U+10FFFF
-        return 4;
-    }
-    return 0;
-}
-
-// The character a reference at text[i] ('&') stands for, moving i past it; raises NotPlainXml for
-// anything but the predefined entities and numeric references to XML characters.
-char32_t reference(std::string_view text, size_t& i) {
-    static constexpr std::pair<std::string_view, char> kPredefined[] = {
-        {"&amp;", '&'}, {"&lt;", '<'}, {"&gt;", '>'}, {"&quot;", '"'}, {"&apos;", '\''}};
-    const std::string_view rest = text.substr(i);
-    for (const auto& [name, c] : kPredefined)
-        if (rest.starts_with(name)) {
-            i += name.size();
-            return static_cast<char32_t>(c);
-        }
-    if (!rest.starts_with("&#")) notPlain();
-    const bool hex = rest.size() > 2 && rest[2] == 'x';
-    size_t k = hex ? 3 : 2;
-    char32_t value = 0;
-    const size_t firstDigit = k;
-    for (; k < rest.size() && rest[k] != ';'; ++k) {
-        const char c = rest[k];
-        int digit = -1;
-        if (c >= '0' && c <= '9') digit = c - '0';
-        if (hex && c >= 'a' && c <= 'f') digit = c - 'a' + 10;
-        if (hex && c >= 'A' && c <= 'F') digit = c - 'A' + 10;
-        if (digit < 0 || k - firstDigit >= 8) notPlain();
-        value = value * (hex ? 16 : 10) + static_cast<char32_t>(digit);
-    }
-    if (k == firstDigit || k == rest.size() || !isXmlChar(value)) notPlain();
-    i += k + 1;
-    return value;
-}
-
-// Checks character data (text, or an attribute value without its quotes) as XML takes it; the
-// number of UTF-16 units it decodes to.
-size_t checkCharacters(std::string_view text) {
-    size_t units = 0;
-    for (size_t i = 0; i < text.size(); ++units) {
-        const unsigned char c = static_cast<unsigned char>(text[i]);
-        if (c >= 0x20 && c < 0x80 && c != '&' && c != '<' && c != ']') {
-            ++i;
-        } else if (c >= 0x80) {
-            const size_t length = sequenceLength(text, i);
-            if (length == 0) notPlain();
-            if (length == 4) ++units;  // a surrogate pair
-            i += length;
-        } else if (c == '&') {
-            if (reference(text, i) >= 0x10000) ++units;
-        } else if (c < 0x20 && c != '\t' && c != '\n') {
-            notPlain();  // a carriage return would be turned into a line feed; the others are not XML
-        } else if (c == '<' || (c == ']' && text.substr(i).starts_with("]]>"))) {
-            notPlain();
-        } else {
-            ++i;
-        }
-    }
-    return units;
-}
-
-// Checks that an instruction's data is XML characters; markup in it is no markup.
-void checkInstructionData(std::string_view data) {
-    for (size_t i = 0; i < data.size();) {
-        const unsigned char c = static_cast<unsigned char>(data[i]);
-        if (c >= 0x20 && c < 0x80) {
-            ++i;
-        } else if (c >= 0x80) {
-            const size_t length = sequenceLength(data, i);
-            if (length == 0) notPlain();
-            i += length;
-        } else if (c == '\t' || c == '\n') {
-            ++i;
-        } else {
-            notPlain();
-        }
-    }
-}
-
-void putUnit(char16_t*& out, char32_t c) {
-    if (c < 0x10000) {
-        *out++ = static_cast<char16_t>(c);
-    } else {
-        c -= 0x10000;
-        *out++ = static_cast<char16_t>(0xD800 + (c >> 10));
-        *out++ = static_cast<char16_t>(0xDC00 + (c & 0x3FF));
-    }
-}
-
-// Appends checked character data of `units` UTF-16 units (as counted by checkCharacters),
-// references replaced; an attribute value's tabs and line feeds become spaces, as a parser
-// normalises them.
-void decode(std::string_view text, size_t units, bool attribute, std::u16string& out) {
-    const size_t start = out.size();
-    out.resize(start + units);
-    char16_t* write = out.data() + start;
-    for (size_t i = 0; i < text.size();) {
-        const unsigned char c = static_cast<unsigned char>(text[i]);
-        if (c < 0x80) {
-            if (c == '&') {
-                putUnit(write, reference(text, i));
-                continue;
-            }
-            *write++ = attribute && (c == '\t' || c == '\n') ? u' ' : static_cast<char16_t>(c);
-            ++i;
-            continue;
-        }
-        const auto at = [&](size_t k) {
-            return static_cast<char32_t>(static_cast<unsigned char>(text[i + k]) & 0x3F);
-        };
-        if (c >= 0xF0) {
-            putUnit(write, (static_cast<char32_t>(c & 0x07) << 18) | (at(1) << 12) | (at(2) << 6) | at(3));
-            i += 4;
-        } else if (c >= 0xE0) {
-            putUnit(write, (static_cast<char32_t>(c & 0x0F) << 12) | (at(1) << 6) | at(2));
-            i += 3;
-        } else {
-            putUnit(write, (static_cast<char32_t>(c & 0x1F) << 6) | at(1));
-            i += 2;
-        }
-    }
+// A namespace name written plainly: an absolute URI of printable ASCII without references, the
+// shape libxml2 takes without a word.
+bool isPlainNamespaceName(std::string_view uri) {
+    size_t colon = 0;
+    while (colon < uri.size() &&
+           (std::isalnum(static_cast<unsigned char>(uri[colon])) ||
+            (colon > 0 && (uri[colon] == '+' || uri[colon] == '-' || uri[colon] == '.'))))
+        ++colon;
+    if (colon == 0 || colon == uri.size() || uri[colon] != ':' ||
+        !std::isalpha(static_cast<unsigned char>(uri[0])))
+        return false;
+    return std::all_of(uri.begin(), uri.end(), [](char c) {
+        return c > ' ' && c < 0x7F && c != '&' && c != '<' && c != '>' && c != '"' && c != '\'' &&
+               c != '\\' && c != '^' && c != '`' && c != '{' && c != '|' && c != '}';
+    });
 }
 
 // Where the bytes come from: the whole document at once, or a file read a part at a time.
@@ -232,30 +111,23 @@ class FileSource final : public Source {
     std::string part_;
 };
 
-class MemorySource final : public Source {
-  public:
-    explicit MemorySource(std::string_view bytes) : bytes_(bytes) {}
-    bool more(std::string& buffer) override {
-        if (done_) return false;
-        buffer += bytes_;
-        done_ = true;
-        return true;
-    }
-
-  private:
-    std::string_view bytes_;
-    bool done_ = false;
-};
-
 class PlainXmlReader final : public StreamReader {
   public:
+    // A file read a part at a time.
     explicit PlainXmlReader(std::unique_ptr<Source> source) : source_(std::move(source)) {}
+    // A document in memory, read where it lies.
+    PlainXmlReader(std::string_view bytes, PlainXmlShape shape)
+        : feeds_(shape == PlainXmlShape::Feed), ended_(true), input_(bytes) {}
 
     StreamNode read() override {
+        if (emptyScope_ != kNoScope) {
+            bindings_.resize(emptyScope_);
+            emptyScope_ = kNoScope;
+        }
         bool atEnd = false;
         while (true) {
             try {
-                if (pos_ == buffer_.size() && !fill()) {
+                if (pos_ == input_.size() && !fill()) {
                     if (phase_ != Phase::AfterRoot) notPlain();  // no root, or cut off inside it
                     return StreamNode::End;
                 }
@@ -275,35 +147,36 @@ class PlainXmlReader final : public StreamReader {
     bool isEmptyElement() override { return empty_; }
 
     void appendValue(std::u16string& out) override {
-        if (node_ == StreamNode::Text) decode(view(text_), textUnits_, false, out);
+        if (node_ == StreamNode::Text) decodeCharacters(view(text_), textUnits_, CharacterData::Text, out);
+        if (node_ == StreamNode::CData)
+            for (const Span& piece : cdata_)
+                decodeCharacters(view(piece), checkLiteralCharacters(view(piece)), CharacterData::Literal,
+                                 out);
     }
 
     std::optional<std::u16string> attribute(std::string_view name) override {
-        for (const AttributeSpan& attribute : attributes_)
-            if (view(attribute.name) == name) {
-                std::u16string value;
-                decode(view(attribute.value), attribute.units, true, value);
-                return value;
-            }
+        for (const AttributeSpan& attribute : elementAttributes())
+            if (view(attribute.name) == name) return valueOf(attribute);
         return std::nullopt;
     }
 
-    // Plain XML has no namespaces: every name is in none.
     bool isNamedNs(std::string_view localName, std::string_view uri) override {
-        return uri.empty() && isNamed(localName);
+        return node_ == StreamNode::Element && uri == elementUri_ && localOf(name_, nameColon_) == localName;
     }
-    std::u16string localName() override { return fromUtf8(current()); }
+    std::u16string localName() override {
+        return node_ == StreamNode::Element ? fromUtf8(localOf(name_, nameColon_)) : std::u16string();
+    }
     std::optional<std::u16string> attributeNs(std::string_view localName, std::string_view uri) override {
-        if (!uri.empty()) return std::nullopt;
-        return attribute(localName);
+        for (const AttributeSpan& attribute : elementAttributes())
+            if (attribute.uri == uri && localOf(attribute.name, attribute.colon) == localName)
+                return valueOf(attribute);
+        return std::nullopt;
     }
     std::vector<Attribute> attributes() override {
         std::vector<Attribute> all;
-        for (const AttributeSpan& attribute : attributes_) {
-            Attribute one{fromUtf8(view(attribute.name)), {}, {}};
-            decode(view(attribute.value), attribute.units, true, one.value);
-            all.push_back(std::move(one));
-        }
+        for (const AttributeSpan& attribute : elementAttributes())
+            all.push_back({fromUtf8(localOf(attribute.name, attribute.colon)), fromUtf8(attribute.uri),
+                           valueOf(attribute)});
         return all;
     }
 
@@ -313,7 +186,9 @@ class PlainXmlReader final : public StreamReader {
     // each. What is not of that shape, and a child not whole in memory, are left to read().
     void takeTextChildren(std::string_view name, const std::function<void(std::u16string_view)>& take) {
         if (node_ == StreamNode::Element && empty_) return;  // no children: pos_ is past its end
-        const std::string_view buffer(buffer_);
+        // Names in a namespace are compared through it, which this shortcut does not do.
+        if (!bindings_.empty()) return;
+        const std::string_view buffer = input_;
         for (size_t i = pos_;;) {
             while (i < buffer.size() && isSpace(buffer[i]))
                 ++i;
@@ -340,19 +215,40 @@ class PlainXmlReader final : public StreamReader {
 
   private:
     enum class Phase { Start, Prolog, InRoot, AfterRoot };
+    static constexpr size_t kNoScope = static_cast<size_t>(-1);
+    static constexpr size_t kNoColon = static_cast<size_t>(-1);
     struct Span {
         size_t at = 0;
         size_t size = 0;
     };
     struct AttributeSpan {
         Span name;
+        size_t colon = kNoColon;  // where the prefix ends in the name
         Span value;
         size_t units = 0;
+        std::string_view uri;
+    };
+    struct Binding {
+        std::string prefix;  // empty for the default namespace
+        std::string uri;     // empty where a default namespace is undeclared
     };
 
-    std::string_view view(Span span) const { return std::string_view(buffer_).substr(span.at, span.size); }
+    std::string_view view(Span span) const { return input_.substr(span.at, span.size); }
     std::string_view current() const {
         return node_ == StreamNode::Element ? view(name_) : std::string_view();
+    }
+    std::span<const AttributeSpan> elementAttributes() const {
+        return node_ == StreamNode::Element ? std::span<const AttributeSpan>(attributes_)
+                                            : std::span<const AttributeSpan>();
+    }
+    std::string_view localOf(Span name, size_t colon) const {
+        const std::string_view whole = view(name);
+        return colon == kNoColon ? whole : whole.substr(colon + 1);
+    }
+    std::u16string valueOf(const AttributeSpan& attribute) const {
+        std::u16string value;
+        decodeCharacters(view(attribute.value), attribute.units, CharacterData::AttributeValue, value);
+        return value;
     }
 
     // Called only where the last node's text is given up and no token is under way but from pos_.
@@ -361,46 +257,94 @@ class PlainXmlReader final : public StreamReader {
         buffer_.erase(0, pos_);
         pos_ = 0;
         if (!source_->more(buffer_)) ended_ = true;
+        input_ = buffer_;
         return !ended_;
     }
 
     char at(size_t i) const {
-        if (i >= buffer_.size()) throw Incomplete();
-        return buffer_[i];
+        if (i >= input_.size()) throw Incomplete();
+        return input_[i];
+    }
+
+    bool startsWith(size_t i, std::string_view text) const {
+        for (size_t k = 0; k < text.size(); ++k)
+            if (at(i + k) != text[k]) return false;
+        return true;
     }
 
     // The node at pos_, moving past it; nothing for what is passed over (whitespace outside the root).
     std::optional<StreamNode> scan() {
         if (phase_ == Phase::Start) return declaration();
-        if (buffer_[pos_] != '<') return text();
+        if (input_[pos_] != '<') return text();
         const char next = at(pos_ + 1);
         if (next == '/') return endTag();
-        if (next == '?' && phase_ == Phase::AfterRoot) return instruction();
+        if (next == '?' && (phase_ == Phase::AfterRoot || feeds_)) return instruction();
+        if (next == '!' && feeds_) return startsWith(pos_, "<!--") ? comment() : cdata();
         if (!isNameStart(next)) notPlain();  // comments, CDATA, DOCTYPEs and instructions alike
         return startTag();
     }
 
     std::optional<StreamNode> declaration() {
+        phase_ = Phase::Prolog;
+        if (feeds_) return feedDeclaration();
         for (std::string_view declaration : kDeclarations) {
-            const size_t have = std::min(declaration.size(), buffer_.size());
-            if (std::string_view(buffer_).substr(0, have) != declaration.substr(0, have)) continue;
+            const size_t have = std::min(declaration.size(), input_.size());
+            if (input_.substr(0, have) != declaration.substr(0, have)) continue;
             if (have < declaration.size()) throw Incomplete();
             pos_ = declaration.size();
-            phase_ = Phase::Prolog;
             node_ = StreamNode::Other;
             return node_;
         }
         notPlain();
     }
 
+    // A feed's byte-order mark and declaration, of UTF-8 either, or none.
+    std::optional<StreamNode> feedDeclaration() {
+        if (input_.starts_with("\xEF\xBB\xBF")) pos_ = 3;
+        if (input_.size() < pos_ + 6 || input_.substr(pos_, 5) != "<?xml" || !isSpace(input_[pos_ + 5]))
+            return std::nullopt;
+        size_t i = pos_ + 5;
+        // Each pseudo-attribute in its place, the first one required; a value of a few characters.
+        auto pseudoAttribute = [&](std::string_view name, bool required) {
+            size_t k = i;
+            skipSpace(k);
+            if (k == i || !startsWith(k, name)) {
+                if (required) notPlain();
+                return std::string_view();
+            }
+            k += name.size();
+            skipSpace(k);
+            if (at(k) != '=') notPlain();
+            skipSpace(++k);
+            const char quote = at(k);
+            if (quote != '"' && quote != '\'') notPlain();
+            const size_t valueStart = ++k;
+            while (at(k) != quote)
+                if (++k - valueStart > 32) notPlain();
+            i = k + 1;
+            return input_.substr(valueStart, k - valueStart);
+        };
+        const std::string_view version = pseudoAttribute("version", true);
+        const std::string_view encoding = pseudoAttribute("encoding", false);
+        const std::string_view standalone = pseudoAttribute("standalone", false);
+        skipSpace(i);
+        if (at(i) != '?' || at(i + 1) != '>') notPlain();
+        if (version != "1.0") notPlain();
+        if (!encoding.empty() && !equalsIgnoringCase(encoding, "utf-8")) notPlain();
+        if (!standalone.empty() && standalone != "yes" && standalone != "no") notPlain();
+        // The general reader hands out no node for it.
+        pos_ = i + 2;
+        return std::nullopt;
+    }
+
     std::optional<StreamNode> text() {
-        const char* start = buffer_.data() + pos_;
-        const void* found = std::memchr(start, '<', buffer_.size() - pos_);
+        const char* start = input_.data() + pos_;
+        const void* found = std::memchr(start, '<', input_.size() - pos_);
         // Only what follows the root may end the document without markup after it.
         if (!found && !ended_) throw Incomplete();
         if (!found && phase_ == Phase::InRoot) notPlain();
         const Span span{pos_, found ? static_cast<size_t>(static_cast<const char*>(found) - start)
-                                    : buffer_.size() - pos_};
+                                    : input_.size() - pos_};
         const std::string_view text = view(span);
         if (phase_ != Phase::InRoot) {
             for (char c : text)
@@ -408,6 +352,7 @@ class PlainXmlReader final : public StreamReader {
             pos_ += span.size;
             return std::nullopt;
         }
+        if (span.size > kMaxText) notPlain();
         textUnits_ = checkCharacters(text);
         pos_ += span.size;
         text_ = span;
@@ -415,29 +360,71 @@ class PlainXmlReader final : public StreamReader {
         return node_;
     }
 
-    // An instruction after the root (the room a store keeps for messages to come) is passed over.
+    // An instruction after the root (the room a store keeps for messages to come) is passed over;
+    // a feed's, wherever it stands, is a node, as the general reader hands it out.
     std::optional<StreamNode> instruction() {
         size_t i = pos_ + 2;
         const Span target = name(i);
-        const std::string_view targetName = view(target);
-        if (targetName.size() == 3 && (targetName[0] | 0x20) == 'x' && (targetName[1] | 0x20) == 'm' &&
-            (targetName[2] | 0x20) == 'l')
-            notPlain();
-        const size_t close = std::string_view(buffer_).find("?>", i);
+        if (target.size == 3 && equalsIgnoringCase(view(target), "xml")) notPlain();
+        const size_t close = input_.find("?>", i);
         if (close == std::string_view::npos) throw Incomplete();
-        if (close > i && !isSpace(buffer_[i])) notPlain();
-        checkInstructionData(std::string_view(buffer_).substr(i, close - i));
+        if (close > i && !isSpace(input_[i])) notPlain();
+        checkLiteralCharacters(input_.substr(i, close - i));
         pos_ = close + 2;
-        return std::nullopt;
+        if (!feeds_) return std::nullopt;
+        node_ = StreamNode::Other;
+        return node_;
     }
 
-    // The name at i, leaving i past it.
-    Span name(size_t& i) const {
+    std::optional<StreamNode> comment() {
+        const size_t begin = pos_ + 4;
+        const size_t close = input_.find("--", begin);
+        if (close == std::string_view::npos) throw Incomplete();
+        if (at(close + 2) != '>') notPlain();  // "--" within a comment
+        checkLiteralCharacters(input_.substr(begin, close - begin));
+        pos_ = close + 3;
+        node_ = StreamNode::Other;
+        return node_;
+    }
+
+    // CDATA sections one after the other are one node, as the general reader joins them.
+    std::optional<StreamNode> cdata() {
+        static constexpr std::string_view kOpen = "<![CDATA[";
+        if (phase_ != Phase::InRoot || !startsWith(pos_, kOpen)) notPlain();
+        cdata_.clear();
+        size_t i = pos_;
+        size_t size = 0;
+        do {
+            const size_t begin = i + kOpen.size();
+            const size_t close = input_.find("]]>", begin);
+            if (close == std::string_view::npos) throw Incomplete();
+            const Span piece{begin, close - begin};
+            size += piece.size;
+            if (size > kMaxText) notPlain();
+            checkLiteralCharacters(view(piece));
+            cdata_.push_back(piece);
+            i = close + 3;
+        } while (startsWith(i, kOpen));
+        pos_ = i;
+        node_ = StreamNode::CData;
+        return node_;
+    }
+
+    // The name at i, leaving i past it; `colon` is where a prefix ends in it.
+    Span name(size_t& i, size_t* colon = nullptr) const {
         const size_t start = i;
         if (!isNameStart(at(i))) notPlain();
         while (isNameChar(at(i)))
             ++i;
-        if (at(i) == ':') notPlain();  // a namespace prefix
+        if (at(i) == ':') {
+            if (!colon) notPlain();  // a namespace prefix
+            *colon = i - start;
+            if (!isNameStart(at(++i))) notPlain();
+            while (isNameChar(at(i)))
+                ++i;
+            if (at(i) == ':') notPlain();
+        }
+        if (i - start > kMaxName) notPlain();
         return {start, i - start};
     }
 
@@ -448,11 +435,14 @@ class PlainXmlReader final : public StreamReader {
 
     std::optional<StreamNode> endTag() {
         size_t i = pos_ + 2;
-        const Span span = name(i);
+        size_t colon = kNoColon;
+        const Span span = name(i, feeds_ ? &colon : nullptr);
         skipSpace(i);
         if (at(i) != '>') notPlain();
         if (open_.empty() || open_.back() != view(span)) notPlain();
         open_.pop_back();
+        bindings_.resize(scopes_.back());
+        scopes_.pop_back();
         if (open_.empty()) phase_ = Phase::AfterRoot;
         pos_ = i + 1;
         node_ = StreamNode::EndElement;
@@ -460,10 +450,34 @@ class PlainXmlReader final : public StreamReader {
         return node_;
     }
 
+    // The namespace a prefix stands for in the element being read; "" for no prefix and no default.
+    std::string_view namespaceOf(std::string_view prefix) const {
+        if (prefix == "xml") return kXmlNamespace;
+        for (auto binding = bindings_.rbegin(); binding != bindings_.rend(); ++binding)
+            if (binding->prefix == prefix) return binding->uri;
+        if (!prefix.empty()) notPlain();  // bound to nothing
+        return {};
+    }
+
+    // Takes a namespace declaration among the attributes; false for an attribute of another name.
+    bool takeNamespaceDeclaration(const AttributeSpan& attribute) {
+        const std::string_view name = view(attribute.name);
+        const bool isDefault = name == "xmlns";
+        if (!isDefault && !(attribute.colon == 5 && name.starts_with("xmlns"))) return false;
+        const std::string_view prefix = isDefault ? std::string_view() : name.substr(6);
+        const std::string_view uri = view(attribute.value);
+        if (prefix == "xml" || prefix == "xmlns") notPlain();
+        if (!(isDefault && uri.empty()) && !isPlainNamespaceName(uri)) notPlain();
+        if (uri == kXmlNamespace || uri == "http://www.w3.org/2000/xmlns/") notPlain();
+        bindings_.push_back({std::string(prefix), std::string(uri)});
+        return true;
+    }
+
     std::optional<StreamNode> startTag() {
         if (phase_ == Phase::AfterRoot) notPlain();
         size_t i = pos_ + 1;
-        const Span span = name(i);
+        size_t nameColon = kNoColon;
+        const Span span = name(i, feeds_ ? &nameColon : nullptr);
         std::vector<AttributeSpan>& attributes = scratchAttributes_;
         attributes.clear();
         bool empty = false;
@@ -479,8 +493,8 @@ class PlainXmlReader final : public StreamReader {
             }
             if (!spaced) notPlain();
             AttributeSpan attribute;
-            attribute.name = name(i);
-            if (view(attribute.name) == "xmlns") notPlain();
+            attribute.name = name(i, feeds_ ? &attribute.colon : nullptr);
+            if (!feeds_ && view(attribute.name) == "xmlns") notPlain();
             for (const AttributeSpan& earlier : attributes)
                 if (view(earlier.name) == view(attribute.name)) notPlain();
             skipSpace(i);
@@ -490,36 +504,72 @@ class PlainXmlReader final : public StreamReader {
             const char quote = at(i);
             if (quote != '"' && quote != '\'') notPlain();
             const size_t valueStart = ++i;
-            while (at(i) != quote)
-                ++i;
+            const void* close = std::memchr(input_.data() + i, quote, input_.size() - i);
+            if (!close) throw Incomplete();
+            i = static_cast<size_t>(static_cast<const char*>(close) - input_.data());
             attribute.value = {valueStart, i - valueStart};
+            if (attribute.value.size > kMaxText) notPlain();
             attribute.units = checkCharacters(view(attribute.value));
             ++i;
             attributes.push_back(attribute);
         }
+        // The element's namespace declarations come into scope before its names are resolved.
+        const size_t scope = bindings_.size();
+        if (feeds_) {
+            size_t kept = 0;
+            for (const AttributeSpan& attribute : attributes)
+                if (!takeNamespaceDeclaration(attribute)) attributes[kept++] = attribute;
+            attributes.resize(kept);
+            const std::string_view qualified = view(span);
+            if (nameColon != kNoColon && qualified.starts_with("xml"))
+                notPlain();  // xml: and xmlns: elements
+            elementUri_ =
+                namespaceOf(nameColon == kNoColon ? std::string_view() : qualified.substr(0, nameColon));
+            for (AttributeSpan& attribute : attributes) {
+                if (attribute.colon == kNoColon) continue;
+                attribute.uri = namespaceOf(view(attribute.name).substr(0, attribute.colon));
+                // The same name through two prefixes is an error a parser may pass over.
+                for (const AttributeSpan& other : attributes)
+                    if (&other != &attribute && other.colon != kNoColon &&
+                        localOf(other.name, other.colon) == localOf(attribute.name, attribute.colon))
+                        notPlain();
+            }
+        }
         pos_ = i + 1;
         name_ = span;
+        nameColon_ = nameColon;
         attributes_.swap(attributes);
         empty_ = empty;
         node_ = StreamNode::Element;
         if (phase_ == Phase::Prolog) phase_ = empty ? Phase::AfterRoot : Phase::InRoot;
-        if (!empty) {
+        if (empty) {
+            emptyScope_ = scope;
+        } else {
             if (open_.size() == kMaxDepth) notPlain();
             open_.emplace_back(view(span));
+            scopes_.push_back(scope);
         }
         return node_;
     }
 
     std::unique_ptr<Source> source_;
+    const bool feeds_ = false;
     bool ended_ = false;
-    std::string buffer_;
+    std::string buffer_;      // the part of a file in memory
+    std::string_view input_;  // what is read: buffer_, or the whole document in memory
     size_t pos_ = 0;
     Phase phase_ = Phase::Start;
     std::vector<std::string> open_;
+    std::vector<size_t> scopes_;  // for each open element, the bindings that were in scope before it
+    std::vector<Binding> bindings_;
+    size_t emptyScope_ = kNoScope;  // where an empty element's bindings end, to be dropped after it
     StreamNode node_ = StreamNode::Other;
     Span name_;
+    size_t nameColon_ = kNoColon;
+    std::string_view elementUri_;
     Span text_;
     size_t textUnits_ = 0;
+    std::vector<Span> cdata_;
     bool empty_ = false;
     std::vector<AttributeSpan> attributes_;
     std::vector<AttributeSpan> scratchAttributes_;
@@ -555,8 +605,8 @@ std::unique_ptr<StreamReader> openPlainXmlReader(std::u16string_view path) {
     return std::make_unique<PlainXmlReader>(std::move(source));
 }
 
-std::unique_ptr<StreamReader> openPlainXmlReader(std::string_view bytes) {
-    return std::make_unique<PlainXmlReader>(std::make_unique<MemorySource>(bytes));
+std::unique_ptr<StreamReader> openPlainXmlReader(std::string_view bytes, PlainXmlShape shape) {
+    return std::make_unique<PlainXmlReader>(bytes, shape);
 }
 
 }  // namespace corvane::xml

@@ -15,13 +15,19 @@
 // malformed UTF-8, a name outside ASCII, a cut-off end, a file replaced while it was read) it raises
 // NotPlainXml, and the caller reads the file again with openStreamReader. Whatever it reads without raising
 // is well-formed, and its nodes are those the general reader gives for the same bytes.
+//
+// Feeds, as most servers write them, are read in a wider shape: namespaces, comments, CDATA and
+// processing instructions, a byte-order mark, any declaration of UTF-8 or none.
 namespace corvane::xml {
 
 struct NotPlainXml {};
 
+enum class PlainXmlShape { OwnFile, Feed };
+
 std::unique_ptr<StreamReader> openPlainXmlReader(std::u16string_view path);
 // A reader of a document in memory, which must outlive the reader.
-std::unique_ptr<StreamReader> openPlainXmlReader(std::string_view bytes);
+std::unique_ptr<StreamReader> openPlainXmlReader(std::string_view bytes,
+                                                 PlainXmlShape shape = PlainXmlShape::OwnFile);
 
 // The text of the element a plain reader stands on, its ends trimmed as the document model's text
 // trims them, leaving the reader past the element's end. NotPlainXml when the element holds elements.

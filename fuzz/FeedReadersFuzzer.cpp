@@ -1,7 +1,8 @@
 // Any bytes as a downloaded feed, through every reader: the read never crashes, never raises, and
 // what it hands over is sound (each id once, known ids left out, a notRss read hands over nothing).
 // An RSS document the one-pass read takes must give the items the document read gives. The event
-// reader, in chunks of any size, reads what libxml2's text reader reads.
+// reader, in chunks of any size, reads what libxml2's text reader reads, and so does the plain reader
+// wherever it does not leave the document to them.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -11,6 +12,7 @@
 
 #include "feedstore/FeedReaders.h"
 #include "feedstore/FeedUpdate.h"
+#include "feedstore/PlainXmlReader.h"
 #include "feedstore/XmlAccess.h"
 #include "feedstore/libxml2/Libxml2Readers.h"
 
@@ -47,23 +49,45 @@ bool readOver(std::unique_ptr<corvane::xml::StreamReader> reader, corvane::FeedF
     }
 }
 
+bool sameReads(corvane::FeedFormat formatA, const corvane::FeedChannel& a, corvane::FeedFormat formatB,
+               const corvane::FeedChannel& b) {
+    if (formatA != formatB || a.title != b.title || a.link != b.link || a.description != b.description ||
+        a.items.size() != b.items.size())
+        return false;
+    for (size_t i = 0; i < a.items.size(); ++i) {
+        const corvane::RSSItem& x = *a.items[i];
+        const corvane::RSSItem& y = *b.items[i];
+        if (x.id != y.id || x.title != y.title || x.link != y.link || x.description != y.description ||
+            x.content != y.content || x.author != y.author || x.guid != y.guid || x.pubDate != y.pubDate)
+            return false;
+    }
+    return true;
+}
+
 void expectSameReads(std::span<const uint8_t> bytes, size_t chunk) {
     corvane::FeedFormat treeFormat = corvane::FeedFormat::Unknown, eventFormat = corvane::FeedFormat::Unknown;
     corvane::FeedChannel viaTree, viaEvents;
     const bool tree = readOver(corvane::xml::openTreeStreamReader(bytes), treeFormat, viaTree);
     const bool events = readOver(corvane::xml::openEventStreamReader(bytes, chunk), eventFormat, viaEvents);
     if (tree != events) std::abort();
-    if (!tree) return;
-    if (treeFormat != eventFormat || viaTree.title != viaEvents.title || viaTree.link != viaEvents.link ||
-        viaTree.description != viaEvents.description || viaTree.items.size() != viaEvents.items.size())
-        std::abort();
-    for (size_t i = 0; i < viaTree.items.size(); ++i) {
-        const corvane::RSSItem& a = *viaTree.items[i];
-        const corvane::RSSItem& b = *viaEvents.items[i];
-        if (a.id != b.id || a.title != b.title || a.link != b.link || a.description != b.description ||
-            a.content != b.content || a.author != b.author || a.guid != b.guid || a.pubDate != b.pubDate)
-            std::abort();
+    if (tree && !sameReads(treeFormat, viaTree, eventFormat, viaEvents)) std::abort();
+
+    // The plain reader, unless it leaves the document to the others, reads what they read.
+    corvane::FeedFormat plainFormat = corvane::FeedFormat::Unknown;
+    corvane::FeedChannel viaPlain;
+    bool plain = false;
+    try {
+        const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+        plainFormat = corvane::readFeedStream(
+            *corvane::xml::openPlainXmlReader(text, corvane::xml::PlainXmlShape::Feed), kUrl, viaPlain);
+        plain = plainFormat != corvane::FeedFormat::Unknown;
+    } catch (const corvane::xml::NotPlainXml&) {
+        return;
+    } catch (...) {
+        plain = false;
     }
+    if (plain != events) std::abort();
+    if (plain && !sameReads(plainFormat, viaPlain, eventFormat, viaEvents)) std::abort();
 }
 
 }  // namespace
