@@ -647,8 +647,11 @@ class FeedStreamReader {
         if (link.rel.empty()) link.rel = u"alternate";
         link.writtenHref = reader_.attribute("href").value_or(u"");
         link.href = resolveUrlReference(base, link.writtenHref);
-        link.type = reader_.attribute("type").value_or(u"");
-        link.length = parseDecimal(reader_.attribute("length").value_or(u""));
+        // Only an enclosure keeps its type and length.
+        if (link.rel == u"enclosure") {
+            link.type = reader_.attribute("type").value_or(u"");
+            link.length = parseDecimal(reader_.attribute("length").value_or(u""));
+        }
         skip();
         return link;
     }
