@@ -122,7 +122,7 @@ size_t plainRun(const char* bytes, size_t count) {
 }
 
 template <bool literal>
-size_t check(std::string_view text) {
+size_t check(std::string_view text, bool lineEnds) {
     size_t units = 0;
     for (size_t i = 0; i < text.size(); ++units) {
         const size_t run = plainRun<literal>(text.data() + i, text.size() - i);
@@ -137,8 +137,11 @@ size_t check(std::string_view text) {
             i += length;
         } else if (c == '&') {
             if (reference(text, i) >= 0x10000) ++units;
+        } else if (c == '\r') {
+            if (!lineEnds) notPlain();
+            i += text.substr(i + 1).starts_with('\n') ? 2 : 1;
         } else if (c < 0x20 && c != '\t' && c != '\n') {
-            notPlain();  // a carriage return would be turned into a line feed; the others are not XML
+            notPlain();
         } else if (c == '<' || (c == ']' && text.substr(i).starts_with("]]>"))) {
             notPlain();
         } else {
@@ -175,12 +178,12 @@ void widen(const char* bytes, size_t count, char16_t* out) {
 
 }  // namespace
 
-size_t checkCharacters(std::string_view text) {
-    return check<false>(text);
+size_t checkCharacters(std::string_view text, bool lineEnds) {
+    return check<false>(text, lineEnds);
 }
 
-size_t checkLiteralCharacters(std::string_view text) {
-    return check<true>(text);
+size_t checkLiteralCharacters(std::string_view text, bool lineEnds) {
+    return check<true>(text, lineEnds);
 }
 
 void decodeCharacters(std::string_view text, size_t units, CharacterData kind, std::u16string& out) {
@@ -200,6 +203,11 @@ void decodeCharacters(std::string_view text, size_t units, CharacterData kind, s
         if (c < 0x80) {
             if (c == '&' && !literal) {
                 putUnit(write, reference(text, i));
+                continue;
+            }
+            if (c == '\r') {
+                *write++ = attribute ? u' ' : u'\n';
+                i += text.substr(i + 1).starts_with('\n') ? 2 : 1;
                 continue;
             }
             *write++ = attribute && (c == '\t' || c == '\n') ? u' ' : static_cast<char16_t>(c);

@@ -261,6 +261,9 @@ class PlainXmlReader final : public StreamReader {
         return !ended_;
     }
 
+    // XML's white space; a carriage return only where a feed's line ends are read.
+    bool space(char c) const { return isSpace(c) || (feeds_ && c == '\r'); }
+
     char at(size_t i) const {
         if (i >= input_.size()) throw Incomplete();
         return input_[i];
@@ -301,7 +304,7 @@ class PlainXmlReader final : public StreamReader {
     // A feed's byte-order mark and declaration, of UTF-8 either, or none.
     std::optional<StreamNode> feedDeclaration() {
         if (input_.starts_with("\xEF\xBB\xBF")) pos_ = 3;
-        if (input_.size() < pos_ + 6 || input_.substr(pos_, 5) != "<?xml" || !isSpace(input_[pos_ + 5]))
+        if (input_.size() < pos_ + 6 || input_.substr(pos_, 5) != "<?xml" || !space(input_[pos_ + 5]))
             return std::nullopt;
         size_t i = pos_ + 5;
         // Each pseudo-attribute in its place, the first one required; a value of a few characters.
@@ -348,12 +351,12 @@ class PlainXmlReader final : public StreamReader {
         const std::string_view text = view(span);
         if (phase_ != Phase::InRoot) {
             for (char c : text)
-                if (!isSpace(c)) notPlain();
+                if (!space(c)) notPlain();
             pos_ += span.size;
             return std::nullopt;
         }
         if (span.size > kMaxText) notPlain();
-        textUnits_ = checkCharacters(text);
+        textUnits_ = checkCharacters(text, feeds_);
         pos_ += span.size;
         text_ = span;
         node_ = StreamNode::Text;
@@ -368,8 +371,8 @@ class PlainXmlReader final : public StreamReader {
         if (target.size == 3 && equalsIgnoringCase(view(target), "xml")) notPlain();
         const size_t close = input_.find("?>", i);
         if (close == std::string_view::npos) throw Incomplete();
-        if (close > i && !isSpace(input_[i])) notPlain();
-        checkLiteralCharacters(input_.substr(i, close - i));
+        if (close > i && !space(input_[i])) notPlain();
+        checkLiteralCharacters(input_.substr(i, close - i), feeds_);
         pos_ = close + 2;
         if (!feeds_) return std::nullopt;
         node_ = StreamNode::Other;
@@ -381,7 +384,7 @@ class PlainXmlReader final : public StreamReader {
         const size_t close = input_.find("--", begin);
         if (close == std::string_view::npos) throw Incomplete();
         if (at(close + 2) != '>') notPlain();  // "--" within a comment
-        checkLiteralCharacters(input_.substr(begin, close - begin));
+        checkLiteralCharacters(input_.substr(begin, close - begin), feeds_);
         pos_ = close + 3;
         node_ = StreamNode::Other;
         return node_;
@@ -401,6 +404,7 @@ class PlainXmlReader final : public StreamReader {
             const Span piece{begin, close - begin};
             size += piece.size;
             if (size > kMaxText) notPlain();
+            // libxml2 hands out a carriage return in CDATA as it stands: left to it.
             checkLiteralCharacters(view(piece));
             cdata_.push_back(piece);
             i = close + 3;
@@ -429,7 +433,7 @@ class PlainXmlReader final : public StreamReader {
     }
 
     void skipSpace(size_t& i) const {
-        while (isSpace(at(i)))
+        while (space(at(i)))
             ++i;
     }
 
@@ -482,7 +486,7 @@ class PlainXmlReader final : public StreamReader {
         attributes.clear();
         bool empty = false;
         while (true) {
-            const bool spaced = isSpace(at(i));
+            const bool spaced = space(at(i));
             skipSpace(i);
             if (at(i) == '>') break;
             if (at(i) == '/') {
@@ -509,7 +513,7 @@ class PlainXmlReader final : public StreamReader {
             i = static_cast<size_t>(static_cast<const char*>(close) - input_.data());
             attribute.value = {valueStart, i - valueStart};
             if (attribute.value.size > kMaxText) notPlain();
-            attribute.units = checkCharacters(view(attribute.value));
+            attribute.units = checkCharacters(view(attribute.value), feeds_);
             ++i;
             attributes.push_back(attribute);
         }

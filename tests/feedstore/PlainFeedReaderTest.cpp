@@ -59,6 +59,9 @@ const std::string kTaken[] = {
     // References and whitespace in text and attribute values; characters of every length.
     "<rss><channel><title>a &amp;&lt;&gt;&quot;&apos; &#233;&#x1F600; caf\xC3\xA9 \xE4\xB8\xAD "
     "\xF0\x9F\x98\x80 ]] ]></title><link href='x?a=1&amp;b=2&#38;c' t='a\tb\nc'/></channel></rss>",
+    // Line ends of every system, in text, CDATA, attribute values, tags and around the root.
+    "<?xml version='1.0'\r\n encoding='utf-8'?>\r\n<rss>\r\n<a\r\nb='x\r\ny\rz\n'\r\n>t\r\nu\rv\r\r\nw"
+    "<![CDATA[c\nd]]><!--\r\n--></a\r\n><b c='\r'>\r</b></rss>\r\n",
     // Empty elements beside ones that close; long runs for the sixteen-byte scans.
     "<rss><a/><a></a><a> </a><b>" + std::string(100, 'x') + "&amp;" + std::string(37, 'y') + "</b></rss>",
 };
@@ -73,8 +76,6 @@ const std::string kLeft[] = {
     "<?xml version='1.0' standalone='yes' encoding='UTF-8'?><rss/>",
     "  <?xml version='1.0'?><rss/>",
     "<!DOCTYPE rss><rss/>",
-    "<rss>\r\n</rss>",
-    "<rss><a b='1\r'/></rss>",
     "<rss>&nbsp;</rss>",
     "<rss><p:a/></rss>",
     "<rss xmlns:p=''><p:a/></rss>",
@@ -87,6 +88,7 @@ const std::string kLeft[] = {
     "<rss><!-- a -- b --></rss>",
     "<rss><!-- a ---></rss>",
     "<rss><![CDATA[a]]</rss>",
+    "<rss><![CDATA[a\r\nb]]></rss>",
     "<![CDATA[a]]><rss/>",
     "<rss>a ]]> b</rss>",
     "<rss><?xml here?></rss>",
