@@ -288,13 +288,17 @@ class PlainXmlReader final : public StreamReader {
     }
 
     std::optional<StreamNode> declaration() {
-        phase_ = Phase::Prolog;
-        if (feeds_) return feedDeclaration();
+        if (feeds_) {
+            feedDeclaration();
+            phase_ = Phase::Prolog;
+            return std::nullopt;  // the general reader hands out no node for it
+        }
         for (std::string_view declaration : kDeclarations) {
             const size_t have = std::min(declaration.size(), input_.size());
             if (input_.substr(0, have) != declaration.substr(0, have)) continue;
             if (have < declaration.size()) throw Incomplete();
             pos_ = declaration.size();
+            phase_ = Phase::Prolog;
             node_ = StreamNode::Other;
             return node_;
         }
@@ -302,10 +306,9 @@ class PlainXmlReader final : public StreamReader {
     }
 
     // A feed's byte-order mark and declaration, of UTF-8 either, or none.
-    std::optional<StreamNode> feedDeclaration() {
+    void feedDeclaration() {
         if (input_.starts_with("\xEF\xBB\xBF")) pos_ = 3;
-        if (input_.size() < pos_ + 6 || input_.substr(pos_, 5) != "<?xml" || !space(input_[pos_ + 5]))
-            return std::nullopt;
+        if (input_.size() < pos_ + 6 || input_.substr(pos_, 5) != "<?xml" || !space(input_[pos_ + 5])) return;
         size_t i = pos_ + 5;
         // Each pseudo-attribute in its place, the first one required; a value of a few characters.
         auto pseudoAttribute = [&](std::string_view name, bool required) {
@@ -335,9 +338,7 @@ class PlainXmlReader final : public StreamReader {
         if (version != "1.0") notPlain();
         if (!encoding.empty() && !equalsIgnoringCase(encoding, "utf-8")) notPlain();
         if (!standalone.empty() && standalone != "yes" && standalone != "no") notPlain();
-        // The general reader hands out no node for it.
         pos_ = i + 2;
-        return std::nullopt;
     }
 
     std::optional<StreamNode> text() {

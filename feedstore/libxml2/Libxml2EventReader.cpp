@@ -177,6 +177,9 @@ class Libxml2EventReader final : public StreamReader {
                                          static_cast<int>(size), last ? 1 : 0);
         offset_ += size;
         if (result != 0 || context_->wellFormed == 0 || stopped_) failed_ = true;
+        // Bytes the declared encoding cannot decode, met after the parser stopped asking for more,
+        // are noted on the input alone.
+        if (context_->input && context_->input->buf && context_->input->buf->error != 0) failed_ = true;
         if (last || failed_) finished_ = true;
     }
 

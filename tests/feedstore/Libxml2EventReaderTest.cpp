@@ -44,6 +44,9 @@ const std::string kDocuments[] = {
     "<?xml version='1.0' encoding='windows-1252'?><r>\x80 \x93q\x94</r>",
     "\xEF\xBB\xBF<r>bom</r>",
     std::string("\xFF\xFE<\0r\0>\0\xE9\0<\0/\0r\0>\0", 18),
+    // A byte the declared encoding cannot decode after the root, which the parser notes on its
+    // input alone when it has the whole document at once.
+    "<?xml version='1.0' encoding='utf-7'?>\n<r a='p'/> \xFCwins",
     // A DOCTYPE: neither goes further.
     "<!DOCTYPE r [<!ENTITY e 'x'>]><r>&e;</r>",
     "<!DOCTYPE rss><rss/>",
