@@ -37,15 +37,6 @@ Params paramsOf(const RSSObject& feed) {
     return params;
 }
 
-// Messages held but never stored are not seen for good yet: corvane.xml does not get their ids.
-std::unordered_set<std::u16string_view> idsNotYetSeen(const RSSObject& feed) {
-    std::unordered_set<std::u16string_view> notYetSeen;
-    if (!feed.unstoredIds.empty())
-        for (const auto& item : feed.items)
-            if (feed.unstoredIds.count(item->id)) notYetSeen.insert(item->id);
-    return notYetSeen;
-}
-
 // The ids corvane.xml holds once written.
 SortedIds idsToWrite(const RSSObject& feed, const std::unordered_set<std::u16string_view>& notYetSeen) {
     return feed.identity.sorted(notYetSeen);
@@ -200,7 +191,7 @@ std::optional<std::vector<std::u16string_view>> idsAddedTo(
 
 bool writeSettings(RSSObject& feed) {
     StoreBaseline& baseline = feed.baseline;
-    const std::unordered_set<std::u16string_view> notYetSeen = idsNotYetSeen(feed);
+    const std::unordered_set<std::u16string_view> notYetSeen = feed.idsNotYetSeen();
     const bool fieldsChanged = !baseline.settingsRead || feed.settingsState != StoreFileState::Read ||
                                feed.title != baseline.title || feed.link != baseline.link ||
                                feed.description != baseline.description || feed.url != baseline.url ||

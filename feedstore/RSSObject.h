@@ -8,6 +8,7 @@
 #include <set>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 #include "feedstore/ItemIdentity.h"
@@ -62,6 +63,10 @@ class RSSObject {
     // a later session's update must bring those messages in again.
     std::set<std::u16string, std::less<>> unstoredIds;
     std::vector<RSSParam> params;
+
+    // The ids of messages held but never stored: not seen for good yet, so corvane.xml leaves them
+    // out (deleted messages' ids it keeps).
+    std::unordered_set<std::u16string_view> idsNotYetSeen() const;
 
     // How the two files' last loads ended; a save consults them before replacing a file.
     StoreFileState settingsState = StoreFileState::NotLoaded;

@@ -139,12 +139,16 @@ std::unique_ptr<RSSObject> RSSObject::serializeSettingsFromXml(xml::Document& do
     return feed;
 }
 
-std::string settingsFileText(const RSSObject& feed) {
-    // Messages held but never stored are not yet seen for good; deleted ones are.
+std::unordered_set<std::u16string_view> RSSObject::idsNotYetSeen() const {
     std::unordered_set<std::u16string_view> notYetSeen;
-    if (!feed.unstoredIds.empty())
-        for (const auto& item : feed.items)
-            if (feed.unstoredIds.count(item->id)) notYetSeen.insert(item->id);
+    if (!unstoredIds.empty())
+        for (const auto& item : items)
+            if (unstoredIds.count(item->id)) notYetSeen.insert(item->id);
+    return notYetSeen;
+}
+
+std::string settingsFileText(const RSSObject& feed) {
+    const std::unordered_set<std::u16string_view> notYetSeen = feed.idsNotYetSeen();
     size_t expected =
         256 + (feed.title.size() + feed.link.size() + feed.description.size() + feed.url.size()) * 3;
     for (const RSSParam& param : feed.params)
@@ -207,11 +211,7 @@ void RSSObject::serializeSettingsToXml(xml::Document& document, xml::Node& root)
         xml::setAttributeText(*element, u"value", param.value);
         root.appendChild(element);
     }
-    // Messages held but never stored are not yet seen for good; deleted ones are.
-    std::unordered_set<std::u16string_view> notYetSeen;
-    if (!unstoredIds.empty())
-        for (const auto& item : items)
-            if (unstoredIds.count(item->id)) notYetSeen.insert(item->id);
+    const std::unordered_set<std::u16string_view> notYetSeen = idsNotYetSeen();
     xml::NodePtr identityElement = document.createElement(u"identity");
     for (std::u16string_view id : identity) {
         if (notYetSeen.count(id)) continue;
