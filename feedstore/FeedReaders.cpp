@@ -530,12 +530,13 @@ class FeedStreamReader {
             else
                 skip();
         });
-        item->title = title.value_or(u"");
-        const std::u16string writtenLink = link.value_or(u"");
+        // The fields read are moved, not copied, into the item.
+        item->title = std::move(title).value_or(u"");
+        const std::u16string writtenLink = std::move(link).value_or(u"");
         item->link = writtenLink.empty() ? writtenLink : resolveUrlReference(linkBase, writtenLink);
-        item->guid = guid.value_or(u"");
-        item->author = author ? *author : creator.value_or(u"");
-        item->id = id.value_or(u"");
+        item->guid = std::move(guid).value_or(u"");
+        item->author = author ? std::move(*author) : std::move(creator).value_or(u"");
+        item->id = std::move(id).value_or(u"");
         if (label) item->label = parseDecimal(*label);
         // A dc:date stands in for a missing pubDate, but as before it makes no part of the id.
         if (pubDate) {
@@ -619,20 +620,21 @@ class FeedStreamReader {
             else
                 skip();
         });
-        item->title = title.value_or(u"");
-        const std::u16string writtenLink = link.value_or(u"");
+        item->title = std::move(title).value_or(u"");
+        const std::u16string writtenLink = std::move(link).value_or(u"");
         item->link = writtenLink.empty() ? writtenLink : resolveUrlReference(linkBase, writtenLink);
-        item->description = description.value_or(u"");
-        item->author = creator.value_or(u"");
-        item->content = content.value_or(u"");
+        item->description = std::move(description).value_or(u"");
+        item->author = std::move(creator).value_or(u"");
+        item->content = std::move(content).value_or(u"");
         finishItem(*item, date.value_or(u""), true, writtenLink);
         return item;
     }
 
     // ---- Atom 1.0 and 0.3 ----
 
+    enum class LinkRelation { Alternate, Enclosure, Other };
     struct AtomLink {
-        std::u16string rel;
+        LinkRelation rel = LinkRelation::Alternate;
         std::u16string writtenHref;
         std::u16string href;  // resolved
         std::u16string type;
@@ -642,13 +644,17 @@ class FeedStreamReader {
     AtomLink readAtomLink(const std::u16string& parentBase) {
         AtomLink link;
         const std::u16string base = baseOf(parentBase);
-        link.rel = reader_.attribute("rel").value_or(u"alternate");
-        trimXmlSpace(link.rel);
-        if (link.rel.empty()) link.rel = u"alternate";
+        // Every entry has a link or two: its relation is read into the same room each time.
+        if (reader_.readAttribute("rel", relation_)) {
+            trimXmlSpace(relation_);
+            link.rel = relation_.empty() || relation_ == u"alternate" ? LinkRelation::Alternate
+                       : relation_ == u"enclosure"                    ? LinkRelation::Enclosure
+                                                                      : LinkRelation::Other;
+        }
         link.writtenHref = reader_.attribute("href").value_or(u"");
         link.href = resolveUrlReference(base, link.writtenHref);
         // Only an enclosure keeps its type and length.
-        if (link.rel == u"enclosure") {
+        if (link.rel == LinkRelation::Enclosure) {
             link.type = reader_.attribute("type").value_or(u"");
             link.length = parseDecimal(reader_.attribute("length").value_or(u""));
         }
@@ -690,7 +696,7 @@ class FeedStreamReader {
                 channel.description = constructText(atom03);
             } else if (reader_.isNamedNs("link", ns)) {
                 AtomLink link = readAtomLink(rootBase);
-                if (!channel.link && link.rel == u"alternate") channel.link = std::move(link.href);
+                if (!channel.link && link.rel == LinkRelation::Alternate) channel.link = std::move(link.href);
             } else if (feedAuthor.empty() && reader_.isNamedNs("author", ns)) {
                 feedAuthor = readAtomPerson(ns);
             } else {
@@ -717,10 +723,10 @@ class FeedStreamReader {
                 id = text();
             } else if (reader_.isNamedNs("link", ns)) {
                 AtomLink link = readAtomLink(base);
-                if (link.rel == u"alternate" && !writtenLink) {
+                if (link.rel == LinkRelation::Alternate && !writtenLink) {
                     writtenLink = std::move(link.writtenHref);
                     item->link = std::move(link.href);
-                } else if (link.rel == u"enclosure" && !item->enclosure) {
+                } else if (link.rel == LinkRelation::Enclosure && !item->enclosure) {
                     item->enclosure = std::make_unique<RSSEnclosure>();
                     item->enclosure->url = std::move(link.href);
                     item->enclosure->length = link.length;
@@ -757,23 +763,30 @@ class FeedStreamReader {
                 skip();
             }
         });
-        item->title = title.value_or(u"");
-        item->guid = id.value_or(u"");
-        item->description = summary.value_or(u"");
-        item->content = content.value_or(u"");
+        item->title = std::move(title).value_or(u"");
+        item->guid = std::move(id).value_or(u"");
+        item->description = std::move(summary).value_or(u"");
+        item->content = std::move(content).value_or(u"");
         // Out-of-line content is where the entry leads when it names no page of its own.
         if (!writtenLink && !contentSource.empty()) item->link = contentSource;
         if (author && !author->empty())
-            item->author = *author;
+            item->author = std::move(*author);
         else if (sourceAuthor)
-            item->author = *sourceAuthor;
+            item->author = std::move(*sourceAuthor);
         hasAuthor = !item->author.empty();
-        finishItem(*item, published ? *published : updated.value_or(u""), true,
-                   writtenLink.value_or(item->link));
+        static const std::u16string kNoDate;
+        const std::u16string& date = published ? *published : updated ? *updated : kNoDate;
+        if (writtenLink) {
+            finishItem(*item, date, true, *writtenLink);
+        } else {
+            const std::u16string written = item->link;  // finishItem sets the link anew
+            finishItem(*item, date, true, written);
+        }
         return item;
     }
 
     StreamReader& reader_;
+    std::u16string relation_;  // readAtomLink's
     std::u16string_view feedUrl_;
     const std::function<bool()>& stopRequested_;
     const FeedItemFilter& keep_;

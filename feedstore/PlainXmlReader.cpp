@@ -160,8 +160,21 @@ class PlainXmlReader final : public StreamReader {
         return std::nullopt;
     }
 
+    bool readAttribute(std::string_view name, std::u16string& value) override {
+        for (const AttributeSpan& attribute : elementAttributes())
+            if (view(attribute.name) == name) {
+                value.clear();
+                decodeCharacters(view(attribute.value), attribute.units, CharacterData::AttributeValue,
+                                 value);
+                return true;
+            }
+        return false;
+    }
+
     bool isNamedNs(std::string_view localName, std::string_view uri) override {
-        return node_ == StreamNode::Element && uri == elementUri_ && localOf(name_, nameColon_) == localName;
+        // The local name first: it tells most names apart at its first letter, a namespace URI
+        // only after its common start.
+        return node_ == StreamNode::Element && localOf(name_, nameColon_) == localName && uri == elementUri_;
     }
     std::u16string localName() override {
         return node_ == StreamNode::Element ? fromUtf8(localOf(name_, nameColon_)) : std::u16string();

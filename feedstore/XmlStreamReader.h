@@ -6,6 +6,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 // A forward-only reader of an XML file, one node at a time and without a tree: XmlLite on Windows
@@ -38,6 +39,13 @@ class StreamReader {
     virtual void appendValue(std::u16string& out) = 0;
     // The value of the current element's attribute of that qualified name (ASCII), or null.
     virtual std::optional<std::u16string> attribute(std::string_view name) = 0;
+    // The same into `value`, whose room a reader may use again; false (`value` as it was) when the
+    // element has no such attribute.
+    virtual bool readAttribute(std::string_view name, std::u16string& value) {
+        std::optional<std::u16string> found = attribute(name);
+        if (found) value = std::move(*found);
+        return found.has_value();
+    }
 
     // Names by namespace, for documents whose prefixes are the author's choice. `uri` is the
     // namespace URI ("" for none), compared as written, never through a prefix.
