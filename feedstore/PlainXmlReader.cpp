@@ -155,9 +155,9 @@ class PlainXmlReader final : public StreamReader {
     }
 
     std::optional<std::u16string> attribute(std::string_view name) override {
-        for (const AttributeSpan& attribute : elementAttributes())
-            if (view(attribute.name) == name) return valueOf(attribute);
-        return std::nullopt;
+        std::u16string value;
+        if (!readAttribute(name, value)) return std::nullopt;
+        return value;
     }
 
     bool readAttribute(std::string_view name, std::u16string& value) override {

@@ -17,7 +17,8 @@
 // is well-formed, and its nodes are those the general reader gives for the same bytes.
 //
 // Feeds, as most servers write them, are read in a wider shape: namespaces, comments, CDATA and
-// processing instructions, a byte-order mark, any declaration of UTF-8 or none.
+// processing instructions, a byte-order mark, any declaration of UTF-8 or none, and line ends of
+// every system but in CDATA (which libxml2 hands out unchanged there).
 namespace corvane::xml {
 
 struct NotPlainXml {};
