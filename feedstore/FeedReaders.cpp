@@ -357,8 +357,9 @@ class FeedStreamReader {
     }
 
     TextKind textKind(bool atom03) {
-        std::u16string type = reader_.attribute("type").value_or(u"");
-        trimXmlSpace(type);
+        if (!reader_.readAttribute("type", attributeRoom_)) attributeRoom_.clear();
+        trimXmlSpace(attributeRoom_);
+        const std::u16string_view type = attributeRoom_;
         if (atom03) {
             const std::u16string mode = reader_.attribute("mode").value_or(u"xml");
             const bool html = type == u"text/html" || type == u"html";
@@ -644,12 +645,12 @@ class FeedStreamReader {
     AtomLink readAtomLink(const std::u16string& parentBase) {
         AtomLink link;
         const std::u16string base = baseOf(parentBase);
-        // Every entry has a link or two: its relation is read into the same room each time.
-        if (reader_.readAttribute("rel", relation_)) {
-            trimXmlSpace(relation_);
-            link.rel = relation_.empty() || relation_ == u"alternate" ? LinkRelation::Alternate
-                       : relation_ == u"enclosure"                    ? LinkRelation::Enclosure
-                                                                      : LinkRelation::Other;
+        if (reader_.readAttribute("rel", attributeRoom_)) {
+            trimXmlSpace(attributeRoom_);
+            const std::u16string_view rel = attributeRoom_;
+            link.rel = rel.empty() || rel == u"alternate" ? LinkRelation::Alternate
+                       : rel == u"enclosure"              ? LinkRelation::Enclosure
+                                                          : LinkRelation::Other;
         }
         link.writtenHref = reader_.attribute("href").value_or(u"");
         link.href = resolveUrlReference(base, link.writtenHref);
@@ -786,7 +787,9 @@ class FeedStreamReader {
     }
 
     StreamReader& reader_;
-    std::u16string relation_;  // readAtomLink's
+    // Every entry has a link or two and text constructs with a type: their attributes are read into
+    // the same room each time (readAtomLink, textKind).
+    std::u16string attributeRoom_;
     std::u16string_view feedUrl_;
     const std::function<bool()>& stopRequested_;
     const FeedItemFilter& keep_;

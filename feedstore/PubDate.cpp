@@ -337,13 +337,13 @@ std::optional<std::u16string> isoDateToRfc822(std::u16string_view text, SystemTi
     static constexpr const char* kMonthNames[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                                   "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
     const int magnitude = offset < 0 ? -offset : offset;
-    // Written by hand, not by snprintf: a feed of Atom entries converts two dates an entry, and the
-    // formatting was most of the conversion.
-    std::u16string out;
-    out.reserve(32);
+    // Written by hand into a fixed buffer, not by snprintf or appends: a feed of Atom entries converts
+    // a date an entry, and the formatting was most of the conversion.
+    char16_t buffer[40];
+    char16_t* end = buffer;
     auto name = [&](const char* text) {
         for (; *text; ++text)
-            out += static_cast<char16_t>(*text);
+            *end++ = static_cast<char16_t>(*text);
     };
     auto number = [&](int value, int width) {
         char16_t digits[12];
@@ -353,26 +353,26 @@ std::optional<std::u16string> isoDateToRfc822(std::u16string_view text, SystemTi
             value /= 10;
         } while (value > 0 || count < width);
         while (count > 0)
-            out += digits[--count];
+            *end++ = digits[--count];
     };
     name(kDayNames[weekday]);
-    out += u", ";
+    name(", ");
     number(date.wDay, 2);
-    out += u' ';
+    *end++ = u' ';
     name(kMonthNames[date.wMonth - 1]);
-    out += u' ';
+    *end++ = u' ';
     number(date.wYear, 4);
-    out += u' ';
+    *end++ = u' ';
     number(hour, 2);
-    out += u':';
+    *end++ = u':';
     number(minute, 2);
-    out += u':';
+    *end++ = u':';
     number(second, 2);
-    out += u' ';
-    out += offset < 0 ? u'-' : u'+';
+    *end++ = u' ';
+    *end++ = offset < 0 ? u'-' : u'+';
     number(magnitude / 60, 2);
     number(magnitude % 60, 2);
-    return out;
+    return std::u16string(buffer, static_cast<size_t>(end - buffer));
 }
 
 }  // namespace corvane
