@@ -59,7 +59,8 @@ const std::string kTaken[] = {
     // References and whitespace in text and attribute values; characters of every length.
     "<rss><channel><title>a &amp;&lt;&gt;&quot;&apos; &#233;&#x1F600; caf\xC3\xA9 \xE4\xB8\xAD "
     "\xF0\x9F\x98\x80 ]] ]></title><link href='x?a=1&amp;b=2&#38;c' t='a\tb\nc'/></channel></rss>",
-    // Line ends of every system, in text, CDATA, attribute values, tags and around the root.
+    // Line ends of every system in text, attribute values, tags, comments and around the root
+    // (a carriage return in CDATA is left to libxml2, below).
     "<?xml version='1.0'\r\n encoding='utf-8'?>\r\n<rss>\r\n<a\r\nb='x\r\ny\rz\n'\r\n>t\r\nu\rv\r\r\nw"
     "<![CDATA[c\nd]]><!--\r\n--></a\r\n><b c='\r'>\r</b></rss>\r\n",
     // Empty elements beside ones that close; long runs for the sixteen-byte scans.
