@@ -53,7 +53,8 @@ TEST_F(HttpsUpdate, CertificateFromATrustedAuthorityServesTheFeed) {
     testing::TrustedTestAuthority trusted(testing::kTestAuthorityFile);
     createFolder();
     ASSERT_EQ(corvane({"config", dir(), "--url", url(Certificate::Trusted)}).exitCode, 0);
-    testing::ProgramRun run = corvane({"update", dir()});
+    // Verbose, so that a failure shows why the download failed (the WinINet error under Wine).
+    testing::ProgramRun run = corvane({"--verbose", "update", dir()});
     EXPECT_EQ(run.exitCode, 0) << run.err;
     EXPECT_NE(news.read("rssitems.xml").find("<guid>message-2</guid>"), std::string::npos);
 }
