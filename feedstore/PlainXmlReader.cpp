@@ -149,9 +149,8 @@ class PlainXmlReader final : public StreamReader {
     void appendValue(std::u16string& out) override {
         if (node_ == StreamNode::Text) decodeCharacters(view(text_), textUnits_, CharacterData::Text, out);
         if (node_ == StreamNode::CData)
-            for (const Span& piece : cdata_)
-                decodeCharacters(view(piece), checkLiteralCharacters(view(piece)), CharacterData::Literal,
-                                 out);
+            for (const CDataPiece& piece : cdata_)
+                decodeCharacters(view(piece.span), piece.units, CharacterData::Literal, out);
     }
 
     std::optional<std::u16string> attribute(std::string_view name) override {
@@ -164,8 +163,7 @@ class PlainXmlReader final : public StreamReader {
         for (const AttributeSpan& attribute : elementAttributes())
             if (view(attribute.name) == name) {
                 value.clear();
-                decodeCharacters(view(attribute.value), attribute.units, CharacterData::AttributeValue,
-                                 value);
+                decodeValue(attribute, value);
                 return true;
             }
         return false;
@@ -258,9 +256,12 @@ class PlainXmlReader final : public StreamReader {
         const std::string_view whole = view(name);
         return colon == kNoColon ? whole : whole.substr(colon + 1);
     }
+    void decodeValue(const AttributeSpan& attribute, std::u16string& value) const {
+        decodeCharacters(view(attribute.value), attribute.units, CharacterData::AttributeValue, value);
+    }
     std::u16string valueOf(const AttributeSpan& attribute) const {
         std::u16string value;
-        decodeCharacters(view(attribute.value), attribute.units, CharacterData::AttributeValue, value);
+        decodeValue(attribute, value);
         return value;
     }
 
@@ -419,8 +420,7 @@ class PlainXmlReader final : public StreamReader {
             size += piece.size;
             if (size > kMaxText) notPlain();
             // libxml2 hands out a carriage return in CDATA as it stands: left to it.
-            checkLiteralCharacters(view(piece));
-            cdata_.push_back(piece);
+            cdata_.push_back({piece, checkLiteralCharacters(view(piece))});
             i = close + 3;
         } while (startsWith(i, kOpen));
         pos_ = i;
@@ -587,7 +587,11 @@ class PlainXmlReader final : public StreamReader {
     std::string_view elementUri_;
     Span text_;
     size_t textUnits_ = 0;
-    std::vector<Span> cdata_;
+    struct CDataPiece {
+        Span span;
+        size_t units;  // as checkLiteralCharacters counted them
+    };
+    std::vector<CDataPiece> cdata_;
     bool empty_ = false;
     std::vector<AttributeSpan> attributes_;
     std::vector<AttributeSpan> scratchAttributes_;
